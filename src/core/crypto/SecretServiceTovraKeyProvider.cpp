@@ -1,0 +1,281 @@
+// GLib names a struct member `signals`, which Qt defines as a macro.
+#pragma push_macro("signals")
+#undef signals
+#include <libsecret/secret.h>
+#pragma pop_macro("signals")
+
+#include "core/crypto/SecretServiceTovraKeyProvider.h"
+
+#include "core/crypto/CryptoPrimitives.h"
+#include "core/crypto/MasterKeyHex.h"
+#include "core/crypto/TovraCryptoError.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+namespace tovra {
+
+namespace {
+
+using Kind = TovraCryptoError::Kind;
+
+struct ObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+template <typename T> using ObjectPtr = std::unique_ptr<T, ObjectUnref>;
+
+struct HashTableUnref {
+    void operator()(GHashTable *table) const { g_hash_table_unref(table); }
+};
+struct ValueUnref {
+    void operator()(SecretValue *value) const { secret_value_unref(value); }
+};
+using ValuePtr = std::unique_ptr<SecretValue, ValueUnref>;
+
+// Owns the GError filled in by a libsecret call.
+class ErrorSlot {
+public:
+    ErrorSlot() = default;
+    ErrorSlot(const ErrorSlot &) = delete;
+    ErrorSlot &operator=(const ErrorSlot &) = delete;
+    ~ErrorSlot() { g_clear_error(&m_error); }
+
+    GError **out()
+    {
+        g_clear_error(&m_error);
+        return &m_error;
+    }
+    const GError *get() const { return m_error; }
+
+private:
+    GError *m_error = nullptr;
+};
+
+// Cancels every libsecret call of one masterKey() once the timeout has passed.
+class CallDeadline {
+public:
+    explicit CallDeadline(std::chrono::milliseconds timeout)
+        : m_cancellable(g_cancellable_new())
+        , m_watchdog([cancellable = m_cancellable.get(), timeout](std::stop_token stop) {
+            std::mutex mutex;
+            std::condition_variable_any wakeUp;
+            std::unique_lock lock(mutex);
+            wakeUp.wait_for(lock, stop, timeout, [] { return false; });
+            if (!stop.stop_requested())
+                g_cancellable_cancel(cancellable);
+        })
+        , m_timeout(timeout)
+    {
+    }
+
+    GCancellable *cancellable() const { return m_cancellable.get(); }
+    bool expired() const { return g_cancellable_is_cancelled(m_cancellable.get()); }
+    std::chrono::milliseconds timeout() const { return m_timeout; }
+
+private:
+    // Declared before the watchdog, which uses it until it is joined.
+    ObjectPtr<GCancellable> m_cancellable;
+    std::jthread m_watchdog;
+    std::chrono::milliseconds m_timeout;
+};
+
+const SecretSchema *masterKeySchema()
+{
+    static const SecretSchema schema = [] {
+        SecretSchema result {};
+        result.name = SecretServiceTovraKeyProvider::kSchemaName;
+        result.flags = SECRET_SCHEMA_NONE;
+        result.attributes[0].name = SecretServiceTovraKeyProvider::kAccountAttribute;
+        result.attributes[0].type = SECRET_SCHEMA_ATTRIBUTE_STRING;
+        return result;
+    }();
+    return &schema;
+}
+
+[[noreturn]] void failFrom(const ErrorSlot &error, const CallDeadline &deadline)
+{
+    if (error.get() && g_error_matches(error.get(), SECRET_ERROR, SECRET_ERROR_IS_LOCKED))
+        throw TovraCryptoError(Kind::keyStoreLocked);
+    if (deadline.expired()) {
+        const auto seconds = std::chrono::duration<double>(deadline.timeout()).count();
+        throw TovraCryptoError(
+            Kind::keyStoreUnavailable, QStringLiteral("it did not answer within %1 s.").arg(seconds));
+    }
+    throw TovraCryptoError(Kind::keyStoreUnavailable,
+        error.get() ? QString::fromUtf8(error.get()->message)
+                    : QStringLiteral("the request failed without a reason."));
+}
+
+class ItemList {
+public:
+    explicit ItemList(GList *list)
+        : m_list(list)
+    {
+    }
+    ItemList(const ItemList &) = delete;
+    ItemList &operator=(const ItemList &) = delete;
+    ~ItemList() { g_list_free_full(m_list, g_object_unref); }
+
+    std::vector<SecretItem *> items() const
+    {
+        std::vector<SecretItem *> result;
+        for (GList *node = m_list; node; node = node->next)
+            result.push_back(static_cast<SecretItem *>(node->data));
+        return result;
+    }
+
+private:
+    GList *m_list;
+};
+
+QString objectPath(SecretItem *item)
+{
+    return QString::fromUtf8(g_dbus_proxy_get_object_path(G_DBUS_PROXY(item)));
+}
+
+// The same choice in every process that sees the same items.
+SecretItem *oldestItem(const std::vector<SecretItem *> &items)
+{
+    const auto order = [](SecretItem *item) {
+        const QString path = objectPath(item);
+        return std::make_tuple(secret_item_get_created(item), path.size(), path);
+    };
+    return *std::min_element(
+        items.begin(), items.end(), [&order](SecretItem *a, SecretItem *b) { return order(a) < order(b); });
+}
+
+class MasterKeyItemStore {
+public:
+    MasterKeyItemStore(const QString &account, std::chrono::milliseconds timeout)
+        : m_account(account.toUtf8())
+        , m_deadline(timeout)
+        , m_attributes(g_hash_table_new(g_str_hash, g_str_equal))
+    {
+        g_hash_table_insert(m_attributes.get(),
+            const_cast<char *>(SecretServiceTovraKeyProvider::kAccountAttribute), m_account.data());
+    }
+
+    QByteArray masterKey()
+    {
+        connect();
+        {
+            const ItemList existing = search();
+            if (!existing.items().empty())
+                return keyFrom(oldestItem(existing.items()));
+        }
+        ObjectPtr<SecretItem> created = createItem();
+        const ItemList stored = search();
+        if (stored.items().empty())
+            throw TovraCryptoError(Kind::keyStoreUnavailable,
+                QStringLiteral("the new master key could not be found after it was stored."));
+        SecretItem *chosen = oldestItem(stored.items());
+        if (objectPath(chosen) != objectPath(created.get())) {
+            // Another process stored its key first and uses that one; ours was never used by
+            // anyone, and a left-over copy would only confuse whoever looks at the keyring.
+            ErrorSlot ignored;
+            secret_item_delete_sync(created.get(), m_deadline.cancellable(), ignored.out());
+        }
+        return keyFrom(chosen);
+    }
+
+private:
+    void connect()
+    {
+        ErrorSlot error;
+        m_service.reset(
+            secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, m_deadline.cancellable(), error.out()));
+        if (!m_service)
+            failFrom(error, m_deadline);
+    }
+
+    // Every matching item, locked ones included; asking to unlock would prompt.
+    ItemList search()
+    {
+        ErrorSlot error;
+        const auto flags = SecretSearchFlags(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS);
+        GList *found = secret_service_search_sync(m_service.get(), masterKeySchema(), m_attributes.get(),
+            flags, m_deadline.cancellable(), error.out());
+        if (error.get()) {
+            g_list_free_full(found, g_object_unref);
+            failFrom(error, m_deadline);
+        }
+        return ItemList(found);
+    }
+
+    ObjectPtr<SecretItem> createItem()
+    {
+        ErrorSlot error;
+        ObjectPtr<SecretCollection> collection(secret_collection_for_alias_sync(m_service.get(),
+            SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, m_deadline.cancellable(), error.out()));
+        if (!collection) {
+            if (error.get())
+                failFrom(error, m_deadline);
+            throw TovraCryptoError(Kind::keyStoreUnavailable,
+                QStringLiteral("there is no default keyring to keep the master key in."));
+        }
+        if (secret_collection_get_locked(collection.get()))
+            throw TovraCryptoError(Kind::keyStoreLocked);
+
+        QByteArray key = CryptoPrimitives::randomBytes(kMasterKeyLength);
+        QByteArray hex = encodeMasterKeyHex(key);
+        CryptoPrimitives::wipe(key);
+        ValuePtr value(secret_value_new(hex.constData(), hex.size(), "text/plain"));
+        CryptoPrimitives::wipe(hex);
+
+        ObjectPtr<SecretItem> item(secret_item_create_sync(collection.get(), masterKeySchema(),
+            m_attributes.get(), SecretServiceTovraKeyProvider::kItemLabel, value.get(),
+            SECRET_ITEM_CREATE_NONE, m_deadline.cancellable(), error.out()));
+        if (!item)
+            failFrom(error, m_deadline);
+        return item;
+    }
+
+    QByteArray keyFrom(SecretItem *item)
+    {
+        if (secret_item_get_locked(item))
+            throw TovraCryptoError(Kind::keyStoreLocked);
+        ValuePtr value(secret_item_get_secret(item));
+        if (!value) {
+            ErrorSlot error;
+            if (!secret_item_load_secret_sync(item, m_deadline.cancellable(), error.out()))
+                failFrom(error, m_deadline);
+            value.reset(secret_item_get_secret(item));
+        }
+        if (!value)
+            throw TovraCryptoError(
+                Kind::keyStoreUnavailable, QStringLiteral("the master key item has no readable secret."));
+        gsize length = 0;
+        const gchar *text = secret_value_get(value.get(), &length);
+        if (auto key = decodeMasterKeyHex(QByteArrayView(text, qsizetype(length))))
+            return *key;
+        throw TovraCryptoError(Kind::malformedMasterKey, QStringLiteral("the keyring"));
+    }
+
+    QByteArray m_account;
+    CallDeadline m_deadline;
+    std::unique_ptr<GHashTable, HashTableUnref> m_attributes;
+    ObjectPtr<SecretService> m_service;
+};
+
+} // namespace
+
+SecretServiceTovraKeyProvider::SecretServiceTovraKeyProvider(
+    QString account, std::chrono::milliseconds timeout)
+    : m_account(std::move(account))
+    , m_timeout(timeout)
+{
+}
+
+QByteArray SecretServiceTovraKeyProvider::masterKey()
+{
+    MasterKeyItemStore store(m_account, m_timeout);
+    return store.masterKey();
+}
+
+} // namespace tovra
