@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/ProcessIdentifier.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <chrono>
+#include <optional>
+
+namespace tovra {
+
+// What the accessibility interface tells about the focused element of an
+// application. Every text is absent when the application does not expose it.
+struct FocusedElement {
+    // Stable for as long as the same element keeps the focus, and different for
+    // another element even if it looks the same (an object path, a handle).
+    std::optional<QString> identifier;
+    std::optional<QString> windowTitle;
+    std::optional<QString> role;
+    std::optional<QString> label;
+    // A password or other field whose text is hidden.
+    bool isSecure = false;
+    // Whether text can be typed into the element; absent when unknown.
+    std::optional<bool> isEditable;
+
+    friend bool operator==(const FocusedElement &, const FocusedElement &) = default;
+};
+
+// The system's accessibility interface, through which another application's
+// focused input field is read.
+class Accessibility {
+public:
+    virtual ~Accessibility() = default;
+
+    // Whether this process may read other applications' elements.
+    virtual bool isProcessTrusted() const = 0;
+
+    // Asks the system to show the user its prompt for granting trust (where it
+    // has one) and returns whether the process is trusted now.
+    virtual bool requestTrustWithPrompt() = 0;
+
+    // The focused element of the application; none when it has no focus or
+    // does not answer within the messaging time-out.
+    virtual std::optional<FocusedElement> focusedElement(ProcessIdentifier processIdentifier) const = 0;
+
+    // How long one question to another application may take before it counts
+    // as unanswered; a hung application must not block the caller for long.
+    virtual void setMessagingTimeout(std::chrono::milliseconds timeout) = 0;
+
+    // Where the user grants the trust; none on systems without such a page.
+    virtual std::optional<QUrl> systemSettingsURL() const = 0;
+};
+
+} // namespace tovra

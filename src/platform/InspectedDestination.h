@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/DestinationSnapshot.h"
+#include "platform/ProcessIdentifier.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tovra {
+
+// The focused input field of an application at the moment it was inspected.
+struct InspectedDestination {
+    DestinationSnapshot snapshot;
+    ProcessIdentifier processIdentifier = 0;
+    // The accessibility identity of the focused element, when the system gives
+    // one; it tells two look-alike fields of the same window apart.
+    std::optional<QString> focusedElementIdentifier;
+
+    // Whether `other` is the same application with the focus in the same place:
+    // same process, window, role, label, secrecy and editability, and the same
+    // element where both identities are known. The time of inspection is not
+    // compared.
+    bool hasSameFocus(const InspectedDestination &other) const;
+
+    friend bool operator==(const InspectedDestination &, const InspectedDestination &) = default;
+};
+
+} // namespace tovra
