@@ -32,6 +32,9 @@ public:
     // Whole numbers only; 2.5 or 1e300 are invalid values.
     qint64 requiredInteger(const QString &key) const;
     std::optional<qint64> optionalInteger(const QString &key) const;
+    // A size or count: a whole number, zero or more.
+    qint64 requiredCount(const QString &key) const;
+    std::optional<qint64> optionalCount(const QString &key) const;
     qint32 requiredInt32(const QString &key) const;
     std::optional<qint32> optionalInt32(const QString &key) const;
     QDateTime requiredDate(const QString &key) const;

@@ -3,7 +3,8 @@
 namespace tovra {
 
 TovraError::TovraError(QString description)
-    : m_description(std::move(description)), m_utf8(m_description.toStdString())
+    : m_description(std::move(description))
+    , m_utf8(m_description.toStdString())
 {
 }
 
