@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/records/TovraError.h"
+
+#include <QString>
+
+namespace tovra {
+
+// Every failure of the ledger. A failure to read or decode the ledger file
+// never changes that file: the description says so, and says what the user
+// can do about it.
+class TovraLedgerError : public TovraError {
+public:
+    enum class Kind {
+        fileSystemFailure,
+        unsafeFile,
+        keyUnavailable,
+        undecryptable,
+        corrupted,
+        newerVersion,
+        unsupportedVersion,
+        invalidDenylistValue,
+        defaultDenylistEntry,
+    };
+
+    // A system call failed; `operation` names what was attempted.
+    static TovraLedgerError fileSystemFailure(const QString &operation, const QString &path, int errorNumber);
+    // The ledger path is a symbolic link, a folder or another non-regular file.
+    static TovraLedgerError unsafeFile(const QString &path, const QString &detail);
+    static TovraLedgerError keyUnavailable(const QString &detail);
+    // Authentication of the encrypted file failed: wrong key or modified bytes.
+    static TovraLedgerError undecryptable(const QString &path);
+    static TovraLedgerError corrupted(const QString &path, const QString &detail);
+    static TovraLedgerError newerVersion(const QString &path, int found, int newestKnown);
+    static TovraLedgerError unsupportedVersion(const QString &path, int found, int oldestSupported);
+    static TovraLedgerError invalidDenylistValue(const QString &value, const QString &detail);
+    static TovraLedgerError defaultDenylistEntry(const QString &value);
+
+    Kind kind() const noexcept { return m_kind; }
+    // The errno of a file-system failure, 0 for every other kind.
+    int errorNumber() const noexcept { return m_errorNumber; }
+
+private:
+    TovraLedgerError(Kind kind, QString description, int errorNumber = 0);
+
+    Kind m_kind;
+    int m_errorNumber;
+};
+
+} // namespace tovra
