@@ -21,6 +21,25 @@ bool needsEscapeInText(QChar c)
     }
 }
 
+bool needsEscapeInLiteral(QChar c)
+{
+    if (needsEscapeInText(c))
+        return true;
+    switch (c.unicode()) {
+    case u'*':
+    case u'_':
+    case u'~':
+    case u'|':
+    case u'&':
+    case u'$':
+    case u'#':
+    case u'=':
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool needsEncodingInDestination(QChar c)
 {
     if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.isSpace())
@@ -57,6 +76,18 @@ QString escapeText(const QString &text)
     out.reserve(text.size() + 8);
     for (QChar c : text) {
         if (needsEscapeInText(c))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
+QString escapeLiteral(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    for (QChar c : text) {
+        if (needsEscapeInLiteral(c))
             out += QLatin1Char('\\');
         out += c;
     }

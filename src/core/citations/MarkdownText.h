@@ -14,6 +14,11 @@ namespace tovra::markdown {
 // text pasted plainly would.
 QString escapeText(const QString &text);
 
+// Text that must read exactly as written wherever it stands in a line of
+// running text or a heading: on top of escapeText, escapes emphasis, strike-
+// through, table cells, entities, math and heading marks.
+QString escapeLiteral(const QString &text);
+
 // A URL as a link destination: percent-encodes whitespace, control characters
 // and the characters that would end or confuse the destination, so that
 // "[t](url)" stays one link in every renderer. Existing escapes are kept.
