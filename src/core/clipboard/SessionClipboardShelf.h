@@ -17,8 +17,8 @@ namespace tovra {
 
 // The session copy history: the texts and images copied in other
 // applications during this session, with the pending sources they were
-// attributed to. It lives in memory only and forgets an entry an hour after
-// its content was last copied.
+// attributed to. It lives in memory only and forgets an entry once its
+// lifetime (an hour by default) has passed since its content was last copied.
 //
 // Display order: the most recently copied (or refreshed) entry first, that is
 // by `lastAccessedAt`, later first, and among equal times the entry stored or
@@ -92,8 +92,9 @@ public:
         QString payloadFingerprint, qint64 pasteboardChangeCount, QDateTime at);
 
     // Each returns the id of the entry now current (alive at `at` and found
-    // by id, by identical text, or by payload fingerprint), after recording
-    // the change count on it; none when no such entry exists.
+    // by id, by identical text, or by payload fingerprint; the first in
+    // display order if several match), after recording the change count on
+    // it; none when no such entry exists.
     QCoro::Task<std::optional<QUuid>> markCurrent(QUuid id, qint64 pasteboardChangeCount, QDateTime at);
     QCoro::Task<std::optional<QUuid>> markCurrentByPlaintext(
         QString plaintext, qint64 pasteboardChangeCount, QDateTime at);
