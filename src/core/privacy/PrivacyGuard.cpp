@@ -39,7 +39,7 @@ QStringList words(const QString &text)
             const QChar previous = current.back();
             const bool nextIsLower = index + 1 < text.size() && text.at(index + 1).isLower();
             // "newPassword" breaks before P; "OTPCode" breaks before the C.
-            if (previous.isLower() || previous.isDigit() || (previous.isUpper() && nextIsLower)) {
+            if (previous.isLower() || (previous.isUpper() && nextIsLower)) {
                 flush();
             }
         }
@@ -124,11 +124,12 @@ bool namesSecret(const std::optional<QString> &text)
             return true;
         }
     }
-    const QStringList textWords = words(*text);
-    // A secure text field is its own role on macOS ("AXSecureTextField").
-    if (containsPhrase(textWords, { "secure", "text", "field" })) {
+    // A secure text field is its own role on macOS ("AXSecureTextField"),
+    // whatever case a caller reports it in.
+    if (text->contains(QLatin1String("securetextfield"), Qt::CaseInsensitive)) {
         return true;
     }
+    const QStringList textWords = words(*text);
     return std::any_of(sensitivePhrases().begin(), sensitivePhrases().end(),
         [&](const Phrase &phrase) { return containsPhrase(textWords, phrase); });
 }
