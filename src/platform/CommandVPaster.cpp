@@ -1,0 +1,96 @@
+#include "platform/CommandVPaster.h"
+
+#include "platform/Accessibility.h"
+#include "platform/Clock.h"
+#include "platform/DestinationContextInspector.h"
+#include "platform/KeyEventPoster.h"
+#include "platform/SystemIntegrationError.h"
+#include "platform/Workspace.h"
+
+namespace tovra {
+
+namespace {
+
+using Kind = SystemIntegrationError::Kind;
+
+bool isRunning(const Workspace &workspace, ProcessIdentifier processIdentifier)
+{
+    const auto application = workspace.runningApplication(processIdentifier);
+    return application && !application->isTerminated;
+}
+
+bool isFrontmost(const Workspace &workspace, ProcessIdentifier processIdentifier)
+{
+    const auto frontmost = workspace.frontmostApplication();
+    return frontmost && frontmost->processIdentifier == processIdentifier;
+}
+
+} // namespace
+
+CommandVPaster::CommandVPaster(
+    DestinationContextInspector &inspector, Pasteboard &pasteboard, KeyEventPoster &keyEventPoster)
+    : m_inspector(inspector)
+    , m_pasteboard(pasteboard)
+    , m_keyEventPoster(keyEventPoster)
+{
+}
+
+QCoro::Task<InspectedDestination> CommandVPaster::activateAndConfirm(InspectedDestination target) const
+{
+    Workspace &workspace = m_inspector.workspace();
+    if (!m_inspector.accessibility().isProcessTrusted())
+        throw SystemIntegrationError(Kind::accessibilityPermissionMissing);
+    if (!isRunning(workspace, target.processIdentifier))
+        throw SystemIntegrationError(Kind::targetApplicationUnavailable);
+
+    workspace.activateApplication(target.processIdentifier);
+    bool cameForward = false;
+    for (int attempt = 0; attempt <= additionalConfirmationAttempts; ++attempt) {
+        co_await m_inspector.clock().sleep(attempt == 0 ? firstConfirmationDelay : confirmationInterval);
+        if (!m_inspector.accessibility().isProcessTrusted())
+            throw SystemIntegrationError(Kind::accessibilityPermissionMissing);
+        if (!isRunning(workspace, target.processIdentifier))
+            throw SystemIntegrationError(Kind::targetApplicationUnavailable);
+        if (!isFrontmost(workspace, target.processIdentifier))
+            continue;
+        cameForward = true;
+        InspectedDestination current = m_inspector.inspect(target.processIdentifier);
+        if (current.hasSameFocus(target))
+            co_return current;
+    }
+    throw SystemIntegrationError(cameForward ? Kind::targetChanged : Kind::targetApplicationUnavailable);
+}
+
+InspectedDestination CommandVPaster::reconfirm(const InspectedDestination &stable) const
+{
+    if (!m_inspector.accessibility().isProcessTrusted())
+        throw SystemIntegrationError(Kind::accessibilityPermissionMissing);
+    if (!isFrontmost(m_inspector.workspace(), stable.processIdentifier))
+        throw SystemIntegrationError(Kind::targetChanged);
+    InspectedDestination current;
+    try {
+        current = m_inspector.inspect(stable.processIdentifier);
+    } catch (const SystemIntegrationError &error) {
+        if (error.kind() == Kind::accessibilityPermissionMissing)
+            throw;
+        throw SystemIntegrationError(Kind::targetChanged);
+    }
+    if (!current.hasSameFocus(stable))
+        throw SystemIntegrationError(Kind::targetChanged);
+    return current;
+}
+
+DestinationSnapshot CommandVPaster::postPaste(const InspectedDestination &into,
+    const std::optional<PasteboardContentExpectation> &expectedPasteboard) const
+{
+    const InspectedDestination confirmed = reconfirm(into);
+    if (expectedPasteboard && !expectedPasteboard->matches(m_pasteboard))
+        throw SystemIntegrationError(Kind::clipboardChanged);
+    if (!m_keyEventPoster.postPasteShortcut())
+        throw SystemIntegrationError(Kind::eventCreationFailed);
+    DestinationSnapshot destination = confirmed.snapshot;
+    destination.pastedAt = m_inspector.clock().now();
+    return destination;
+}
+
+} // namespace tovra

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/DestinationSnapshot.h"
+#include "platform/InspectedDestination.h"
+#include "platform/PasteboardContentExpectation.h"
+
+#include <QCoroTask>
+
+#include <chrono>
+#include <optional>
+
+namespace tovra {
+
+class DestinationContextInspector;
+class KeyEventPoster;
+class Pasteboard;
+
+// Brings the paste target forward, makes sure the focus is still where the
+// user left it, and sends the paste shortcut. Every step re-checks the target,
+// so a paste never lands in a window or field the user did not mean.
+class CommandVPaster {
+public:
+    // After asking the target to come forward, the first check waits this long,
+    // then the checks repeat at this interval this many more times.
+    static constexpr std::chrono::milliseconds firstConfirmationDelay { 140 };
+    static constexpr std::chrono::milliseconds confirmationInterval { 60 };
+    static constexpr int additionalConfirmationAttempts = 9;
+
+    // Uses the inspector's workspace, accessibility interface and clock. All
+    // four objects must outlive the paster and its running tasks.
+    CommandVPaster(
+        DestinationContextInspector &inspector, Pasteboard &pasteboard, KeyEventPoster &keyEventPoster);
+
+    // Activates the target's application and waits until it is frontmost and
+    // its freshly inspected focus matches `target`; returns that inspection.
+    // Throws SystemIntegrationError: accessibilityPermissionMissing without
+    // trust; targetApplicationUnavailable when the application is gone or never
+    // comes forward; targetChanged when it came forward with the focus elsewhere.
+    QCoro::Task<InspectedDestination> activateAndConfirm(InspectedDestination target) const;
+
+    // Checks that the target is still frontmost with the focus where `stable`
+    // found it; returns the fresh inspection. Throws SystemIntegrationError:
+    // accessibilityPermissionMissing or targetChanged.
+    InspectedDestination reconfirm(const InspectedDestination &stable) const;
+
+    // Reconfirms the target, checks the expectation against the pasteboard (not
+    // read at all without one) and posts the paste shortcut once. Returns where
+    // the paste went. Throws SystemIntegrationError: those of `reconfirm`,
+    // clipboardChanged, eventCreationFailed.
+    DestinationSnapshot postPaste(const InspectedDestination &into,
+        const std::optional<PasteboardContentExpectation> &expectedPasteboard) const;
+
+private:
+    DestinationContextInspector &m_inspector;
+    Pasteboard &m_pasteboard;
+    KeyEventPoster &m_keyEventPoster;
+};
+
+} // namespace tovra

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/Pasteboard.h"
+
+#include <QList>
+
+namespace tovra {
+
+// A copy of everything on the pasteboard, taken so that it can be put back
+// after a temporary replacement.
+struct PasteboardArchive {
+    QList<PasteboardItem> items;
+    // The change count when the copy was taken.
+    qint64 capturedChangeCount = 0;
+    // False when some type's data could not be read, or the pasteboard changed
+    // while it was being read: putting such a copy back would lose content.
+    bool isComplete = false;
+
+    // Reads every item with every type's data.
+    static PasteboardArchive capture(const Pasteboard &pasteboard);
+
+    // Clears the pasteboard and writes back every archived item with every
+    // type's data. Returns whether the write succeeded.
+    bool restore(Pasteboard &to) const;
+
+    friend bool operator==(const PasteboardArchive &, const PasteboardArchive &) = default;
+};
+
+} // namespace tovra

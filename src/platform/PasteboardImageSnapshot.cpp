@@ -1,0 +1,165 @@
+#include "platform/PasteboardImageSnapshot.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QMimeDatabase>
+
+namespace tovra {
+
+namespace {
+
+struct DecodedImage {
+    int pixelWidth = 0;
+    int pixelHeight = 0;
+    std::optional<QByteArray> thumbnailPNG;
+};
+
+// Decodes the whole image, which both proves that it is an image we can show
+// and gives its size; the preview is made from the same decode.
+std::optional<DecodedImage> decode(const QByteArray &data)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return std::nullopt;
+
+    const int side = PasteboardImageSnapshot::thumbnailMaximumSide;
+    const QImage preview = image.width() > side || image.height() > side
+        ? image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+        : image;
+    QByteArray thumbnail;
+    QBuffer thumbnailBuffer(&thumbnail);
+    std::optional<QByteArray> thumbnailPNG;
+    if (thumbnailBuffer.open(QIODevice::WriteOnly) && preview.save(&thumbnailBuffer, "PNG"))
+        thumbnailPNG = thumbnail;
+    return DecodedImage { image.width(), image.height(), thumbnailPNG };
+}
+
+// The first file named on the pasteboard, when it is a local image file.
+std::optional<QFileInfo> imageFileOn(const Pasteboard &pasteboard)
+{
+    const QList<QUrl> urls = pasteboard.fileURLs();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return std::nullopt;
+    const QFileInfo info(urls.first().toLocalFile());
+    if (!info.isFile())
+        return std::nullopt;
+    if (!QMimeDatabase().mimeTypeForFile(info).name().startsWith(QLatin1String("image/")))
+        return std::nullopt;
+    return info;
+}
+
+} // namespace
+
+PasteboardImageValidation PasteboardImageValidation::imageData(QString type)
+{
+    return { Kind::imageData, std::move(type), {} };
+}
+
+PasteboardImageValidation PasteboardImageValidation::file(QUrl fileURL)
+{
+    return { Kind::fileURL, {}, std::move(fileURL) };
+}
+
+bool PasteboardImageSnapshot::matches(const Pasteboard &pasteboard) const
+{
+    if (pasteboard.changeCount() != changeCount)
+        return false;
+    switch (validation.kind) {
+    case PasteboardImageValidation::Kind::imageData: {
+        const auto current = pasteboard.data(validation.type);
+        return current && *current == image.data();
+    }
+    case PasteboardImageValidation::Kind::fileURL: {
+        const QList<QUrl> urls = pasteboard.fileURLs();
+        return !urls.isEmpty() && urls.first() == validation.fileURL;
+    }
+    }
+    Q_UNREACHABLE();
+}
+
+PasteboardImageCaptureResult PasteboardImageSnapshot::capture(const Pasteboard &from, qint64 maximumBytes)
+{
+    const qint64 changeCount = from.changeCount();
+    QByteArray data;
+    QString type;
+    std::optional<QString> fileName;
+    PasteboardImageValidation validation;
+
+    if (auto image = from.imageData()) {
+        data = std::move(image->data);
+        type = image->type;
+        validation = PasteboardImageValidation::imageData(image->type);
+    } else if (const auto file = imageFileOn(from)) {
+        // Judge the size before reading, so an enormous file is never loaded.
+        if (file->size() > maximumBytes)
+            return PasteboardImageCaptureResult::tooLarge(file->size());
+        QFile input(file->absoluteFilePath());
+        if (!input.open(QIODevice::ReadOnly))
+            return PasteboardImageCaptureResult::unsupportedImage();
+        data = input.read(maximumBytes + 1);
+        type = QMimeDatabase().mimeTypeForFile(*file).name();
+        fileName = file->fileName();
+        validation = PasteboardImageValidation::file(QUrl::fromLocalFile(file->absoluteFilePath()));
+    } else {
+        return PasteboardImageCaptureResult::noImage();
+    }
+
+    // Whatever was read may belong to the next contents if the owner changed
+    // meanwhile; it must not be attributed to this change count.
+    if (from.changeCount() != changeCount)
+        return PasteboardImageCaptureResult::changed();
+    if (data.size() > maximumBytes)
+        return PasteboardImageCaptureResult::tooLarge(data.size());
+
+    const auto decoded = decode(data);
+    if (!decoded)
+        return PasteboardImageCaptureResult::unsupportedImage();
+    SessionClipboardImage image(std::move(data), std::move(type), decoded->pixelWidth, decoded->pixelHeight,
+        decoded->thumbnailPNG, std::move(fileName));
+    return PasteboardImageCaptureResult::captured(
+        PasteboardImageSnapshot { changeCount, std::move(image), std::move(validation) });
+}
+
+PasteboardImageCaptureResult::PasteboardImageCaptureResult(
+    Kind kind, std::optional<PasteboardImageSnapshot> snapshot, qint64 byteCount)
+    : m_kind(kind)
+    , m_snapshot(std::move(snapshot))
+    , m_byteCount(byteCount)
+{
+}
+
+PasteboardImageCaptureResult PasteboardImageCaptureResult::captured(PasteboardImageSnapshot snapshot)
+{
+    return { Kind::captured, std::move(snapshot), 0 };
+}
+
+PasteboardImageCaptureResult PasteboardImageCaptureResult::tooLarge(qint64 byteCount)
+{
+    return { Kind::tooLarge, std::nullopt, byteCount };
+}
+
+PasteboardImageCaptureResult PasteboardImageCaptureResult::noImage()
+{
+    return { Kind::noImage, std::nullopt, 0 };
+}
+
+PasteboardImageCaptureResult PasteboardImageCaptureResult::unsupportedImage()
+{
+    return { Kind::unsupportedImage, std::nullopt, 0 };
+}
+
+PasteboardImageCaptureResult PasteboardImageCaptureResult::changed()
+{
+    return { Kind::changed, std::nullopt, 0 };
+}
+
+} // namespace tovra
