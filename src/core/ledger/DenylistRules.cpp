@@ -1,0 +1,205 @@
+#include "core/ledger/DenylistRules.h"
+
+#include "core/ledger/TovraLedgerError.h"
+
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace tovra {
+
+namespace {
+
+constexpr qsizetype maximumBundleIDLength = 255;
+constexpr qsizetype maximumDomainLength = 253;
+constexpr qsizetype maximumLabelLength = 63;
+
+QList<DenylistEntry> makeDefaults()
+{
+    static const char *const bundleIDs[] = {
+        // Terminals.
+        "org.gnome.Terminal",
+        "gnome-terminal-server",
+        "org.gnome.Console",
+        "kgx",
+        "org.gnome.Ptyxis",
+        "konsole",
+        "org.kde.konsole",
+        "yakuake",
+        "org.kde.yakuake",
+        "xterm",
+        "uxterm",
+        "urxvt",
+        "com.gexperts.Tilix",
+        "kitty",
+        "Alacritty",
+        "org.wezfurlong.wezterm",
+        "foot",
+        "xfce4-terminal",
+        "mate-terminal",
+        "lxterminal",
+        "qterminal",
+        "terminator",
+        "guake",
+        "tilda",
+        "io.elementary.terminal",
+        "com.raggesilver.BlackBox",
+        "com.mitchellh.ghostty",
+        "com.apple.Terminal",
+        "com.googlecode.iterm2",
+        "dev.warp.Warp-Stable",
+        "net.kovidgoyal.kitty",
+        "org.alacritty",
+        "com.github.wez.wezterm",
+        // Password managers and key stores.
+        "org.keepassxc.KeePassXC",
+        "keepassxc",
+        "1password",
+        "bitwarden",
+        "com.bitwarden.desktop",
+        "org.gnome.seahorse.Application",
+        "seahorse",
+        "org.kde.kwalletmanager5",
+        "kwalletmanager5",
+        "enpass",
+        "com.1password.1password",
+        "com.agilebits.onepassword7",
+        "com.apple.keychainaccess",
+        "com.apple.Passwords",
+        // Remote-desktop clients.
+        "org.remmina.Remmina",
+        "remmina",
+        "org.kde.krdc",
+        "krdc",
+        "org.gnome.Connections",
+        "vinagre",
+        "xfreerdp",
+        "vncviewer",
+        "com.rustdesk.RustDesk",
+        "rustdesk",
+        "anydesk",
+        "TeamViewer",
+        "com.microsoft.rdc.macos",
+        "com.microsoft.rdc.mac",
+        "com.teamviewer.TeamViewer",
+        "com.apple.ScreenSharing",
+        "com.realvnc.vncviewer",
+    };
+    QList<DenylistEntry> entries;
+    for (const char *bundleID : bundleIDs)
+        entries.append(DenylistEntry { DenylistKind::bundleID, QString::fromLatin1(bundleID), QDateTime() });
+    return entries;
+}
+
+[[noreturn]] void reject(const QString &value, const QString &detail)
+{
+    constexpr qsizetype shownLength = 64;
+    const QString shown = value.size() > shownLength ? value.left(shownLength) + QChar(0x2026) : value;
+    throw TovraLedgerError::invalidDenylistValue(shown, detail);
+}
+
+bool isValidLabel(const QString &label)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[a-z0-9_]([a-z0-9_-]*[a-z0-9_])?$"));
+    return !label.isEmpty() && label.size() <= maximumLabelLength && pattern.match(label).hasMatch();
+}
+
+QString normalizedDomain(const QString &value)
+{
+    QString domain = value.trimmed().toLower();
+    if (domain.isEmpty())
+        reject(value, QStringLiteral("the domain is empty"));
+
+    const qsizetype scheme = domain.indexOf(QLatin1String("://"));
+    if (scheme >= 0)
+        domain.remove(0, scheme + 3);
+    const qsizetype pathStart = domain.indexOf(QRegularExpression(QStringLiteral("[/?#]")));
+    if (pathStart >= 0)
+        domain.truncate(pathStart);
+    const qsizetype userEnd = domain.lastIndexOf(QLatin1Char('@'));
+    if (userEnd >= 0)
+        domain.remove(0, userEnd + 1);
+    if (domain.startsWith(QLatin1Char('[')))
+        reject(value, QStringLiteral("IP version 6 addresses are not supported, only host names"));
+    static const QRegularExpression port(QStringLiteral(":[0-9]*$"));
+    domain.remove(port);
+
+    if (domain.startsWith(QLatin1String("*.")))
+        domain.remove(0, 2);
+    else if (domain.startsWith(QLatin1Char('.')))
+        domain.remove(0, 1);
+    if (domain.endsWith(QLatin1Char('.')))
+        domain.chop(1);
+    if (domain.isEmpty())
+        reject(value, QStringLiteral("it holds no domain name"));
+
+    const bool isAscii = std::all_of(
+        domain.cbegin(), domain.cend(), [](QChar character) { return character.unicode() < 0x80; });
+    if (!isAscii) {
+        const QByteArray ace = QUrl::toAce(domain);
+        if (ace.isEmpty())
+            reject(value, QStringLiteral("it is not a valid domain name"));
+        domain = QString::fromLatin1(ace).toLower();
+    }
+    const QStringList labels = domain.split(QLatin1Char('.'));
+    if (domain.size() > maximumDomainLength || !std::all_of(labels.cbegin(), labels.cend(), isValidLabel))
+        reject(value, QStringLiteral("it is not a valid domain name"));
+    return domain;
+}
+
+QString normalizedBundleID(const QString &value)
+{
+    const QString bundleID = value.trimmed();
+    if (bundleID.isEmpty())
+        reject(value, QStringLiteral("the application identifier is empty"));
+    if (bundleID.size() > maximumBundleIDLength)
+        reject(value,
+            QStringLiteral("an application identifier has at most %1 characters").arg(maximumBundleIDLength));
+    const bool hasForbidden = std::any_of(bundleID.cbegin(), bundleID.cend(), [](QChar character) {
+        return character.isSpace() || character.category() == QChar::Other_Control
+            || character.category() == QChar::Other_Format || character == QLatin1Char('/');
+    });
+    if (hasForbidden)
+        reject(
+            value, QStringLiteral("an application identifier has no spaces, control characters or slashes"));
+    return bundleID;
+}
+
+} // namespace
+
+const QList<DenylistEntry> &DenylistRules::defaults()
+{
+    static const QList<DenylistEntry> entries = makeDefaults();
+    return entries;
+}
+
+bool DenylistRules::isDefault(DenylistKind kind, const QString &value)
+{
+    const QList<DenylistEntry> &entries = defaults();
+    return std::any_of(entries.cbegin(), entries.cend(),
+        [&](const DenylistEntry &entry) { return sameRule(entry, kind, value); });
+}
+
+QString DenylistRules::normalizedValue(DenylistKind kind, const QString &value)
+{
+    switch (kind) {
+    case DenylistKind::domain:
+        return normalizedDomain(value);
+    case DenylistKind::bundleID:
+        return normalizedBundleID(value);
+    }
+    reject(value, QStringLiteral("the kind of rule is unknown"));
+}
+
+bool DenylistRules::sameRule(const DenylistEntry &left, DenylistKind kind, const QString &normalizedValue)
+{
+    return left.kind == kind && left.value.compare(normalizedValue, Qt::CaseInsensitive) == 0;
+}
+
+CustomDenylist DenylistRules::effectiveDenylist(const QList<DenylistEntry> &custom)
+{
+    return CustomDenylist::fromEntries(defaults() + custom);
+}
+
+} // namespace tovra

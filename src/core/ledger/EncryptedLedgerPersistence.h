@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/ledger/LedgerCodec.h"
+#include "core/ledger/LedgerFileStore.h"
+#include "core/ledger/LedgerPersistence.h"
+
+#include <optional>
+
+namespace tovra {
+
+// The ledger file: the snapshot in its encrypted envelope, in a LedgerFileStore
+// shared with other processes. Reads hold the shared lock, changes the
+// exclusive one for the whole read-modify-write. The last snapshot read is
+// kept with the file's stamp and is decoded again only when the stamp changed.
+//
+// A file of an older supported version is migrated: the next change (and
+// load(), which makes that change at once) first keeps the file's bytes as a
+// backup named "<ledger>.v<old version>.bak", then writes the migrated
+// snapshot. A file that cannot be read, decrypted, decoded, or that has a
+// version this build does not read, is reported and never written over.
+class EncryptedLedgerPersistence final : public LedgerPersistence {
+public:
+    EncryptedLedgerPersistence(QString ledgerPath, QByteArray envelopeKey,
+        LedgerMigrations migrations = LedgerMigrations::standard());
+
+    LedgerSnapshot load() override;
+    LedgerSnapshot update(const Change &change) override;
+
+    const LedgerFileStore &fileStore() const noexcept { return m_store; }
+
+private:
+    struct Cached {
+        LedgerSnapshot snapshot;
+        int storedVersion = 0;
+        LedgerFileStamp stamp;
+        std::shared_ptr<const UniqueFd> pin;
+    };
+
+    // The stored state under `lock`, from the cache when the stamp is unchanged.
+    const Cached &current(const LedgerFileStore::Lock &lock);
+    Cached decodeContents(LedgerFileStore::Contents contents) const;
+
+    LedgerFileStore m_store;
+    LedgerCodec m_codec;
+    std::optional<Cached> m_cache;
+};
+
+} // namespace tovra
