@@ -58,12 +58,19 @@ QString renderInline(const QString &text, const CitationSource &source, const QS
 {
     if (isBlank(text))
         return markdown::link(displayTitle(source), target);
-    QStringList out;
+    const QString linkEnd = QStringLiteral("](") + markdown::linkDestination(target) + QLatin1Char(')');
+    QString out;
+    out.reserve(text.size() + 64);
+    bool firstLine = true;
     for (const QString &line : markdown::lines(text)) {
+        if (!firstLine)
+            out += QLatin1Char('\n');
+        firstLine = false;
         const QString content = line.trimmed();
-        out.append(content.isEmpty() ? QString() : markdown::link(content, target));
+        if (!content.isEmpty())
+            out += QLatin1Char('[') + markdown::escapeText(content) + linkEnd;
     }
-    return out.join(QLatin1Char('\n'));
+    return out;
 }
 
 QString renderFootnote(const QString &text, const CitationSource &source, const std::optional<QString> &web,
