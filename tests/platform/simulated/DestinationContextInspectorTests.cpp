@@ -1,0 +1,190 @@
+#include "platform/DestinationContextInspector.h"
+#include "platform/SystemIntegrationError.h"
+#include "platform/simulated/SimulatedDesktop.h"
+
+#include <gtest/gtest.h>
+
+using namespace tovra;
+using Kind = SystemIntegrationError::Kind;
+
+namespace {
+
+SimulatedElement passwordField()
+{
+    SimulatedElement field;
+    field.identifier = QStringLiteral("password");
+    field.windowTitle = QStringLiteral("Sign in");
+    field.role = QStringLiteral("password text");
+    field.label = QStringLiteral("Password");
+    field.isSecure = true;
+    return field;
+}
+
+class DestinationContextInspectorTest : public ::testing::Test {
+protected:
+    std::optional<Kind> failureOf(const std::function<void()> &action)
+    {
+        try {
+            action();
+        } catch (const SystemIntegrationError &error) {
+            return error.kind();
+        }
+        return std::nullopt;
+    }
+
+    SimulatedDesktop desktop;
+    DestinationContextInspector inspector { desktop.ownProcessIdentifier(), desktop.workspace(),
+        desktop.accessibility(), desktop.clock() };
+};
+
+} // namespace
+
+TEST_F(DestinationContextInspectorTest, DescribesTheFocusedFieldOfTheFrontmostApplication)
+{
+    const auto browser = desktop.launch(
+        QStringLiteral("Browser"), QStringLiteral("org.example.Browser"), { passwordField() });
+    desktop.switchTo(browser);
+    desktop.advance(std::chrono::seconds(5));
+
+    const InspectedDestination destination = inspector.inspect();
+    EXPECT_EQ(destination.processIdentifier, browser);
+    EXPECT_EQ(destination.focusedElementIdentifier, QStringLiteral("password"));
+    const DestinationSnapshot &snapshot = destination.snapshot;
+    EXPECT_EQ(snapshot.applicationName, QStringLiteral("Browser"));
+    EXPECT_EQ(snapshot.bundleIdentifier, QStringLiteral("org.example.Browser"));
+    EXPECT_EQ(snapshot.windowTitle, QStringLiteral("Sign in"));
+    EXPECT_EQ(snapshot.accessibilityRole, QStringLiteral("password text"));
+    EXPECT_EQ(snapshot.fieldLabel, QStringLiteral("Password"));
+    EXPECT_TRUE(snapshot.isSecureTextEntry);
+    EXPECT_EQ(snapshot.isEditableTextTarget, true);
+    EXPECT_EQ(snapshot.pastedAt, desktop.clock().now());
+}
+
+TEST_F(DestinationContextInspectorTest, SetsAShortMessagingTimeout)
+{
+    ASSERT_TRUE(desktop.accessibility().messagingTimeout().has_value());
+    EXPECT_EQ(*desktop.accessibility().messagingTimeout(),
+        DestinationContextInspector::accessibilityMessagingTimeout);
+}
+
+TEST_F(DestinationContextInspectorTest, WhileOurOwnWindowIsInFrontTheLastExternalApplicationIsTheTarget)
+{
+    const auto editor = desktop.launch(QStringLiteral("Editor"), QStringLiteral("org.example.Editor"));
+    const auto notes = desktop.launch(QStringLiteral("Obsidian"), QStringLiteral("md.obsidian"));
+    desktop.switchTo(editor);
+    inspector.start();
+    EXPECT_EQ(inspector.rememberedProcessIdentifier(), editor);
+
+    desktop.switchTo(desktop.ownProcessIdentifier());
+    EXPECT_EQ(inspector.inspect().processIdentifier, editor);
+
+    desktop.switchTo(notes);
+    desktop.switchTo(desktop.ownProcessIdentifier());
+    EXPECT_EQ(inspector.inspect().processIdentifier, notes);
+}
+
+TEST_F(DestinationContextInspectorTest, TransientSystemApplicationsAreNeverTheTarget)
+{
+    const auto editor = desktop.launch(QStringLiteral("Editor"), QStringLiteral("org.example.Editor"));
+    const auto shell = desktop.launch(QStringLiteral("GNOME Shell"), QStringLiteral("org.gnome.shell"));
+    inspector.start();
+    desktop.switchTo(editor);
+    desktop.switchTo(shell);
+    EXPECT_EQ(inspector.rememberedProcessIdentifier(), editor);
+    EXPECT_EQ(inspector.inspect().processIdentifier, editor);
+}
+
+TEST_F(DestinationContextInspectorTest, WithoutAnyEligibleApplicationThereIsNoTarget)
+{
+    inspector.start();
+    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+
+    desktop.switchTo(desktop.ownProcessIdentifier());
+    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+
+    const auto anonymous = desktop.launch(QStringLiteral("Unnamed tool"), std::nullopt);
+    desktop.switchTo(anonymous);
+    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+
+    const auto blank = desktop.launch(QStringLiteral("Blank"), QString());
+    desktop.switchTo(blank);
+    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+}
+
+TEST_F(DestinationContextInspectorTest, ARememberedApplicationThatQuitIsForgotten)
+{
+    const auto editor = desktop.launch(QStringLiteral("Editor"), QStringLiteral("org.example.Editor"));
+    inspector.start();
+    desktop.switchTo(editor);
+    desktop.switchTo(desktop.ownProcessIdentifier());
+    desktop.workspace().terminate(editor);
+    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+    EXPECT_FALSE(inspector.rememberedProcessIdentifier().has_value());
+}
+
+TEST_F(DestinationContextInspectorTest, InspectingAProcessNeedsItRunningAndTrust)
+{
+    EXPECT_EQ(failureOf([&] { inspector.inspect(4242); }), Kind::targetApplicationUnavailable);
+
+    const auto editor = desktop.launch(QStringLiteral("Editor"), QStringLiteral("org.example.Editor"));
+    desktop.accessibility().setTrusted(false);
+    EXPECT_EQ(failureOf([&] { inspector.inspect(editor); }), Kind::accessibilityPermissionMissing);
+    desktop.switchTo(editor);
+    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::accessibilityPermissionMissing);
+
+    desktop.accessibility().setTrusted(true);
+    desktop.workspace().terminate(editor);
+    EXPECT_EQ(failureOf([&] { inspector.inspect(editor); }), Kind::targetApplicationUnavailable);
+}
+
+TEST_F(DestinationContextInspectorTest, AnApplicationThatExposesNothingIsDescribedByItsIdentityAlone)
+{
+    const auto legacy = desktop.launch(QStringLiteral("Legacy"), QStringLiteral("org.example.Legacy"));
+    desktop.workspace().application(legacy).exposesAccessibility = false;
+    const InspectedDestination destination = inspector.inspect(legacy);
+    EXPECT_EQ(destination.snapshot.applicationName, QStringLiteral("Legacy"));
+    EXPECT_EQ(destination.snapshot.bundleIdentifier, QStringLiteral("org.example.Legacy"));
+    EXPECT_FALSE(destination.snapshot.windowTitle.has_value());
+    EXPECT_FALSE(destination.snapshot.accessibilityRole.has_value());
+    EXPECT_FALSE(destination.snapshot.isSecureTextEntry);
+    EXPECT_FALSE(destination.snapshot.isEditableTextTarget.has_value());
+    EXPECT_FALSE(destination.focusedElementIdentifier.has_value());
+}
+
+TEST_F(DestinationContextInspectorTest, AnApplicationWithoutANameIsNamedByItsIdentifier)
+{
+    const auto tool = desktop.launch(QString(), QStringLiteral("org.example.Tool"));
+    EXPECT_EQ(inspector.inspect(tool).snapshot.applicationName, QStringLiteral("org.example.Tool"));
+}
+
+TEST(InspectedDestination, SameFocusComparesPlaceNotTime)
+{
+    InspectedDestination first;
+    first.processIdentifier = 7;
+    first.focusedElementIdentifier = QStringLiteral("a");
+    first.snapshot.bundleIdentifier = QStringLiteral("org.example.Editor");
+    first.snapshot.windowTitle = QStringLiteral("Draft");
+    first.snapshot.accessibilityRole = QStringLiteral("text");
+    first.snapshot.pastedAt = QDateTime::fromSecsSinceEpoch(1, Qt::UTC);
+
+    InspectedDestination later = first;
+    later.snapshot.pastedAt = QDateTime::fromSecsSinceEpoch(99, Qt::UTC);
+    EXPECT_TRUE(first.hasSameFocus(later));
+
+    InspectedDestination unidentified = first;
+    unidentified.focusedElementIdentifier.reset();
+    EXPECT_TRUE(first.hasSameFocus(unidentified));
+
+    auto differs = [&first](auto change) {
+        InspectedDestination other = first;
+        change(other);
+        return !first.hasSameFocus(other);
+    };
+    EXPECT_TRUE(differs([](auto &d) { d.processIdentifier = 8; }));
+    EXPECT_TRUE(differs([](auto &d) { d.focusedElementIdentifier = QStringLiteral("b"); }));
+    EXPECT_TRUE(differs([](auto &d) { d.snapshot.windowTitle = QStringLiteral("Other"); }));
+    EXPECT_TRUE(differs([](auto &d) { d.snapshot.accessibilityRole = QStringLiteral("entry"); }));
+    EXPECT_TRUE(differs([](auto &d) { d.snapshot.fieldLabel = QStringLiteral("Search"); }));
+    EXPECT_TRUE(differs([](auto &d) { d.snapshot.isSecureTextEntry = true; }));
+    EXPECT_TRUE(differs([](auto &d) { d.snapshot.isEditableTextTarget = false; }));
+}
