@@ -169,18 +169,15 @@ public:
             if (!existing.items().empty())
                 return keyFrom(oldestItem(existing.items()));
         }
-        ObjectPtr<SecretItem> created = createItem();
+        createItem();
+        // Another process may have stored its own key at the same moment. Every process settles
+        // on the oldest item; the newer ones stay, since deleting an item while another process
+        // is reading the search results would make that process fail.
         const ItemList stored = search();
         if (stored.items().empty())
             throw TovraCryptoError(Kind::keyStoreUnavailable,
                 QStringLiteral("the new master key could not be found after it was stored."));
         SecretItem *chosen = oldestItem(stored.items());
-        if (objectPath(chosen) != objectPath(created.get())) {
-            // Another process stored its key first and uses that one; ours was never used by
-            // anyone, and a left-over copy would only confuse whoever looks at the keyring.
-            ErrorSlot ignored;
-            secret_item_delete_sync(created.get(), m_deadline.cancellable(), ignored.out());
-        }
         return keyFrom(chosen);
     }
 
@@ -208,7 +205,7 @@ private:
         return ItemList(found);
     }
 
-    ObjectPtr<SecretItem> createItem()
+    void createItem()
     {
         ErrorSlot error;
         ObjectPtr<SecretCollection> collection(secret_collection_for_alias_sync(m_service.get(),
@@ -233,7 +230,6 @@ private:
             SECRET_ITEM_CREATE_NONE, m_deadline.cancellable(), error.out()));
         if (!item)
             failFrom(error, m_deadline);
-        return item;
     }
 
     QByteArray keyFrom(SecretItem *item)

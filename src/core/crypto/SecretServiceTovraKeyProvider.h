@@ -21,8 +21,8 @@ namespace tovra {
 // An existing item that does not hold a valid key is an error and stays as it
 // is: replacing it would lock the user out of the ledger sealed with the old
 // key. When two processes create the item at the same moment, both settle on
-// the oldest item (ties broken by object path) and the other one is removed
-// by the process that made it.
+// the oldest item (equal creation times ordered by object path); the newer
+// duplicate stays unused in the keyring.
 class SecretServiceTovraKeyProvider final : public TovraKeyProviding {
 public:
     static constexpr char kSchemaName[] = "app.tovra.MasterKey";
