@@ -35,7 +35,7 @@ void shutDownAndClose(qint32 descriptor)
 } // namespace
 
 ResolverSocketServer::ResolverSocketServer(std::shared_ptr<ObsidianResolutionCoordinator> coordinator,
-    QUrl socketURL, PeerValidator peerValidator, EnvironmentFactory environmentFactory,
+    QString socketURL, PeerValidator peerValidator, EnvironmentFactory environmentFactory,
     ExistingSocketProbe existingSocketProbe, StatusHandler statusHandler)
     : m_coordinator(std::move(coordinator))
     , m_statusHandler(std::move(statusHandler))
@@ -165,9 +165,8 @@ std::optional<ResolverSocketIdentity> ResolverSocketServer::socketIdentity(const
         static_cast<quint64>(status.st_ino) };
 }
 
-void ResolverSocketServer::removeSocket(const QUrl &url, const ResolverSocketIdentity &ownedIdentity)
+void ResolverSocketServer::removeSocket(const QString &path, const ResolverSocketIdentity &ownedIdentity)
 {
-    const QString path = url.toLocalFile();
     if (socketIdentity(path) == ownedIdentity)
         QFile::remove(path);
 }

@@ -8,7 +8,6 @@
 #include <QSet>
 #include <QString>
 #include <QThreadPool>
-#include <QUrl>
 
 #include <chrono>
 #include <functional>
@@ -47,10 +46,11 @@ public:
     static constexpr std::chrono::microseconds probeRetryPause { 20000 };
     static constexpr std::chrono::milliseconds connectPollTimeout { 50 };
 
-    // An empty environment factory makes a LiveResolverEnvironment per
-    // connection; an empty probe uses probeExistingSocket(). The peer
-    // validator is required: it needs the desktop's workspace.
-    ResolverSocketServer(std::shared_ptr<ObsidianResolutionCoordinator> coordinator, QUrl socketURL,
+    // `socketURL` is the path of the socket file. An empty environment factory
+    // makes a LiveResolverEnvironment per connection; an empty probe uses
+    // probeExistingSocket(). The peer validator has no default because it
+    // needs the desktop's workspace: pass ResolverPeerValidator::validator().
+    ResolverSocketServer(std::shared_ptr<ObsidianResolutionCoordinator> coordinator, QString socketURL,
         PeerValidator peerValidator, EnvironmentFactory environmentFactory,
         ExistingSocketProbe existingSocketProbe, StatusHandler statusHandler);
     ~ResolverSocketServer();
@@ -78,9 +78,9 @@ public:
     // Device and inode of the socket file at `path`; nothing for a missing
     // file or one that is not a socket. Links are not followed.
     static std::optional<ResolverSocketIdentity> socketIdentity(const QString &path);
-    // Removes the file at `url` only while it is a socket with the given
+    // Removes the file at `path` only while it is a socket with the given
     // device and inode. Never fails: a file that cannot be removed stays.
-    static void removeSocket(const QUrl &url, const ResolverSocketIdentity &ownedIdentity);
+    static void removeSocket(const QString &path, const ResolverSocketIdentity &ownedIdentity);
 
     const int maximumRequestsInFlight = 16;
 
@@ -94,7 +94,7 @@ private:
 
     std::shared_ptr<ObsidianResolutionCoordinator> m_coordinator;
     StatusHandler m_statusHandler;
-    QUrl m_socketURL;
+    QString m_socketURL;
     PeerValidator m_peerValidator;
     EnvironmentFactory m_environmentFactory;
     ExistingSocketProbe m_existingSocketProbe;

@@ -81,7 +81,7 @@ protected:
         const QString &socketPath, ResolverSocketServer::ExistingSocketProbe probe = {})
     {
         return std::make_unique<ResolverSocketServer>(
-            nullptr, QUrl::fromLocalFile(socketPath),
+            nullptr, socketPath,
             [this](qint32) {
                 ++m_peerValidations;
                 return std::optional<ResolverPeerIdentity>();
@@ -342,10 +342,10 @@ TEST_F(ResolverSocketServerTest, RemoveSocketRemovesOnlyTheOwnedFile)
     const auto identity = ResolverSocketServer::socketIdentity(path("own.sock"));
     ASSERT_TRUE(identity.has_value());
 
-    ResolverSocketServer::removeSocket(QUrl::fromLocalFile(path("own.sock")), *identity);
+    ResolverSocketServer::removeSocket(path("own.sock"), *identity);
     EXPECT_FALSE(QFile::exists(path("own.sock")));
     // Removing again finds nothing and does nothing.
-    ResolverSocketServer::removeSocket(QUrl::fromLocalFile(path("own.sock")), *identity);
+    ResolverSocketServer::removeSocket(path("own.sock"), *identity);
 }
 
 TEST_F(ResolverSocketServerTest, RemoveSocketLeavesAReplacedSocket)
@@ -360,7 +360,7 @@ TEST_F(ResolverSocketServerTest, RemoveSocketLeavesAReplacedSocket)
     BoundSocket replacement(path("resolver.sock"), BoundSocket::Mode::listen);
     ASSERT_NE(ResolverSocketServer::socketIdentity(path("resolver.sock")), owned);
 
-    ResolverSocketServer::removeSocket(QUrl::fromLocalFile(path("resolver.sock")), *owned);
+    ResolverSocketServer::removeSocket(path("resolver.sock"), *owned);
     EXPECT_TRUE(QFile::exists(path("resolver.sock")));
     EXPECT_EQ(ResolverSocketServer::connectProbe(path("resolver.sock")), 0);
 }
@@ -373,7 +373,7 @@ TEST_F(ResolverSocketServerTest, RemoveSocketLeavesARegularFileWithAMatchingIden
     const auto staleIdentity = statIdentity(path("resolver.sock"));
     ASSERT_TRUE(staleIdentity.has_value());
 
-    ResolverSocketServer::removeSocket(QUrl::fromLocalFile(path("resolver.sock")), *staleIdentity);
+    ResolverSocketServer::removeSocket(path("resolver.sock"), *staleIdentity);
     EXPECT_TRUE(QFile::exists(path("resolver.sock")));
 }
 
@@ -384,7 +384,7 @@ TEST_F(ResolverSocketServerTest, RemoveSocketLeavesASocketOnAnotherDevice)
     ASSERT_TRUE(identity.has_value());
     identity->device += 1;
 
-    ResolverSocketServer::removeSocket(QUrl::fromLocalFile(path("own.sock")), *identity);
+    ResolverSocketServer::removeSocket(path("own.sock"), *identity);
     EXPECT_TRUE(QFile::exists(path("own.sock")));
 }
 
