@@ -41,7 +41,10 @@ public:
     // The identity of an acceptable peer, or nothing. Never throws.
     static std::optional<ResolverPeerIdentity> validate(qint32 socket, const RunningBundles &runningBundles);
 
-    // The server's peer validator over the desktop's workspace.
+    // The server's peer validator over the desktop's workspace, which must
+    // outlive it. The workspace is asked on the thread that validates, so a
+    // backend whose workspace answers only on the main thread must validate
+    // there.
     static std::function<std::optional<ResolverPeerIdentity>(qint32)> validator(const Workspace &workspace);
 
     // User, group and process of the socket's peer as the kernel recorded
