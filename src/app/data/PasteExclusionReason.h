@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/records/EnumNames.h"
+
+namespace tovra::app {
+
+// Why a paste is not recorded (or not sent at all).
+enum class PasteExclusionReason {
+    paused,
+    deniedDomain,
+    deniedApplication,
+    sensitiveField,
+    emptyContent,
+    contentTooLarge,
+    invalidDestination,
+    nativeHostUnavailable,
+};
+
+} // namespace tovra::app
+
+namespace tovra {
+
+template <> struct EnumNames<app::PasteExclusionReason> {
+    static constexpr std::array<std::string_view, 8> names {
+        "paused",
+        "deniedDomain",
+        "deniedApplication",
+        "sensitiveField",
+        "emptyContent",
+        "contentTooLarge",
+        "invalidDestination",
+        "nativeHostUnavailable",
+    };
+};
+
+} // namespace tovra

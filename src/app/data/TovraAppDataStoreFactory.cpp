@@ -1,0 +1,58 @@
+#include "app/data/TovraAppDataStoreFactory.h"
+
+#include "app/data/TovraCoreDataStore.h"
+#include "app/data/UnavailableTovraDataStore.h"
+#include "core/crypto/TovraKeyProviders.h"
+#include "core/crypto/TovraKeyProviding.h"
+#include "core/ledger/TovraLedger.h"
+#include "core/ledger/TovraPaths.h"
+#include "core/records/TovraError.h"
+#include "platform/SystemClock.h"
+
+#include <exception>
+
+namespace tovra::app {
+
+namespace {
+
+// The store for an opening that threw `failure`, with its description.
+std::shared_ptr<TovraAppDataProviding> unavailableStore(const std::exception_ptr &failure)
+{
+    QString description;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const TovraError &error) {
+        description = error.localizedDescription();
+    } catch (const std::exception &error) {
+        description = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        // Nothing describes it: the store says only that the ledger cannot be opened.
+    }
+    return std::make_shared<UnavailableTovraDataStore>(description);
+}
+
+} // namespace
+
+std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::makeDefault()
+{
+    try {
+        const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        return make(environment, TovraKeyProviders::live(environment), std::make_shared<SystemClock>());
+    } catch (...) {
+        return unavailableStore(std::current_exception());
+    }
+}
+
+std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::make(const QProcessEnvironment &environment,
+    std::unique_ptr<TovraKeyProviding> keyProvider, std::shared_ptr<const Clock> clock)
+{
+    try {
+        std::unique_ptr<TovraLedger> ledger
+            = TovraLedger::live(TovraPaths::defaultLedgerURL(environment), *keyProvider);
+        return std::make_shared<TovraCoreDataStore>(std::move(ledger), std::move(clock));
+    } catch (...) {
+        return unavailableStore(std::current_exception());
+    }
+}
+
+} // namespace tovra::app

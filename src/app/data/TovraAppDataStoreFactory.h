@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/data/TovraAppDataProviding.h"
+
+#include <QProcessEnvironment>
+
+#include <memory>
+
+namespace tovra {
+class Clock;
+class TovraKeyProviding;
+} // namespace tovra
+
+namespace tovra::app {
+
+// Builds the data store the app runs with.
+class TovraAppDataStoreFactory {
+public:
+    // The store over the ledger at its default location for this process's
+    // environment, with this environment's key source and the system clock;
+    // when the ledger cannot be opened, an UnavailableTovraDataStore carrying
+    // the reason. Never throws.
+    static std::shared_ptr<TovraAppDataProviding> makeDefault();
+
+    // The same for a given environment, key source (not null) and clock.
+    // Never throws.
+    static std::shared_ptr<TovraAppDataProviding> make(const QProcessEnvironment &environment,
+        std::unique_ptr<TovraKeyProviding> keyProvider, std::shared_ptr<const Clock> clock);
+};
+
+} // namespace tovra::app
