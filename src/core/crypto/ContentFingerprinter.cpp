@@ -17,7 +17,21 @@ QString ContentFingerprinter::normalize(const QString &text)
     QString unified = text;
     unified.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     unified.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return unified.normalized(QString::NormalizationForm_C).trimmed();
+
+    // Qt composes in time quadratic in the length it is given. A line feed takes part in no
+    // composition and no reordering of marks, so composing block by block, each block after
+    // the first starting at a line feed, gives the same text in linear time.
+    constexpr qsizetype kBlockLength = 4096;
+    QString composed;
+    composed.reserve(unified.size());
+    for (qsizetype start = 0; start < unified.size();) {
+        qsizetype end = unified.indexOf(QLatin1Char('\n'), start + kBlockLength);
+        if (end < 0)
+            end = unified.size();
+        composed.append(unified.sliced(start, end - start).normalized(QString::NormalizationForm_C));
+        start = end;
+    }
+    return composed.trimmed();
 }
 
 QString ContentFingerprinter::fingerprint(const QString &text) const

@@ -44,6 +44,24 @@ TEST(ContentFingerprinterTest, NormalisesToCompositionFormOnly)
     EXPECT_EQ(ContentFingerprinter::normalize(u"\ufb01\uff21"_s), u"\ufb01\uff21"_s);
 }
 
+TEST(ContentFingerprinterTest, LongTextsComposeAsOneWhole)
+{
+    // Many lines of decomposed text, including marks right after line feeds, which
+    // must stay uncomposed; the whole-text composition is the reference.
+    QString text;
+    for (int line = 0; text.size() < 40000; ++line) {
+        text += u"Gru\u0308\u00dfe cafe\u0301 \u1100\u1161 a\u0323\u0302 "_s + QString::number(line);
+        text += (line % 7 == 0) ? u"\n\u0301\u0323"_s : u"\n"_s;
+        if (line % 11 == 0)
+            text += QString(300, QLatin1Char('x'));
+    }
+    const QString reference = text.normalized(QString::NormalizationForm_C).trimmed();
+    ASSERT_NE(reference, text);
+    EXPECT_EQ(ContentFingerprinter::normalize(text), reference);
+    const QString tail = text + u"a\u0301 "_s;
+    EXPECT_EQ(ContentFingerprinter::normalize(tail), tail.normalized(QString::NormalizationForm_C).trimmed());
+}
+
 TEST(ContentFingerprinterTest, TrimsUnicodeWhiteSpaceAtTheEndsOnly)
 {
     EXPECT_EQ(ContentFingerprinter::normalize(u" \t\n\u3000\u00a0abc\u2003\r\n"_s), u"abc"_s);
