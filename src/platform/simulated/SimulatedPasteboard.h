@@ -31,6 +31,10 @@ public:
     void setText(const QString &text);
     void setImage(const QByteArray &data, const QString &type);
 
+    // The owner starts serving other data without announcing a change, which
+    // X11 allows: the change count stays the same.
+    void changeContentsSilently(QList<PasteboardItem> items) { m_items = std::move(items); }
+
     // The items as stored, without calling the read hook.
     const QList<PasteboardItem> &contents() const noexcept { return m_items; }
 

@@ -190,7 +190,7 @@ TEST(PasteboardImageSnapshot, MatchesOnlyTheSameCountAndBytes)
     PasteboardImageSnapshot sameCount = snapshot;
     sameCount.changeCount = pasteboard.changeCount();
     EXPECT_TRUE(sameCount.matches(pasteboard));
-    pasteboard.setImage(encodedImage(11, 10, "PNG"), PasteboardType::png);
-    sameCount.changeCount = pasteboard.changeCount();
+    pasteboard.changeContentsSilently({ PasteboardItem {
+        { PasteboardRepresentation { PasteboardType::png, encodedImage(11, 10, "PNG") } } } });
     EXPECT_FALSE(sameCount.matches(pasteboard));
 }

@@ -97,6 +97,12 @@ TEST(PasteboardTextSnapshot, MatchesOnlyTheSameCountAndText)
     pasteboard.setText(QStringLiteral("quote"));
     EXPECT_FALSE(snapshot.matches(pasteboard));
 
+    // Other text served at the same count does not match either.
+    const PasteboardTextSnapshot again { pasteboard.changeCount(), QStringLiteral("quote") };
+    pasteboard.changeContentsSilently({ PasteboardItem {
+        { PasteboardRepresentation { PasteboardType::plainText, QByteArray("quote?") } } } });
+    EXPECT_FALSE(again.matches(pasteboard));
+
     // No plain text at all never matches, not even an empty snapshot.
     pasteboard.setImage(QByteArray("png"), PasteboardType::png);
     EXPECT_FALSE((PasteboardTextSnapshot { pasteboard.changeCount(), QString() }).matches(pasteboard));
@@ -134,6 +140,19 @@ TEST(TemporaryPasteboardTextReplacement, LeavesAnotherProgramsCopyAlone)
     pasteboard.setText(QStringLiteral("cited"));
     EXPECT_FALSE(replacement->restoreIfUnchanged(pasteboard));
     EXPECT_EQ(pasteboard.string(), QStringLiteral("cited"));
+}
+
+TEST(TemporaryPasteboardTextReplacement, AnUnannouncedChangeOfTextIsNotRestoredOver)
+{
+    SimulatedPasteboard pasteboard;
+    pasteboard.setText(QStringLiteral("original"));
+    const auto replacement = TemporaryPasteboardTextReplacement::install(QStringLiteral("cited"), pasteboard);
+    ASSERT_TRUE(replacement.has_value());
+    pasteboard.changeContentsSilently({ PasteboardItem {
+        { PasteboardRepresentation { PasteboardType::plainText, QByteArray("edited") } } } });
+    ASSERT_EQ(pasteboard.changeCount(), replacement->installedChangeCount);
+    EXPECT_FALSE(replacement->restoreIfUnchanged(pasteboard));
+    EXPECT_EQ(pasteboard.string(), QStringLiteral("edited"));
 }
 
 TEST(TemporaryPasteboardTextReplacement, RefusesWhenTheOriginalCannotBeKept)
