@@ -141,6 +141,7 @@ ProbeOutcome runInPrivateSession(const QString &script)
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QStringLiteral("runtime")));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), root.filePath(QStringLiteral("home/.local/share")));
     environment.insert(QStringLiteral("PROBE"), QStringLiteral(TOVRA_KEYRING_PROBE));
+    environment.insert(QStringLiteral("SILENT_SECRET_SERVICE"), QStringLiteral(TOVRA_SILENT_SECRET_SERVICE));
     // Without a display no unlock prompt could ever be shown.
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
@@ -193,6 +194,25 @@ TEST(SecretServiceTovraKeyProviderTest, AKeyringWithoutADefaultCollectionIsUnava
     ASSERT_EQ(outcome.lines.size(), 1) << outcome.errors.toStdString();
     EXPECT_TRUE(outcome.lines[0].startsWith(errorLine(Kind::keyStoreUnavailable)))
         << outcome.lines[0].toStdString();
+}
+
+TEST(SecretServiceTovraKeyProviderTest, AKeyringThatNeverAnswersIsGivenUpOnAfterTheTimeout)
+{
+    // The probe allows 300 ms; without the bound it would wait for D-Bus's own
+    // 25 s time-out on each call.
+    const ProbeOutcome outcome
+        = runInPrivateSession(QStringLiteral("set -eu\n"
+                                             "coproc SILENT { exec \"$SILENT_SECRET_SERVICE\"; }\n"
+                                             "read -r ready <&\"${SILENT[0]}\"\n"
+                                             "echo \"$ready\"\n"
+                                             "\"$PROBE\" any 300\n"
+                                             "kill \"$SILENT_PID\"\n"));
+    ASSERT_EQ(outcome.lines.size(), 2) << outcome.errors.toStdString();
+    EXPECT_EQ(outcome.lines[0], QStringLiteral("ready"));
+    EXPECT_TRUE(outcome.lines[1].startsWith(errorLine(Kind::keyStoreUnavailable)))
+        << outcome.lines[1].toStdString();
+    EXPECT_TRUE(outcome.lines[1].contains(QStringLiteral("did not answer within 0.3 s")))
+        << outcome.lines[1].toStdString();
 }
 
 TEST(SecretServiceTovraKeyProviderTest, AMissingSessionBusIsUnavailable)
