@@ -5,6 +5,7 @@
 #include "platform/InputMonitoringPermissionController.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PasteboardType.h"
+#include "platform/SystemClock.h"
 #include "platform/SystemIntegrationError.h"
 #include "platform/simulated/SimulatedDesktop.h"
 
@@ -80,6 +81,14 @@ TEST(SimulatedClock, NeverMovesBackwards)
     clock.advance(0ms);
     EXPECT_TRUE(ran) << "an action due in the past runs at the next step";
     EXPECT_EQ(clock.now(), SimulatedClock::defaultStart().addSecs(1));
+}
+
+TEST(SystemClock, ReadsUtcAndFinishesASleep)
+{
+    SystemClock clock;
+    EXPECT_EQ(clock.now().timeSpec(), Qt::UTC);
+    // Returns only once the timer behind the sleep has fired.
+    QCoro::waitFor(clock.sleep(0ms));
 }
 
 TEST(SimulatedDesktop, CopyInOneApplicationSwitchAndPressTheHotKey)
