@@ -1,0 +1,269 @@
+#include "X11TestSupport.h"
+
+#include "platform/PasteboardArchive.h"
+#include "platform/PasteboardType.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Pasteboard.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QImage>
+#include <QMap>
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+
+using namespace tovra;
+using tovra::testing::waitUntil;
+using tovra::testing::X11TestClient;
+
+namespace {
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QByteArray digestLine(const QByteArray &bytes)
+{
+    return QByteArray::number(bytes.size()) + ' '
+        + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+QByteArray patternBytes(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype index = 0; index < size; ++index)
+        bytes[index] = char(index % 251);
+    return bytes;
+}
+
+class X11PasteboardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(connection.isUsable()) << "no X display";
+        ASSERT_TRUE(client.start());
+    }
+
+    // Waits until the client's copy has reached the pasteboard.
+    bool waitForChangeAfter(qint64 before)
+    {
+        return waitUntil([&] { return pasteboard.changeCount() > before; });
+    }
+
+    X11Connection connection;
+    X11Pasteboard pasteboard { connection };
+    X11TestClient client;
+};
+
+TEST_F(X11PasteboardTest, CopyInAnotherApplicationRaisesTheCountOnceAndIsReadable)
+{
+    const qint64 before = pasteboard.changeCount();
+    ASSERT_TRUE(client.request("copy-text " + QByteArray("Grüße aus 剪贴板").toBase64(), "ok"));
+    ASSERT_TRUE(waitForChangeAfter(before));
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+    EXPECT_EQ(pasteboard.string(), QStringLiteral("Grüße aus 剪贴板"));
+    EXPECT_TRUE(pasteboard.types().contains(PasteboardType::plainText));
+    // Reads never move the count.
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+
+    // A second copy by the same owner is a change too.
+    ASSERT_TRUE(client.request("copy-text " + QByteArray("second").toBase64(), "ok"));
+    ASSERT_TRUE(waitForChangeAfter(before + 1));
+    EXPECT_EQ(pasteboard.string(), QStringLiteral("second"));
+}
+
+TEST_F(X11PasteboardTest, OwnWritesRaiseTheCountExactlyOnceAndOtherApplicationsReadThem)
+{
+    const qint64 before = pasteboard.changeCount();
+    ASSERT_TRUE(pasteboard.writeText(QStringLiteral("from Tovra ✓")));
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+    // The server's report of our own ownership must not count again.
+    const auto reply = client.request("read-text", "text ");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(QString::fromUtf8(QByteArray::fromBase64(*reply)), QStringLiteral("from Tovra ✓"));
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+    EXPECT_EQ(pasteboard.string(), QStringLiteral("from Tovra ✓"));
+
+    ASSERT_TRUE(pasteboard.writeText(QStringLiteral("again")));
+    EXPECT_EQ(pasteboard.changeCount(), before + 2);
+}
+
+TEST_F(X11PasteboardTest, ImagesTravelBothWays)
+{
+    const qint64 before = pasteboard.changeCount();
+    ASSERT_TRUE(client.request("copy-image 16 8", "ok"));
+    ASSERT_TRUE(waitForChangeAfter(before));
+    const auto image = pasteboard.imageData();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->type, PasteboardType::png);
+    const QImage decoded = QImage::fromData(image->data);
+    EXPECT_EQ(decoded.size(), QSize(16, 8));
+
+    QImage source(7, 3, QImage::Format_RGB32);
+    source.fill(Qt::blue);
+    ASSERT_TRUE(pasteboard.writeImage(encoded(source, "PNG"), PasteboardType::png));
+    EXPECT_EQ(client.request("read-image", "image "), QByteArray("7x3"));
+
+    // A JPEG is offered as PNG as well, which most applications paste.
+    QImage photo(5, 9, QImage::Format_RGB32);
+    photo.fill(Qt::green);
+    const QByteArray jpeg = encoded(photo, "JPEG");
+    ASSERT_TRUE(pasteboard.writeImage(jpeg, PasteboardType::jpeg));
+    EXPECT_EQ(pasteboard.types(), QStringList({ PasteboardType::jpeg, PasteboardType::png }));
+    EXPECT_EQ(client.request("read-mime image/jpeg", "mime "), digestLine(jpeg));
+    EXPECT_EQ(client.request("read-image", "image "), QByteArray("5x9"));
+
+    // The bytes travel untouched whatever the format; Qt cannot write every
+    // one of them, so two come ready-made.
+    const QByteArray gif
+        = QByteArray::fromHex("47494638396101000100800000000000ffffff21f90401000000002c0000000001"
+                              "0001000002024401003b");
+    const QByteArray tiff = QByteArray::fromHex("49492a000800000000000000");
+    const QList<QPair<QString, QByteArray>> images { { PasteboardType::bmp, encoded(photo, "BMP") },
+        { PasteboardType::gif, gif }, { PasteboardType::tiff, tiff } };
+    for (const auto &[type, bytes] : images) {
+        ASSERT_FALSE(bytes.isEmpty()) << type.toStdString();
+        ASSERT_TRUE(pasteboard.writeImage(bytes, type));
+        EXPECT_EQ(pasteboard.data(type), bytes) << type.toStdString();
+        EXPECT_EQ(client.request("read-mime " + type.toLatin1(), "mime "), digestLine(bytes))
+            << type.toStdString();
+    }
+    ASSERT_TRUE(pasteboard.writeImage(gif, PasteboardType::gif));
+    EXPECT_EQ(client.request("read-image", "image "), QByteArray("1x1"));
+    EXPECT_FALSE(pasteboard.writeImage(jpeg, QStringLiteral("text/html")));
+}
+
+TEST_F(X11PasteboardTest, ArchiveAndRestoreKeepEveryTarget)
+{
+    const QByteArray html = "<b>alpha</b>";
+    const QByteArray binary = patternBytes(256);
+    const qint64 before = pasteboard.changeCount();
+    ASSERT_TRUE(client.request("copy-mime text/plain " + QByteArray("alpha").toBase64() + " text/html "
+            + html.toBase64() + " application/x-tovra-test " + binary.toBase64(),
+        "ok"));
+    ASSERT_TRUE(waitForChangeAfter(before));
+
+    const PasteboardArchive archive = PasteboardArchive::capture(pasteboard);
+    ASSERT_TRUE(archive.isComplete);
+    ASSERT_EQ(archive.items.size(), 1);
+    QMap<QString, QByteArray> archived;
+    for (const PasteboardRepresentation &representation : archive.items.first().representations) {
+        ASSERT_TRUE(representation.data) << representation.type.toStdString();
+        archived.insert(representation.type, *representation.data);
+    }
+    EXPECT_EQ(archived.value(PasteboardType::plainText), QByteArray("alpha"));
+    EXPECT_EQ(archived.value(QStringLiteral("text/html")), html);
+    EXPECT_EQ(archived.value(QStringLiteral("application/x-tovra-test")), binary);
+    for (const QString &type : archived.keys())
+        EXPECT_FALSE(type == QLatin1String("TARGETS") || type == QLatin1String("TIMESTAMP"))
+            << type.toStdString();
+
+    ASSERT_TRUE(pasteboard.writeText(QStringLiteral("temporary")));
+    EXPECT_EQ(client.request("read-text", "text "), QByteArray("temporary").toBase64());
+    ASSERT_TRUE(archive.restore(pasteboard));
+
+    EXPECT_EQ(client.request("read-text", "text "), QByteArray("alpha").toBase64());
+    EXPECT_EQ(client.request("read-mime text/html", "mime "), digestLine(html));
+    EXPECT_EQ(client.request("read-mime application/x-tovra-test", "mime "), digestLine(binary));
+
+    // Our own contents archive the same way, without asking the server.
+    const PasteboardArchive again = PasteboardArchive::capture(pasteboard);
+    EXPECT_TRUE(again.isComplete);
+    EXPECT_EQ(again.items, archive.items);
+}
+
+TEST_F(X11PasteboardTest, LargeDataTravelsInIncrementsBothWays)
+{
+    const QByteArray large = patternBytes(3 * 1024 * 1024 + 17);
+    ASSERT_TRUE(pasteboard.writeItems({ PasteboardItem {
+        { PasteboardRepresentation { QStringLiteral("application/x-tovra-large"), large } } } }));
+    EXPECT_EQ(client.request("read-mime application/x-tovra-large", "mime "), digestLine(large));
+
+    // Beyond the server's largest request the owner has to send increments.
+    const qsizetype clientSize = 17 * 1024 * 1024 + 5;
+    const qint64 before = pasteboard.changeCount();
+    ASSERT_TRUE(
+        client.request("copy-large application/x-tovra-large " + QByteArray::number(clientSize), "ok"));
+    ASSERT_TRUE(waitForChangeAfter(before));
+    EXPECT_EQ(pasteboard.data(QStringLiteral("application/x-tovra-large")), patternBytes(clientSize));
+}
+
+TEST_F(X11PasteboardTest, TransfersOverTheLimitAreRefused)
+{
+    X11Pasteboard limited(connection, X11Pasteboard::defaultTransferTimeout, 1000);
+    const qint64 before = limited.changeCount();
+    ASSERT_TRUE(client.request("copy-large application/x-tovra-large 5000", "ok"));
+    ASSERT_TRUE(waitUntil([&] { return limited.changeCount() > before; }));
+    EXPECT_FALSE(limited.data(QStringLiteral("application/x-tovra-large")));
+    EXPECT_EQ(pasteboard.data(QStringLiteral("application/x-tovra-large")), patternBytes(5000));
+    const PasteboardArchive archive = PasteboardArchive::capture(limited);
+    EXPECT_FALSE(archive.isComplete);
+}
+
+TEST_F(X11PasteboardTest, ClearingEmptiesThePasteboardAndCountsOnce)
+{
+    ASSERT_TRUE(pasteboard.writeText(QStringLiteral("to be cleared")));
+    const qint64 before = pasteboard.changeCount();
+    EXPECT_EQ(pasteboard.clearContents(), before + 1);
+    EXPECT_TRUE(pasteboard.types().isEmpty());
+    EXPECT_TRUE(pasteboard.items().isEmpty());
+    EXPECT_FALSE(pasteboard.string());
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+
+    // An empty archive restores to an empty pasteboard.
+    ASSERT_TRUE(client.request("copy-text " + QByteArray("x").toBase64(), "ok"));
+    ASSERT_TRUE(waitForChangeAfter(before + 1));
+    const qint64 afterCopy = pasteboard.changeCount();
+    ASSERT_TRUE((PasteboardArchive { {}, afterCopy, true }).restore(pasteboard));
+    EXPECT_FALSE(pasteboard.string());
+}
+
+TEST_F(X11PasteboardTest, TheOwnerQuittingIsAChange)
+{
+    const qint64 before = pasteboard.changeCount();
+    ASSERT_TRUE(client.request("copy-text " + QByteArray("short-lived").toBase64(), "ok"));
+    ASSERT_TRUE(waitForChangeAfter(before));
+    client.stop();
+    ASSERT_TRUE(waitForChangeAfter(before + 1));
+    EXPECT_FALSE(pasteboard.string());
+}
+
+TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersCostsABoundedWait)
+{
+    Display *silent = XOpenDisplay(nullptr);
+    ASSERT_NE(silent, nullptr);
+    const Window window = XCreateSimpleWindow(silent, DefaultRootWindow(silent), 0, 0, 1, 1, 0, 0, 0);
+    const qint64 before = pasteboard.changeCount();
+    XSetSelectionOwner(silent, XInternAtom(silent, "CLIPBOARD", False), window, CurrentTime);
+    XSync(silent, False);
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+
+    X11Pasteboard impatient(connection, std::chrono::milliseconds(200));
+    EXPECT_TRUE(impatient.types().isEmpty());
+    EXPECT_FALSE(impatient.string());
+    const PasteboardArchive archive = PasteboardArchive::capture(impatient);
+    EXPECT_FALSE(archive.isComplete);
+    XCloseDisplay(silent);
+}
+
+TEST(X11PasteboardWithoutDisplayTest, AnswersNothingAndRefusesWrites)
+{
+    X11Connection connection(QByteArrayLiteral(":4711"));
+    ASSERT_FALSE(connection.isUsable());
+    X11Pasteboard pasteboard(connection);
+    EXPECT_EQ(pasteboard.changeCount(), 0);
+    EXPECT_TRUE(pasteboard.types().isEmpty());
+    EXPECT_TRUE(pasteboard.items().isEmpty());
+    EXPECT_FALSE(pasteboard.writeText(QStringLiteral("x")));
+    EXPECT_FALSE(pasteboard.writeImage(QByteArray("x"), PasteboardType::png));
+    EXPECT_EQ(pasteboard.changeCount(), 0);
+}
+
+} // namespace

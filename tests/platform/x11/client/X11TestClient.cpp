@@ -1,0 +1,158 @@
+// A small desktop application driven over standard input by the X11 backend's
+// tests: it copies, reports what it receives (keys, clipboard contents) and
+// exposes a plain and a password field to the accessibility bus.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCryptographicHash>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSocketNotifier>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void reply(const QByteArray &line)
+{
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+// Reports the clipboard shortcuts the fields receive, so a test can tell that
+// observing them did not take them away.
+class ShortcutReporter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->modifiers() == Qt::ControlModifier
+                && (key->key() == Qt::Key_C || key->key() == Qt::Key_X || key->key() == Qt::Key_V))
+                reply("key " + watched->objectName().toUtf8() + " ctrl+"
+                    + QByteArray(1, char(key->key() - Qt::Key_A + 'a')));
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+class Client : public QWidget {
+public:
+    Client()
+    {
+        setWindowTitle(QStringLiteral("Tovra test client"));
+        m_plain.setObjectName(QStringLiteral("plain"));
+        m_plain.setAccessibleName(QStringLiteral("Plain field"));
+        m_password.setObjectName(QStringLiteral("password"));
+        m_password.setAccessibleName(QStringLiteral("Secret field"));
+        m_password.setEchoMode(QLineEdit::Password);
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(&m_plain);
+        layout->addWidget(&m_password);
+        m_plain.installEventFilter(&m_reporter);
+        m_password.installEventFilter(&m_reporter);
+        connect(&m_input, &QSocketNotifier::activated, this, &Client::readCommands);
+    }
+
+private:
+    QLineEdit *field(const QByteArray &name) { return name == "password" ? &m_password : &m_plain; }
+
+    void readCommands()
+    {
+        char buffer[65536];
+        const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (count <= 0) {
+            QApplication::quit();
+            return;
+        }
+        m_pending.append(buffer, qsizetype(count));
+        qsizetype end;
+        while ((end = m_pending.indexOf('\n')) >= 0) {
+            const QByteArray line = m_pending.left(end);
+            m_pending.remove(0, end + 1);
+            run(line);
+        }
+    }
+
+    void run(const QByteArray &line)
+    {
+        const QList<QByteArray> words = line.split(' ');
+        const QByteArray &command = words.value(0);
+        QClipboard *clipboard = QApplication::clipboard();
+        if (command == "copy-text") {
+            clipboard->setText(QString::fromUtf8(QByteArray::fromBase64(words.value(1))));
+        } else if (command == "copy-image") {
+            QImage image(words.value(1).toInt(), words.value(2).toInt(), QImage::Format_RGB32);
+            image.fill(Qt::red);
+            clipboard->setImage(image);
+        } else if (command == "copy-mime") {
+            // copy-mime TYPE BASE64 [TYPE BASE64 ...]
+            auto *data = new QMimeData;
+            for (qsizetype index = 1; index + 1 < words.size(); index += 2)
+                data->setData(QString::fromLatin1(words[index]), QByteArray::fromBase64(words[index + 1]));
+            clipboard->setMimeData(data);
+        } else if (command == "copy-large") {
+            // copy-large TYPE SIZE: bytes 0..250 repeated.
+            QByteArray bytes(words.value(2).toLongLong(), Qt::Uninitialized);
+            for (qsizetype index = 0; index < bytes.size(); ++index)
+                bytes[index] = char(index % 251);
+            auto *data = new QMimeData;
+            data->setData(QString::fromLatin1(words.value(1)), bytes);
+            clipboard->setMimeData(data);
+        } else if (command == "read-text") {
+            reply("text " + clipboard->text().toUtf8().toBase64());
+            return;
+        } else if (command == "read-image") {
+            const QImage image = clipboard->image();
+            reply("image " + QByteArray::number(image.width()) + "x" + QByteArray::number(image.height()));
+            return;
+        } else if (command == "read-mime") {
+            const QByteArray bytes = clipboard->mimeData()->data(QString::fromLatin1(words.value(1)));
+            reply("mime " + QByteArray::number(bytes.size()) + " "
+                + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+            return;
+        } else if (command == "focus") {
+            activateWindow();
+            raise();
+            field(words.value(1))->setFocus();
+        } else if (command == "field-text") {
+            reply("field-text " + field(words.value(1))->text().toUtf8().toBase64());
+            return;
+        } else if (command == "clear-field") {
+            field(words.value(1))->clear();
+        } else if (command == "quit") {
+            QApplication::quit();
+        }
+        reply("ok " + command);
+    }
+
+    QLineEdit m_plain;
+    QLineEdit m_password;
+    ShortcutReporter m_reporter;
+    QSocketNotifier m_input { STDIN_FILENO, QSocketNotifier::Read };
+    QByteArray m_pending;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    Client client;
+    client.resize(320, 120);
+    client.show();
+    QObject::connect(&application, &QGuiApplication::focusWindowChanged, &client,
+        [](QWindow *window) { reply(window ? "focus-in" : "focus-out"); });
+    reply("ready " + QByteArray::number(client.winId()));
+    return application.exec();
+}
