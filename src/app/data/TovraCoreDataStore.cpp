@@ -1,12 +1,11 @@
 #include "app/data/TovraCoreDataStore.h"
 
+#include "app/data/AsyncTask.h"
 #include "app/data/LedgerRecordMapping.h"
 #include "app/data/LocalStoreError.h"
 #include "core/ledger/DenylistRules.h"
 #include "core/ledger/TovraLedger.h"
 #include "platform/Clock.h"
-
-#include <QCoroFuture>
 
 namespace tovra::app {
 
@@ -19,9 +18,10 @@ CaptureMethod applicationCaptureMethod(bool inferred)
 
 } // namespace
 
-// Every job captures the ledger pointer and its arguments by value, and no
-// operation touches the store after its job is awaited: a task may be
-// resumed after the store is gone.
+// The operations are plain functions: each reads the time, puts a job with
+// copies of its arguments and the ledger pointer on the queue, and returns a
+// task that awaits the job. That task holds nothing of the store, so it may
+// finish after the store is gone.
 
 TovraCoreDataStore::TovraCoreDataStore(
     std::unique_ptr<TovraLedger> ledger, std::shared_ptr<const Clock> clock)
@@ -40,188 +40,192 @@ QDateTime TovraCoreDataStore::now() const
 QCoro::Task<std::optional<PendingSource>> TovraCoreDataStore::captureApplicationSource(
     ApplicationSnapshot application, QString clipboardText, bool inferred)
 {
-    co_return co_await m_queue.submit([ledger = m_ledger.get(), application = std::move(application),
-                                          text = std::move(clipboardText), inferred, at = now()] {
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), application = std::move(application),
+                                                 text = std::move(clipboardText), inferred, at = now()] {
         return ledger->captureApplicationSource(
             mapping::sourceApplication(application), text, applicationCaptureMethod(inferred), at);
-    });
+    }));
 }
 
 QCoro::Task<std::optional<PendingSource>> TovraCoreDataStore::captureApplicationImageSource(
     ApplicationSnapshot application, QByteArray imageData, bool inferred)
 {
-    co_return co_await m_queue.submit([ledger = m_ledger.get(), application = std::move(application),
-                                          data = std::move(imageData), inferred, at = now()] {
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), application = std::move(application),
+                                                 data = std::move(imageData), inferred, at = now()] {
         return ledger->captureApplicationImageSource(
             mapping::sourceApplication(application), data, applicationCaptureMethod(inferred), at);
-    });
+    }));
 }
 
 QCoro::Task<std::optional<PendingSource>> TovraCoreDataStore::resolveClipboardSource(QString clipboardText)
 {
-    co_return co_await m_queue.submit([ledger = m_ledger.get(), text = std::move(clipboardText), at = now()] {
-        return ledger->resolveClipboardSource(text, at);
-    });
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger.get(), text = std::move(clipboardText), at = now()] {
+            return ledger->resolveClipboardSource(text, at);
+        }));
 }
 
 QCoro::Task<std::optional<PendingSource>> TovraCoreDataStore::resolveClipboardSource(
     QUuid sourceID, QString clipboardText)
 {
-    co_return co_await m_queue.submit(
-        [ledger = m_ledger.get(), sourceID, text = std::move(clipboardText), at = now()] {
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger.get(), sourceID, text = std::move(clipboardText), at = now()] {
             return ledger->resolveClipboardSource(sourceID, text, at);
-        });
+        }));
 }
 
 QCoro::Task<std::optional<PendingSource>> TovraCoreDataStore::resolveClipboardImageSource(
     QUuid sourceID, QByteArray imageData)
 {
-    co_return co_await m_queue.submit(
-        [ledger = m_ledger.get(), sourceID, data = std::move(imageData), at = now()] {
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger.get(), sourceID, data = std::move(imageData), at = now()] {
             return ledger->resolveClipboardImageSource(sourceID, data, at);
-        });
+        }));
 }
 
 QCoro::Task<std::optional<CitationSource>> TovraCoreDataStore::resolveCitationSource(
     QString clipboardText, QUuid traceID, std::optional<QUuid> preferredSourceID)
 {
-    co_return co_await m_queue.submit(
+    return async::awaitFuture(m_queue.submit(
         [ledger = m_ledger.get(), text = std::move(clipboardText), traceID, preferredSourceID, at = now()] {
             return ledger->resolveCitationSource(text, traceID, preferredSourceID, at);
-        });
+        }));
 }
 
 QCoro::Task<void> TovraCoreDataStore::removePendingSources(QSet<QUuid> ids)
 {
-    co_await m_queue.submit([ledger = m_ledger.get(), ids = std::move(ids), at = now()] {
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), ids = std::move(ids), at = now()] {
         ledger->removePendingSources(ids, at);
-    });
+    }));
 }
 
 QCoro::Task<std::optional<PasteExclusionReason>> TovraCoreDataStore::preflightTracePaste(
     DestinationSnapshot destination)
 {
-    co_return co_await m_queue.submit([ledger = m_ledger.get(), destination = std::move(destination)] {
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), destination = std::move(destination)] {
         return mapping::exclusionReason(
             ledger->preflightTracePaste(mapping::destinationContext(destination)));
-    });
+    }));
 }
 
 QCoro::Task<PasteCommit> TovraCoreDataStore::commitTracePaste(DestinationSnapshot destination,
     std::optional<QString> clipboardText, std::optional<QUuid> traceID,
     std::optional<QUuid> preferredSourceID)
 {
-    co_return co_await m_queue.submit([ledger = m_ledger.get(), destination = std::move(destination),
-                                          text = std::move(clipboardText), traceID, preferredSourceID] {
-        return mapping::pasteCommit(ledger->commitTracePaste(mapping::destinationContext(destination), text,
-            destination.pastedAt, traceID, preferredSourceID));
-    });
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger.get(), destination = std::move(destination),
+                           text = std::move(clipboardText), traceID, preferredSourceID] {
+            return mapping::pasteCommit(ledger->commitTracePaste(mapping::destinationContext(destination),
+                text, destination.pastedAt, traceID, preferredSourceID));
+        }));
 }
 
 QCoro::Task<PasteCommit> TovraCoreDataStore::commitImageTracePaste(DestinationSnapshot destination,
     std::optional<QByteArray> imageData, std::optional<QUuid> traceID, std::optional<QUuid> preferredSourceID)
 {
-    co_return co_await m_queue.submit([ledger = m_ledger.get(), destination = std::move(destination),
-                                          data = std::move(imageData), traceID, preferredSourceID] {
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), destination = std::move(destination),
+                                                 data = std::move(imageData), traceID, preferredSourceID] {
         return mapping::pasteCommit(ledger->commitImageTracePaste(mapping::destinationContext(destination),
             data, destination.pastedAt, traceID, preferredSourceID));
-    });
+    }));
 }
 
 QCoro::Task<PasteCommit> TovraCoreDataStore::observeStandardPaste(
     DestinationSnapshot destination, std::optional<QString> clipboardText)
 {
-    co_return co_await m_queue.submit(
+    return async::awaitFuture(m_queue.submit(
         [ledger = m_ledger.get(), destination = std::move(destination), text = std::move(clipboardText)] {
             return mapping::pasteCommit(ledger->observeStandardPaste(
                 mapping::destinationContext(destination), text, destination.pastedAt));
-        });
+        }));
 }
 
 QCoro::Task<PasteCommit> TovraCoreDataStore::observeStandardImagePaste(
     DestinationSnapshot destination, std::optional<QByteArray> imageData)
 {
-    co_return co_await m_queue.submit(
+    return async::awaitFuture(m_queue.submit(
         [ledger = m_ledger.get(), destination = std::move(destination), data = std::move(imageData)] {
             return mapping::pasteCommit(ledger->observeStandardImagePaste(
                 mapping::destinationContext(destination), data, destination.pastedAt));
-        });
+        }));
 }
 
 QCoro::Task<PasteCommit> TovraCoreDataStore::commitObsidianPaste(QUuid, QUuid, QDateTime)
 {
-    throw LocalStoreError::obsidianCommitUnsupported();
-    co_return PasteCommit {};
+    return async::failure<PasteCommit>(std::make_exception_ptr(LocalStoreError::obsidianCommitUnsupported()));
 }
 
 QCoro::Task<QList<ProvenanceRecord>> TovraCoreDataStore::listRecords()
 {
-    co_return co_await m_queue.submit([ledger = m_ledger.get()] {
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get()] {
         const QList<TraceRecord> traces = ledger->listRecords();
         QList<ProvenanceRecord> records;
         records.reserve(traces.size());
         for (const TraceRecord &trace : traces)
             records.append(mapping::provenanceRecord(trace));
         return records;
-    });
+    }));
 }
 
 QCoro::Task<void> TovraCoreDataStore::deleteRecord(QUuid id)
 {
-    co_await m_queue.submit([ledger = m_ledger.get(), id, at = now()] { ledger->deleteRecord(id, at); });
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger.get(), id, at = now()] { ledger->deleteRecord(id, at); }));
 }
 
 QCoro::Task<void> TovraCoreDataStore::clearRecords()
 {
-    co_await m_queue.submit([ledger = m_ledger.get(), at = now()] { ledger->clearRecords(at); });
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger.get(), at = now()] { ledger->clearRecords(at); }));
 }
 
 QCoro::Task<bool> TovraCoreDataStore::currentPausedStatus()
 {
-    co_return co_await m_queue.submit([ledger = m_ledger.get()] { return ledger->isPaused(); });
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get()] { return ledger->isPaused(); }));
 }
 
 QCoro::Task<void> TovraCoreDataStore::setPaused(bool paused)
 {
-    co_await m_queue.submit([ledger = m_ledger.get(), paused, at = now()] { ledger->setPaused(paused, at); });
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger.get(), paused, at = now()] { ledger->setPaused(paused, at); }));
 }
 
 QCoro::Task<NativeHostStatus> TovraCoreDataStore::nativeHostStatus()
 {
-    co_return NativeHostStatus::unknown;
+    return async::ready(NativeHostStatus::unknown);
 }
 
 QCoro::Task<QList<DenylistEntry>> TovraCoreDataStore::listDenylistEntries()
 {
-    co_return co_await m_queue.submit([ledger = m_ledger.get()] {
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get()] {
         const QList<DenylistRule> rules = ledger->listDenylistEntries();
         QList<DenylistEntry> entries;
         entries.reserve(rules.size());
         for (const DenylistRule &rule : rules)
             entries.append(mapping::denylistEntry(rule));
         return entries;
-    });
+    }));
 }
 
 QCoro::Task<DenylistEntry> TovraCoreDataStore::addDenylistEntry(DenylistEntryKind kind, QString pattern)
 {
-    co_return co_await m_queue.submit(
-        [ledger = m_ledger.get(), kind, pattern = std::move(pattern), at = now()] {
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger.get(), kind, pattern = std::move(pattern), at = now()] {
             const DenylistKind ledgerKind = mapping::denylistKind(kind);
             const tovra::DenylistEntry stored = ledger->addDenylistEntry(ledgerKind, pattern, at);
-            // A value that is already a built-in protection comes back as that
-            // protection, which stays marked as one.
+            // A value that is already a built-in protection comes back as
+            // that protection, which stays marked as one.
             return DenylistEntry { kind, stored.value, DenylistRules::isDefault(ledgerKind, stored.value) };
-        });
+        }));
 }
 
 QCoro::Task<void> TovraCoreDataStore::removeDenylistEntry(DenylistEntry entry)
 {
     if (entry.isDefault)
-        co_return;
-    co_await m_queue.submit([ledger = m_ledger.get(), entry = std::move(entry), at = now()] {
+        return async::done();
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), entry = std::move(entry), at = now()] {
         ledger->removeDenylistEntry(mapping::denylistKind(entry.kind), entry.pattern, at);
-    });
+    }));
 }
 
 } // namespace tovra::app

@@ -1,5 +1,6 @@
 #include "app/data/UnavailableTovraDataStore.h"
 
+#include "app/data/AsyncTask.h"
 #include "app/data/LocalStoreError.h"
 
 namespace tovra::app {
@@ -9,152 +10,130 @@ UnavailableTovraDataStore::UnavailableTovraDataStore(QString openErrorDescriptio
 {
 }
 
-void UnavailableTovraDataStore::fail() const
+// The error reaches the caller when it awaits the task, as it would from a
+// working store, not when it calls.
+std::exception_ptr UnavailableTovraDataStore::error() const
 {
-    throw LocalStoreError::ledgerUnavailable(m_openErrorDescription);
+    return std::make_exception_ptr(LocalStoreError::ledgerUnavailable(m_openErrorDescription));
 }
-
-// Each operation is a coroutine, so the error reaches the caller when it
-// awaits the task, as it would from a working store, not when it calls.
 
 QCoro::Task<std::optional<PendingSource>> UnavailableTovraDataStore::captureApplicationSource(
     ApplicationSnapshot, QString, bool)
 {
-    fail();
-    co_return std::nullopt;
+    return async::failure<std::optional<PendingSource>>(error());
 }
 
 QCoro::Task<std::optional<PendingSource>> UnavailableTovraDataStore::captureApplicationImageSource(
     ApplicationSnapshot, QByteArray, bool)
 {
-    fail();
-    co_return std::nullopt;
+    return async::failure<std::optional<PendingSource>>(error());
 }
 
 QCoro::Task<std::optional<PendingSource>> UnavailableTovraDataStore::resolveClipboardSource(QString)
 {
-    fail();
-    co_return std::nullopt;
+    return async::failure<std::optional<PendingSource>>(error());
 }
 
 QCoro::Task<std::optional<PendingSource>> UnavailableTovraDataStore::resolveClipboardSource(QUuid, QString)
 {
-    fail();
-    co_return std::nullopt;
+    return async::failure<std::optional<PendingSource>>(error());
 }
 
 QCoro::Task<std::optional<PendingSource>> UnavailableTovraDataStore::resolveClipboardImageSource(
     QUuid, QByteArray)
 {
-    fail();
-    co_return std::nullopt;
+    return async::failure<std::optional<PendingSource>>(error());
 }
 
 QCoro::Task<std::optional<CitationSource>> UnavailableTovraDataStore::resolveCitationSource(
     QString, QUuid, std::optional<QUuid>)
 {
-    fail();
-    co_return std::nullopt;
+    return async::failure<std::optional<CitationSource>>(error());
 }
 
 QCoro::Task<void> UnavailableTovraDataStore::removePendingSources(QSet<QUuid>)
 {
-    fail();
-    co_return;
+    return async::failure<void>(error());
 }
 
 QCoro::Task<std::optional<PasteExclusionReason>> UnavailableTovraDataStore::preflightTracePaste(
     DestinationSnapshot)
 {
-    fail();
-    co_return std::nullopt;
+    return async::failure<std::optional<PasteExclusionReason>>(error());
 }
 
 QCoro::Task<PasteCommit> UnavailableTovraDataStore::commitTracePaste(
     DestinationSnapshot, std::optional<QString>, std::optional<QUuid>, std::optional<QUuid>)
 {
-    fail();
-    co_return PasteCommit {};
+    return async::failure<PasteCommit>(error());
 }
 
 QCoro::Task<PasteCommit> UnavailableTovraDataStore::commitImageTracePaste(
     DestinationSnapshot, std::optional<QByteArray>, std::optional<QUuid>, std::optional<QUuid>)
 {
-    fail();
-    co_return PasteCommit {};
+    return async::failure<PasteCommit>(error());
 }
 
 QCoro::Task<PasteCommit> UnavailableTovraDataStore::observeStandardPaste(
     DestinationSnapshot, std::optional<QString>)
 {
-    fail();
-    co_return PasteCommit {};
+    return async::failure<PasteCommit>(error());
 }
 
 QCoro::Task<PasteCommit> UnavailableTovraDataStore::observeStandardImagePaste(
     DestinationSnapshot, std::optional<QByteArray>)
 {
-    fail();
-    co_return PasteCommit {};
+    return async::failure<PasteCommit>(error());
 }
 
 QCoro::Task<PasteCommit> UnavailableTovraDataStore::commitObsidianPaste(QUuid, QUuid, QDateTime)
 {
-    fail();
-    co_return PasteCommit {};
+    return async::failure<PasteCommit>(error());
 }
 
 QCoro::Task<QList<ProvenanceRecord>> UnavailableTovraDataStore::listRecords()
 {
-    fail();
-    co_return QList<ProvenanceRecord> {};
+    return async::failure<QList<ProvenanceRecord>>(error());
 }
 
 QCoro::Task<void> UnavailableTovraDataStore::deleteRecord(QUuid)
 {
-    fail();
-    co_return;
+    return async::failure<void>(error());
 }
 
 QCoro::Task<void> UnavailableTovraDataStore::clearRecords()
 {
-    fail();
-    co_return;
+    return async::failure<void>(error());
 }
 
 QCoro::Task<bool> UnavailableTovraDataStore::currentPausedStatus()
 {
-    fail();
-    co_return false;
+    return async::failure<bool>(error());
 }
 
 QCoro::Task<void> UnavailableTovraDataStore::setPaused(bool)
 {
-    fail();
-    co_return;
+    return async::failure<void>(error());
 }
 
 QCoro::Task<NativeHostStatus> UnavailableTovraDataStore::nativeHostStatus()
 {
-    co_return NativeHostStatus::disconnected;
+    return async::ready(NativeHostStatus::disconnected);
 }
 
 QCoro::Task<QList<DenylistEntry>> UnavailableTovraDataStore::listDenylistEntries()
 {
-    fail();
-    co_return QList<DenylistEntry> {};
+    return async::failure<QList<DenylistEntry>>(error());
 }
 
 QCoro::Task<DenylistEntry> UnavailableTovraDataStore::addDenylistEntry(DenylistEntryKind, QString)
 {
-    fail();
-    co_return DenylistEntry {};
+    return async::failure<DenylistEntry>(error());
 }
 
 QCoro::Task<void> UnavailableTovraDataStore::removeDenylistEntry(DenylistEntry)
 {
-    fail();
-    co_return;
+    return async::failure<void>(error());
 }
 
 } // namespace tovra::app

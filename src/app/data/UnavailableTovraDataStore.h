@@ -2,6 +2,8 @@
 
 #include "app/data/TovraAppDataProviding.h"
 
+#include <exception>
+
 namespace tovra::app {
 
 // The store the app runs with when the encrypted ledger could not be opened:
@@ -55,7 +57,7 @@ public:
     QCoro::Task<void> removeDenylistEntry(DenylistEntry entry) override;
 
 private:
-    [[noreturn]] void fail() const;
+    std::exception_ptr error() const;
 
     QString m_openErrorDescription;
 };

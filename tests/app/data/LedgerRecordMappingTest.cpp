@@ -1,0 +1,223 @@
+#include "app/data/LedgerRecordMapping.h"
+
+#include <gtest/gtest.h>
+
+namespace tovra::app::testing {
+namespace {
+
+const QDateTime capturedAt(QDate(2026, 2, 3), QTime(10, 0), Qt::UTC);
+const QDateTime pastedAt(QDate(2026, 2, 3), QTime(10, 5), Qt::UTC);
+
+PendingSource browserSource()
+{
+    PendingSource source;
+    source.id = QUuid::createUuid();
+    source.captureMethod = CaptureMethod::chromeExtension;
+    source.sanitizedURL = QStringLiteral("https://docs.example.com/guide?page=2");
+    source.pageTitle = QStringLiteral("The guide");
+    source.capturedAt = capturedAt;
+    source.expiresAt = capturedAt.addSecs(3900);
+    return source;
+}
+
+PendingSource applicationSource()
+{
+    PendingSource source;
+    source.id = QUuid::createUuid();
+    source.captureMethod = CaptureMethod::pasteboardInference;
+    source.sourceAppName = QStringLiteral("Text Editor");
+    source.sourceAppBundleID = QStringLiteral("org.gnome.TextEditor");
+    source.capturedAt = capturedAt;
+    source.expiresAt = capturedAt.addSecs(3900);
+    return source;
+}
+
+TraceRecord trace(std::optional<PendingSource> source)
+{
+    TraceRecord trace;
+    trace.id = QUuid::createUuid();
+    trace.source = std::move(source);
+    trace.paste.id = QUuid::createUuid();
+    trace.paste.destination.appBundleID = QStringLiteral("md.obsidian");
+    trace.paste.destination.appName = QStringLiteral("Obsidian");
+    trace.paste.destination.windowTitle = QStringLiteral("Daily note");
+    trace.paste.destination.fieldRole = QStringLiteral("text");
+    trace.paste.destination.fieldLabel = QStringLiteral("Body");
+    trace.paste.destination.documentID = QStringLiteral("vault/daily.md");
+    trace.paste.pastedAt = pastedAt;
+    trace.confidence = tovra::TraceConfidence::observed;
+    return trace;
+}
+
+TEST(LedgerRecordMappingTest, ABrowserSourceKeepsItsAddressHostAndTitle)
+{
+    const ProvenanceRecord record = mapping::provenanceRecord(trace(browserSource()));
+    EXPECT_EQ(record.source.url, QUrl(QStringLiteral("https://docs.example.com/guide?page=2")));
+    EXPECT_EQ(record.source.domain, QStringLiteral("docs.example.com"));
+    EXPECT_EQ(record.source.title, QStringLiteral("The guide"));
+    EXPECT_EQ(record.source.applicationName, QStringLiteral("Google Chrome"));
+    EXPECT_EQ(record.source.bundleIdentifier, std::nullopt);
+    EXPECT_EQ(record.source.capturedAt, capturedAt);
+    EXPECT_FALSE(record.source.isUnknown);
+}
+
+TEST(LedgerRecordMappingTest, AnApplicationSourceHasNoAddressTitleOrDomain)
+{
+    const SourceSnapshot source = mapping::sourceSnapshot(trace(applicationSource()));
+    EXPECT_EQ(source.url, std::nullopt);
+    EXPECT_TRUE(source.title.isEmpty());
+    EXPECT_TRUE(source.domain.isEmpty());
+    EXPECT_EQ(source.applicationName, QStringLiteral("Text Editor"));
+    EXPECT_EQ(source.bundleIdentifier, QStringLiteral("org.gnome.TextEditor"));
+    EXPECT_FALSE(source.isUnknown);
+}
+
+TEST(LedgerRecordMappingTest, ASourceWithoutAUsableNameIsNamedByItsIdentifierOrAsUnknownApp)
+{
+    PendingSource blankName = applicationSource();
+    blankName.sourceAppName = QStringLiteral("  ");
+    EXPECT_EQ(
+        mapping::sourceSnapshot(trace(blankName)).applicationName, QStringLiteral("org.gnome.TextEditor"));
+
+    PendingSource nameless = applicationSource();
+    nameless.sourceAppName.reset();
+    nameless.sourceAppBundleID.reset();
+    const SourceSnapshot source = mapping::sourceSnapshot(trace(nameless));
+    EXPECT_EQ(source.applicationName, QStringLiteral("未知 App"));
+    EXPECT_EQ(source.bundleIdentifier, std::nullopt);
+}
+
+TEST(LedgerRecordMappingTest, AnAddressThatIsNoLongerAValidWebAddressIsDropped)
+{
+    PendingSource damaged = browserSource();
+    damaged.sanitizedURL = QStringLiteral("javascript:alert(1)");
+    const SourceSnapshot source = mapping::sourceSnapshot(trace(damaged));
+    EXPECT_EQ(source.url, std::nullopt);
+    EXPECT_TRUE(source.domain.isEmpty());
+    EXPECT_EQ(source.title, QStringLiteral("The guide"));
+}
+
+TEST(LedgerRecordMappingTest, ATraceWithoutSourceHasAnUnknownSourceAtThePasteTime)
+{
+    const SourceSnapshot source = mapping::sourceSnapshot(trace(std::nullopt));
+    EXPECT_TRUE(source.isUnknown);
+    EXPECT_EQ(source.applicationName, QStringLiteral("来源未知"));
+    EXPECT_EQ(source.capturedAt, pastedAt);
+    EXPECT_EQ(source.url, std::nullopt);
+    EXPECT_TRUE(source.title.isEmpty());
+}
+
+TEST(LedgerRecordMappingTest, TheDestinationKeepsWhatTheAppShows)
+{
+    const TraceRecord committed = trace(browserSource());
+    const DestinationSnapshot destination = mapping::destinationSnapshot(committed.paste);
+    EXPECT_EQ(destination.applicationName, QStringLiteral("Obsidian"));
+    EXPECT_EQ(destination.bundleIdentifier, QStringLiteral("md.obsidian"));
+    EXPECT_EQ(destination.windowTitle, QStringLiteral("Daily note"));
+    EXPECT_EQ(destination.accessibilityRole, QStringLiteral("text"));
+    EXPECT_EQ(destination.fieldLabel, QStringLiteral("Body"));
+    EXPECT_FALSE(destination.isSecureTextEntry);
+    EXPECT_EQ(destination.isEditableTextTarget, std::nullopt);
+    EXPECT_EQ(destination.pastedAt, pastedAt);
+}
+
+TEST(LedgerRecordMappingTest, ADestinationWithoutNameIsNamedByItsIdentifier)
+{
+    PasteRecord paste = trace(std::nullopt).paste;
+    paste.destination.appName.reset();
+    EXPECT_EQ(mapping::destinationSnapshot(paste).applicationName, QStringLiteral("md.obsidian"));
+
+    paste.destination.appBundleID = QStringLiteral(" ");
+    paste.destination.appName = QStringLiteral("Scratch");
+    const DestinationSnapshot anonymous = mapping::destinationSnapshot(paste);
+    EXPECT_EQ(anonymous.bundleIdentifier, std::nullopt);
+    EXPECT_EQ(anonymous.applicationName, QStringLiteral("Scratch"));
+}
+
+TEST(LedgerRecordMappingTest, DestinationsGoBackToTheLedgerWithTheFieldsItJudges)
+{
+    DestinationSnapshot destination;
+    destination.applicationName = QStringLiteral("Obsidian");
+    destination.bundleIdentifier = QStringLiteral("md.obsidian");
+    destination.windowTitle = QStringLiteral("Daily note");
+    destination.accessibilityRole = QStringLiteral("password text");
+    destination.fieldLabel = QStringLiteral("Secret");
+    destination.isSecureTextEntry = true;
+    destination.pastedAt = pastedAt;
+
+    DestinationContext expected;
+    expected.appBundleID = QStringLiteral("md.obsidian");
+    expected.appName = QStringLiteral("Obsidian");
+    expected.windowTitle = QStringLiteral("Daily note");
+    expected.fieldRole = QStringLiteral("password text");
+    expected.fieldLabel = QStringLiteral("Secret");
+    expected.isSecureTextEntry = true;
+    EXPECT_EQ(mapping::destinationContext(destination), expected);
+
+    destination.bundleIdentifier.reset();
+    EXPECT_TRUE(mapping::destinationContext(destination).appBundleID.isEmpty());
+}
+
+TEST(LedgerRecordMappingTest, ConfidencesMapCaseByCase)
+{
+    EXPECT_EQ(mapping::traceConfidence(tovra::TraceConfidence::verified), TraceConfidence::verified);
+    EXPECT_EQ(mapping::traceConfidence(tovra::TraceConfidence::observed), TraceConfidence::observed);
+    EXPECT_EQ(mapping::traceConfidence(tovra::TraceConfidence::inferred), TraceConfidence::inferred);
+}
+
+TEST(LedgerRecordMappingTest, RejectionsBecomeTheAppsExclusionReasons)
+{
+    const std::vector<std::pair<RejectionReason, PasteExclusionReason>> table {
+        { RejectionReason::paused, PasteExclusionReason::paused },
+        { RejectionReason::incognito, PasteExclusionReason::invalidDestination },
+        { RejectionReason::deniedDomain, PasteExclusionReason::deniedDomain },
+        { RejectionReason::deniedApplication, PasteExclusionReason::deniedApplication },
+        { RejectionReason::sensitiveField, PasteExclusionReason::sensitiveField },
+        { RejectionReason::invalidURL, PasteExclusionReason::invalidDestination },
+        { RejectionReason::emptyContent, PasteExclusionReason::emptyContent },
+        { RejectionReason::contentTooLarge, PasteExclusionReason::contentTooLarge },
+        { RejectionReason::malformedRequest, PasteExclusionReason::invalidDestination },
+    };
+    ASSERT_EQ(table.size(), enumCaseCount<RejectionReason>());
+    for (const auto &[rejection, exclusion] : table)
+        EXPECT_EQ(mapping::exclusionReason(rejection), exclusion) << enumName(rejection).toStdString();
+    EXPECT_EQ(mapping::exclusionReason(std::optional<RejectionReason>()), std::nullopt);
+}
+
+TEST(LedgerRecordMappingTest, CommitResultsBecomePasteCommits)
+{
+    const TraceRecord committed = trace(applicationSource());
+    const PasteCommit recorded = mapping::pasteCommit(PasteCommitResult::recorded(committed));
+    ASSERT_EQ(recorded.outcome.kind(), PastePreparationOutcome::Kind::recorded);
+    EXPECT_EQ(*recorded.outcome.record(), mapping::provenanceRecord(committed));
+    EXPECT_EQ(recorded.outcome.exclusionReason(), std::nullopt);
+
+    const PasteCommit excluded
+        = mapping::pasteCommit(PasteCommitResult::excluded(RejectionReason::deniedDomain));
+    EXPECT_EQ(excluded.outcome.kind(), PastePreparationOutcome::Kind::excluded);
+    EXPECT_EQ(excluded.outcome.exclusionReason(), PasteExclusionReason::deniedDomain);
+    EXPECT_EQ(excluded.outcome.record(), nullptr);
+
+    EXPECT_EQ(mapping::pasteCommit(PasteCommitResult::sourceUnmatched()).outcome,
+        PastePreparationOutcome::sourceUnmatched());
+}
+
+TEST(LedgerRecordMappingTest, DenylistRulesAndApplicationsCrossOver)
+{
+    const DenylistRule rule { tovra::DenylistEntry {
+                                  DenylistKind::bundleID, QStringLiteral("org.Example.Vault"), capturedAt },
+        false };
+    EXPECT_EQ(mapping::denylistEntry(rule),
+        (DenylistEntry { DenylistEntryKind::bundleID, QStringLiteral("org.Example.Vault"), false }));
+    EXPECT_EQ(mapping::denylistKind(DenylistEntryKind::domain), DenylistKind::domain);
+    EXPECT_EQ(mapping::denylistKind(DenylistEntryKind::bundleID), DenylistKind::bundleID);
+    EXPECT_EQ(mapping::denylistEntryKind(DenylistKind::domain), DenylistEntryKind::domain);
+
+    const ApplicationSnapshot application { QStringLiteral("Files"), QStringLiteral("org.gnome.Nautilus"),
+        99 };
+    EXPECT_EQ(mapping::sourceApplication(application),
+        (SourceApplication { QStringLiteral("Files"), QStringLiteral("org.gnome.Nautilus"), 99 }));
+}
+
+} // namespace
+} // namespace tovra::app::testing

@@ -1,0 +1,154 @@
+#include "app/data/TovraAppDataStoreFactory.h"
+#include "AwaitTask.h"
+#include "app/data/LocalStoreError.h"
+#include "app/data/TovraCoreDataStore.h"
+#include "app/data/UnavailableTovraDataStore.h"
+#include "core/crypto/FixedTovraKeyProvider.h"
+#include "core/crypto/TovraCryptoError.h"
+#include "core/ledger/TovraLedger.h"
+#include "core/records/TovraError.h"
+#include "platform/simulated/SimulatedClock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace tovra::app::testing {
+namespace {
+
+const QByteArray masterKey(32, '\x5a');
+
+class ThrowingKeyProvider final : public TovraKeyProviding {
+public:
+    QByteArray masterKey() override { throw TovraCryptoError(TovraCryptoError::Kind::keyStoreLocked); }
+};
+
+class StoreFactoryTest : public ::testing::Test {
+protected:
+    QString ledgerPath() const { return m_folder.path() + QStringLiteral("/Tovra/ledger.json.enc"); }
+
+    QProcessEnvironment environment(const QString &ledgerPath) const
+    {
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("HOME"), m_folder.path());
+        environment.insert(QStringLiteral("TOVRA_LEDGER_PATH"), ledgerPath);
+        return environment;
+    }
+
+    // What opening the ledger directly reports.
+    QString openingError(const QString &path, TovraKeyProviding &keys) const
+    {
+        try {
+            TovraLedger::live(path, keys);
+        } catch (const TovraError &error) {
+            return error.localizedDescription();
+        }
+        return {};
+    }
+
+    QTemporaryDir m_folder;
+    std::shared_ptr<SimulatedClock> m_clock = std::make_shared<SimulatedClock>();
+};
+
+TEST_F(StoreFactoryTest, OpensTheLedgerAtItsLocationForTheEnvironment)
+{
+    const auto store = TovraAppDataStoreFactory::make(
+        environment(ledgerPath()), std::make_unique<FixedTovraKeyProvider>(masterKey), m_clock);
+    ASSERT_NE(dynamic_cast<TovraCoreDataStore *>(store.get()), nullptr);
+    EXPECT_EQ(awaitTask(store->nativeHostStatus()), NativeHostStatus::unknown);
+
+    awaitTask(store->setPaused(true));
+    EXPECT_TRUE(QFile::exists(ledgerPath()));
+    FixedTovraKeyProvider keys(masterKey);
+    EXPECT_TRUE(TovraLedger::live(ledgerPath(), keys)->isPaused());
+}
+
+TEST_F(StoreFactoryTest, ALedgerThatCannotBeOpenedGivesTheUnavailableStoreWithTheReason)
+{
+    ASSERT_TRUE(QDir().mkpath(ledgerPath()));
+    FixedTovraKeyProvider keys(masterKey);
+    const QString reason = openingError(ledgerPath(), keys);
+    ASSERT_FALSE(reason.isEmpty());
+
+    std::shared_ptr<TovraAppDataProviding> store;
+    ASSERT_NO_THROW(store = TovraAppDataStoreFactory::make(environment(ledgerPath()),
+                        std::make_unique<FixedTovraKeyProvider>(masterKey), m_clock));
+    const auto *unavailable = dynamic_cast<UnavailableTovraDataStore *>(store.get());
+    ASSERT_NE(unavailable, nullptr);
+    EXPECT_EQ(unavailable->openErrorDescription(), reason);
+    EXPECT_EQ(awaitTask(store->nativeHostStatus()), NativeHostStatus::disconnected);
+    try {
+        awaitTask(store->listRecords());
+        FAIL() << "an unavailable store listed records";
+    } catch (const LocalStoreError &error) {
+        EXPECT_EQ(error.localizedDescription(), QStringLiteral("无法打开本地加密账本：") + reason);
+    }
+}
+
+TEST_F(StoreFactoryTest, ALedgerOfAnotherKeyIsUnavailableAndLeftAsItIs)
+{
+    {
+        FixedTovraKeyProvider keys(masterKey);
+        TovraLedger::live(ledgerPath(), keys)->setPaused(true, m_clock->now());
+    }
+    QFile file(ledgerPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    const auto store = TovraAppDataStoreFactory::make(
+        environment(ledgerPath()), std::make_unique<FixedTovraKeyProvider>(QByteArray(32, '\x01')), m_clock);
+    EXPECT_NE(dynamic_cast<UnavailableTovraDataStore *>(store.get()), nullptr);
+
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+TEST_F(StoreFactoryTest, AKeySourceThatFailsGivesTheUnavailableStore)
+{
+    ThrowingKeyProvider keys;
+    const QString reason = openingError(ledgerPath(), keys);
+    ASSERT_FALSE(reason.isEmpty());
+
+    const auto store = TovraAppDataStoreFactory::make(
+        environment(ledgerPath()), std::make_unique<ThrowingKeyProvider>(), m_clock);
+    const auto *unavailable = dynamic_cast<UnavailableTovraDataStore *>(store.get());
+    ASSERT_NE(unavailable, nullptr);
+    EXPECT_EQ(unavailable->openErrorDescription(), reason);
+    EXPECT_FALSE(QFile::exists(ledgerPath()));
+}
+
+// makeDefault reads the process environment: each test runs in a process of
+// its own, so setting it here touches no other test.
+TEST_F(StoreFactoryTest, TheDefaultStoreUsesTheTestKeyFromTheEnvironment)
+{
+    qputenv("TOVRA_TESTING", "1");
+    qputenv("TOVRA_TEST_MASTER_KEY_HEX", masterKey.toHex());
+    qputenv("TOVRA_LEDGER_PATH", ledgerPath().toUtf8());
+
+    const auto store = TovraAppDataStoreFactory::makeDefault();
+    ASSERT_NE(dynamic_cast<TovraCoreDataStore *>(store.get()), nullptr);
+    awaitTask(store->setPaused(true));
+
+    FixedTovraKeyProvider keys(masterKey);
+    EXPECT_TRUE(TovraLedger::live(ledgerPath(), keys)->isPaused());
+}
+
+TEST_F(StoreFactoryTest, TheDefaultStoreNeverThrowsForABadTestKey)
+{
+    qputenv("TOVRA_TESTING", "1");
+    qputenv("TOVRA_TEST_MASTER_KEY_HEX", "not hexadecimal");
+    qputenv("TOVRA_LEDGER_PATH", ledgerPath().toUtf8());
+
+    std::shared_ptr<TovraAppDataProviding> store;
+    ASSERT_NO_THROW(store = TovraAppDataStoreFactory::makeDefault());
+    const auto *unavailable = dynamic_cast<UnavailableTovraDataStore *>(store.get());
+    ASSERT_NE(unavailable, nullptr);
+    EXPECT_FALSE(unavailable->openErrorDescription().isEmpty());
+    EXPECT_FALSE(QFile::exists(ledgerPath()));
+}
+
+} // namespace
+} // namespace tovra::app::testing

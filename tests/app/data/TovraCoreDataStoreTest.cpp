@@ -1,0 +1,297 @@
+#include "AwaitTask.h"
+#include "DataStoreTestSupport.h"
+#include "app/data/LocalStoreError.h"
+#include "core/ledger/DenylistRules.h"
+#include "core/ledger/TovraLedgerError.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace tovra::app::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+using CoreDataStoreTest = CoreDataStoreFixture;
+
+TEST_F(CoreDataStoreTest, CapturesApplicationTextWithTheMethodOfItsObservationAndResolvesIt)
+{
+    const QDateTime capturedAt = m_clock->now();
+    const auto inferred
+        = awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("alpha"), true));
+    ASSERT_TRUE(inferred.has_value());
+    EXPECT_EQ(inferred->captureMethod, CaptureMethod::pasteboardInference);
+    EXPECT_EQ(inferred->sourceAppName, QStringLiteral("Text Editor"));
+    EXPECT_EQ(inferred->sourceAppBundleID, QStringLiteral("org.gnome.TextEditor"));
+    EXPECT_EQ(inferred->sourceProcessIdentifier, 4242);
+    EXPECT_EQ(inferred->capturedAt, capturedAt);
+
+    m_clock->advance(10s);
+    const auto observed
+        = awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("beta"), false));
+    ASSERT_TRUE(observed.has_value());
+    EXPECT_EQ(observed->captureMethod, CaptureMethod::keyboardObservation);
+    EXPECT_EQ(observed->capturedAt, capturedAt.addSecs(10));
+
+    const auto byText = awaitTask(m_store->resolveClipboardSource(QStringLiteral("alpha")));
+    ASSERT_TRUE(byText.has_value());
+    EXPECT_EQ(byText->id, inferred->id);
+
+    EXPECT_EQ(
+        awaitTask(m_store->resolveClipboardSource(inferred->id, QStringLiteral("alpha")))->id, inferred->id);
+    EXPECT_FALSE(
+        awaitTask(m_store->resolveClipboardSource(inferred->id, QStringLiteral("beta"))).has_value());
+    EXPECT_FALSE(awaitTask(m_store->resolveClipboardSource(QStringLiteral("never copied"))).has_value());
+}
+
+TEST_F(CoreDataStoreTest, ApplicationCapturesTheLedgerDeclinesComeBackEmpty)
+{
+    ApplicationSnapshot anonymous = textEditor();
+    anonymous.bundleIdentifier.clear();
+    EXPECT_FALSE(
+        awaitTask(m_store->captureApplicationSource(anonymous, QStringLiteral("alpha"), true)).has_value());
+    EXPECT_FALSE(awaitTask(m_store->captureApplicationSource(textEditor(), QString(), true)).has_value());
+
+    awaitTask(m_store->setPaused(true));
+    EXPECT_FALSE(awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("alpha"), true))
+                     .has_value());
+}
+
+TEST_F(CoreDataStoreTest, ResolvesAnImageSourceOnlyForTheSameImage)
+{
+    const QByteArray image = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(64, '\x07');
+    const auto source = awaitTask(m_store->captureApplicationImageSource(textEditor(), image, false));
+    ASSERT_TRUE(source.has_value());
+    EXPECT_EQ(source->captureMethod, CaptureMethod::keyboardObservation);
+    EXPECT_EQ(source->byteCount, image.size());
+
+    EXPECT_EQ(awaitTask(m_store->resolveClipboardImageSource(source->id, image))->id, source->id);
+    EXPECT_FALSE(awaitTask(m_store->resolveClipboardImageSource(source->id, image + "x")).has_value());
+}
+
+TEST_F(CoreDataStoreTest, RemovedPendingSourcesNoLongerResolve)
+{
+    const auto kept
+        = awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("kept"), true));
+    const auto removed
+        = awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("gone"), true));
+    ASSERT_TRUE(kept && removed);
+
+    awaitTask(m_store->removePendingSources({ removed->id }));
+
+    EXPECT_FALSE(awaitTask(m_store->resolveClipboardSource(removed->id, QStringLiteral("gone"))).has_value());
+    EXPECT_TRUE(awaitTask(m_store->resolveClipboardSource(kept->id, QStringLiteral("kept"))).has_value());
+}
+
+TEST_F(CoreDataStoreTest, ResolvesTheCitationSourceOfABrowserCapture)
+{
+    const SourceCaptureResult capture
+        = m_ledger->captureSource(browserCapture(QStringLiteral("quote")), m_clock->now());
+    ASSERT_NE(capture.storedSource(), nullptr);
+    const QUuid traceID = QUuid::createUuid();
+
+    const auto citation
+        = awaitTask(m_store->resolveCitationSource(QStringLiteral("quote"), traceID, std::nullopt));
+    ASSERT_TRUE(citation.has_value());
+    EXPECT_EQ(citation->traceID, traceID);
+    EXPECT_EQ(citation->sourceID, capture.storedSource()->id);
+    EXPECT_EQ(citation->captureMethod, CaptureMethod::chromeExtension);
+    EXPECT_EQ(citation->sanitizedURL, QStringLiteral("https://news.example.org/article?id=7"));
+}
+
+TEST_F(CoreDataStoreTest, CommitsADedicatedPasteAsARecordOfTheAppAndListsIt)
+{
+    const QDateTime capturedAt = m_clock->now();
+    ASSERT_NE(
+        m_ledger->captureSource(browserCapture(QStringLiteral("quote")), capturedAt).storedSource(), nullptr);
+    m_clock->advance(30s);
+    const QDateTime pastedAt = m_clock->now();
+    const QUuid traceID = QUuid::createUuid();
+
+    const PasteCommit commit = awaitTask(m_store->commitTracePaste(
+        obsidianDestination(pastedAt), QStringLiteral("quote"), traceID, std::nullopt));
+
+    ASSERT_EQ(commit.outcome.kind(), PastePreparationOutcome::Kind::recorded);
+    const ProvenanceRecord &record = *commit.outcome.record();
+    EXPECT_EQ(record.id, traceID);
+    EXPECT_EQ(record.confidence, TraceConfidence::observed);
+    EXPECT_FALSE(record.source.isUnknown);
+    EXPECT_EQ(record.source.url, QUrl(QStringLiteral("https://news.example.org/article?id=7")));
+    EXPECT_EQ(record.source.domain, QStringLiteral("news.example.org"));
+    EXPECT_EQ(record.source.title, QStringLiteral("An article"));
+    EXPECT_EQ(record.source.capturedAt, capturedAt);
+    EXPECT_EQ(record.destination.applicationName, QStringLiteral("Obsidian"));
+    EXPECT_EQ(record.destination.bundleIdentifier, QStringLiteral("md.obsidian"));
+    EXPECT_EQ(record.destination.windowTitle, QStringLiteral("Reading notes"));
+    EXPECT_EQ(record.destination.accessibilityRole, QStringLiteral("text"));
+    EXPECT_EQ(record.destination.fieldLabel, QStringLiteral("Editor"));
+    EXPECT_EQ(record.destination.pastedAt, pastedAt);
+
+    const QList<ProvenanceRecord> records = awaitTask(m_store->listRecords());
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records.front(), record);
+}
+
+TEST_F(CoreDataStoreTest, PastesThatCannotBeRecordedReportWhy)
+{
+    const DestinationSnapshot destination = obsidianDestination(m_clock->now());
+    EXPECT_EQ(awaitTask(m_store->commitTracePaste(
+                            destination, QStringLiteral("never copied"), std::nullopt, std::nullopt))
+                  .outcome.kind(),
+        PastePreparationOutcome::Kind::sourceUnmatched);
+
+    DestinationSnapshot secret = destination;
+    secret.isSecureTextEntry = true;
+    EXPECT_EQ(awaitTask(m_store->preflightTracePaste(secret)), PasteExclusionReason::sensitiveField);
+
+    DestinationSnapshot anonymous = destination;
+    anonymous.bundleIdentifier.reset();
+    EXPECT_EQ(awaitTask(m_store->preflightTracePaste(anonymous)), PasteExclusionReason::invalidDestination);
+
+    EXPECT_EQ(awaitTask(m_store->preflightTracePaste(destination)), std::nullopt);
+
+    awaitTask(m_store->setPaused(true));
+    EXPECT_TRUE(awaitTask(m_store->currentPausedStatus()));
+    EXPECT_EQ(awaitTask(m_store->preflightTracePaste(destination)), PasteExclusionReason::paused);
+    const PasteCommit paused
+        = awaitTask(m_store->commitTracePaste(destination, QStringLiteral("x"), std::nullopt, std::nullopt));
+    EXPECT_EQ(paused.outcome.exclusionReason(), PasteExclusionReason::paused);
+
+    awaitTask(m_store->setPaused(false));
+    EXPECT_FALSE(awaitTask(m_store->currentPausedStatus()));
+}
+
+TEST_F(CoreDataStoreTest, AStandardPasteWithoutAMatchingSourceIsAnInferredRecordOfUnknownSource)
+{
+    const QDateTime pastedAt = m_clock->now();
+    const PasteCommit commit = awaitTask(
+        m_store->observeStandardPaste(obsidianDestination(pastedAt), QStringLiteral("unknown text")));
+
+    ASSERT_EQ(commit.outcome.kind(), PastePreparationOutcome::Kind::recorded);
+    const ProvenanceRecord &record = *commit.outcome.record();
+    EXPECT_EQ(record.confidence, TraceConfidence::inferred);
+    EXPECT_TRUE(record.source.isUnknown);
+    EXPECT_EQ(record.source.capturedAt, pastedAt);
+    EXPECT_FALSE(record.source.url.has_value());
+}
+
+TEST_F(CoreDataStoreTest, AnImagePasteFromTheHistoryIsBoundToTheImageSource)
+{
+    const QByteArray image(512, '\x11');
+    const auto source = awaitTask(m_store->captureApplicationImageSource(textEditor(), image, true));
+    ASSERT_TRUE(source.has_value());
+
+    const PasteCommit commit = awaitTask(
+        m_store->commitImageTracePaste(obsidianDestination(m_clock->now()), image, std::nullopt, source->id));
+
+    ASSERT_EQ(commit.outcome.kind(), PastePreparationOutcome::Kind::recorded);
+    EXPECT_EQ(commit.outcome.record()->source.applicationName, QStringLiteral("Text Editor"));
+    EXPECT_EQ(commit.outcome.record()->source.bundleIdentifier, QStringLiteral("org.gnome.TextEditor"));
+
+    const PasteCommit observed
+        = awaitTask(m_store->observeStandardImagePaste(obsidianDestination(m_clock->now()), image));
+    ASSERT_EQ(observed.outcome.kind(), PastePreparationOutcome::Kind::recorded);
+    EXPECT_EQ(observed.outcome.record()->confidence, TraceConfidence::inferred);
+    EXPECT_FALSE(observed.outcome.record()->source.isUnknown);
+}
+
+TEST_F(CoreDataStoreTest, DeletesOneRecordOrAll)
+{
+    for (const QString &text : { QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three") })
+        awaitTask(m_store->observeStandardPaste(obsidianDestination(m_clock->now()), text));
+    QList<ProvenanceRecord> records = awaitTask(m_store->listRecords());
+    ASSERT_EQ(records.size(), 3);
+
+    awaitTask(m_store->deleteRecord(records.at(1).id));
+    const QList<ProvenanceRecord> remaining = awaitTask(m_store->listRecords());
+    ASSERT_EQ(remaining.size(), 2);
+    EXPECT_FALSE(std::any_of(remaining.cbegin(), remaining.cend(),
+        [&](const ProvenanceRecord &record) { return record.id == records.at(1).id; }));
+
+    awaitTask(m_store->clearRecords());
+    EXPECT_TRUE(awaitTask(m_store->listRecords()).isEmpty());
+}
+
+TEST_F(CoreDataStoreTest, DenylistEntriesAreListedAddedNormalisedAndRemoved)
+{
+    const QList<DenylistEntry> initial = awaitTask(m_store->listDenylistEntries());
+    ASSERT_EQ(initial.size(), DenylistRules::defaults().size());
+    EXPECT_TRUE(std::all_of(
+        initial.cbegin(), initial.cend(), [](const DenylistEntry &entry) { return entry.isDefault; }));
+
+    const DenylistEntry added = awaitTask(
+        m_store->addDenylistEntry(DenylistEntryKind::domain, QStringLiteral("https://WWW.Example.COM/path")));
+    EXPECT_EQ(added, (DenylistEntry { DenylistEntryKind::domain, QStringLiteral("www.example.com"), false }));
+    EXPECT_TRUE(awaitTask(m_store->listDenylistEntries()).contains(added));
+
+    awaitTask(m_store->removeDenylistEntry(added));
+    EXPECT_FALSE(awaitTask(m_store->listDenylistEntries()).contains(added));
+}
+
+TEST_F(CoreDataStoreTest, BuiltInProtectionsStayMarkedAndAreNeverRemoved)
+{
+    const QList<DenylistEntry> initial = awaitTask(m_store->listDenylistEntries());
+    const auto builtIn = std::find_if(initial.cbegin(), initial.cend(),
+        [](const DenylistEntry &entry) { return entry.kind == DenylistEntryKind::bundleID; });
+    ASSERT_NE(builtIn, initial.cend());
+
+    const DenylistEntry again
+        = awaitTask(m_store->addDenylistEntry(DenylistEntryKind::bundleID, builtIn->pattern.toUpper()));
+    EXPECT_TRUE(again.isDefault);
+    EXPECT_EQ(again.id(), builtIn->id());
+
+    EXPECT_NO_THROW(awaitTask(m_store->removeDenylistEntry(*builtIn)));
+    EXPECT_EQ(awaitTask(m_store->listDenylistEntries()), initial);
+}
+
+TEST_F(CoreDataStoreTest, ALedgerErrorReachesTheAwaitingThreadWithItsOwnDescription)
+{
+    QString expected;
+    try {
+        DenylistRules::normalizedValue(DenylistKind::domain, QStringLiteral("not a domain!"));
+    } catch (const TovraLedgerError &error) {
+        expected = error.localizedDescription();
+    }
+    ASSERT_FALSE(expected.isEmpty());
+
+    QThread *resumedOn = nullptr;
+    std::optional<TovraLedgerError::Kind> kind;
+    QString description;
+    auto attempt = [&]() -> QCoro::Task<void> {
+        try {
+            co_await m_store->addDenylistEntry(DenylistEntryKind::domain, QStringLiteral("not a domain!"));
+        } catch (const TovraLedgerError &error) {
+            kind = error.kind();
+            description = error.localizedDescription();
+        }
+        resumedOn = QThread::currentThread();
+    };
+    awaitTask(attempt());
+
+    EXPECT_EQ(kind, TovraLedgerError::Kind::invalidDenylistValue);
+    EXPECT_EQ(description, expected);
+    EXPECT_EQ(resumedOn, QCoreApplication::instance()->thread());
+}
+
+TEST_F(CoreDataStoreTest, ObsidianCommitsFailClearlyAndRecordNothing)
+{
+    const auto source
+        = awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("alpha"), true));
+    ASSERT_TRUE(source.has_value());
+    try {
+        awaitTask(m_store->commitObsidianPaste(source->id, QUuid::createUuid(), m_clock->now()));
+        FAIL() << "an Obsidian commit must not succeed";
+    } catch (const LocalStoreError &error) {
+        EXPECT_EQ(error.kind(), LocalStoreError::Kind::obsidianCommitUnsupported);
+        EXPECT_FALSE(error.localizedDescription().isEmpty());
+    }
+    EXPECT_TRUE(awaitTask(m_store->listRecords()).isEmpty());
+}
+
+TEST_F(CoreDataStoreTest, TheNativeHostStatusIsUnknown)
+{
+    EXPECT_EQ(awaitTask(m_store->nativeHostStatus()), NativeHostStatus::unknown);
+}
+
+} // namespace
+} // namespace tovra::app::testing
