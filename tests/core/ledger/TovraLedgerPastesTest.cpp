@@ -1,0 +1,277 @@
+#include "core/ledger/TovraLedger.h"
+
+#include "LedgerTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tovra;
+using tovra::testing::at;
+using tovra::testing::browserCapture;
+using tovra::testing::obsidianNote;
+using tovra::testing::textEditor;
+
+namespace {
+
+class TovraLedgerPastesTest : public tovra::testing::LedgerFixture {
+protected:
+    void SetUp() override { ledger = openLedger(); }
+
+    PendingSource captureFromBrowser(const QString &text, qint64 seconds)
+    {
+        const SourceCaptureResult result = ledger->captureSource(browserCapture(text), at(seconds));
+        EXPECT_EQ(result.kind(), SourceCaptureResult::Kind::stored);
+        return *result.storedSource();
+    }
+
+    std::unique_ptr<TovraLedger> ledger;
+};
+
+const QString copiedText = QStringLiteral("A paragraph worth citing.");
+
+DestinationContext destination(const QString &bundleID)
+{
+    DestinationContext context = obsidianNote();
+    context.appBundleID = bundleID;
+    return context;
+}
+
+} // namespace
+
+TEST_F(TovraLedgerPastesTest, PreflightReportsPauseDenialSecretsAndInvalidTargets)
+{
+    EXPECT_EQ(ledger->preflightTracePaste(obsidianNote()), std::nullopt);
+    EXPECT_EQ(ledger->preflightTracePaste(destination(QString())), RejectionReason::malformedRequest);
+    EXPECT_EQ(ledger->preflightTracePaste(destination(QStringLiteral("org.gnome.Shell"))),
+        RejectionReason::malformedRequest);
+    EXPECT_EQ(ledger->preflightTracePaste(destination(QStringLiteral("com.googlecode.iterm2"))),
+        RejectionReason::deniedApplication);
+
+    DestinationContext secret = obsidianNote();
+    secret.isSecureTextEntry = true;
+    EXPECT_EQ(ledger->preflightTracePaste(secret), RejectionReason::sensitiveField);
+
+    ledger->addDenylistEntry(DenylistKind::domain, QStringLiteral("intranet.example"), at(0));
+    DestinationContext web = destination(QStringLiteral("org.mozilla.firefox"));
+    web.url = QStringLiteral("https://wiki.intranet.example/page");
+    EXPECT_EQ(ledger->preflightTracePaste(web), RejectionReason::deniedDomain);
+
+    ledger->setPaused(true, at(1));
+    EXPECT_EQ(ledger->preflightTracePaste(obsidianNote()), RejectionReason::paused);
+}
+
+TEST_F(TovraLedgerPastesTest, DedicatedPasteBindsToTheMatchingSourceWithObservedConfidence)
+{
+    const PendingSource source = captureFromBrowser(copiedText, 0);
+    const QUuid traceID = QUuid::createUuid();
+    const PasteCommitResult result = ledger->commitTracePaste(obsidianNote(), copiedText, at(20), traceID);
+    ASSERT_EQ(result.kind(), PasteCommitResult::Kind::recorded);
+    const TraceRecord &trace = *result.trace();
+    EXPECT_EQ(trace.id, traceID);
+    EXPECT_EQ(trace.source, source);
+    EXPECT_EQ(trace.confidence, TraceConfidence::observed);
+    EXPECT_EQ(trace.receiptStatus, PasteReceiptStatus::posted);
+    EXPECT_EQ(trace.paste.destination, obsidianNote());
+    EXPECT_EQ(trace.paste.pastedAt, at(20));
+    EXPECT_EQ(trace.paste.contentFingerprint, source.contentFingerprint);
+    EXPECT_EQ(trace.paste.byteCount, copiedText.toUtf8().size());
+    EXPECT_FALSE(trace.paste.isImage);
+
+    EXPECT_EQ(openLedger()->listRecords(), QList<TraceRecord> { trace });
+}
+
+TEST_F(TovraLedgerPastesTest, PasteOutcomesForMissingMatchesAndExcludedTargets)
+{
+    captureFromBrowser(copiedText, 0);
+    EXPECT_EQ(ledger->commitTracePaste(obsidianNote(), QStringLiteral("never captured"), at(1)).kind(),
+        PasteCommitResult::Kind::sourceUnmatched);
+    EXPECT_EQ(ledger->commitTracePaste(obsidianNote(), std::nullopt, at(1)).exclusionReason(),
+        RejectionReason::emptyContent);
+    EXPECT_EQ(ledger->commitTracePaste(obsidianNote(), QStringLiteral("  "), at(1)).exclusionReason(),
+        RejectionReason::emptyContent);
+    EXPECT_EQ(
+        ledger->commitTracePaste(obsidianNote(), QString(262'145, QLatin1Char('z')), at(1)).exclusionReason(),
+        RejectionReason::contentTooLarge);
+    EXPECT_EQ(
+        ledger->commitTracePaste(destination(QStringLiteral("kitty")), copiedText, at(1)).exclusionReason(),
+        RejectionReason::deniedApplication);
+    EXPECT_EQ(
+        ledger->commitTracePaste(
+                  obsidianNote(), copiedText, at(TovraLedger::pendingSourceLifetimeSeconds + 1))
+            .kind(),
+        PasteCommitResult::Kind::sourceUnmatched);
+    ledger->setPaused(true, at(2));
+    EXPECT_EQ(ledger->commitTracePaste(obsidianNote(), copiedText, at(3)).exclusionReason(),
+        RejectionReason::paused);
+    EXPECT_TRUE(ledger->listRecords().isEmpty());
+}
+
+TEST_F(TovraLedgerPastesTest, HistoryPastePrefersTheItemsOwnSourceAndSourcesAreNotConsumed)
+{
+    const auto application = *ledger->captureApplicationSource(
+        textEditor(), copiedText, CaptureMethod::pasteboardInference, at(0));
+    const PendingSource browser = captureFromBrowser(copiedText, 5);
+
+    const auto preferred
+        = ledger->commitTracePaste(obsidianNote(), copiedText, at(10), std::nullopt, application.id);
+    ASSERT_EQ(preferred.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_EQ(preferred.trace()->source->id, application.id);
+
+    const auto again = ledger->commitTracePaste(obsidianNote(), copiedText, at(11));
+    ASSERT_EQ(again.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_EQ(again.trace()->source->id, browser.id);
+    EXPECT_NE(again.trace()->id, preferred.trace()->id);
+    EXPECT_EQ(ledger->status(at(12)).pendingSourceCount, 2);
+}
+
+TEST_F(TovraLedgerPastesTest, ImagePasteMatchesTheImageBytes)
+{
+    const QByteArray image(2048, '\x42');
+    const auto source = *ledger->captureApplicationImageSource(
+        textEditor(), image, CaptureMethod::pasteboardInference, at(0));
+    const auto result = ledger->commitImageTracePaste(obsidianNote(), image, at(3), std::nullopt, source.id);
+    ASSERT_EQ(result.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_TRUE(result.trace()->paste.isImage);
+    EXPECT_EQ(result.trace()->paste.byteCount, 2048);
+    EXPECT_EQ(result.trace()->source->id, source.id);
+    EXPECT_EQ(result.trace()->confidence, TraceConfidence::observed);
+
+    EXPECT_EQ(ledger->commitImageTracePaste(obsidianNote(), QByteArray(2048, '\x43'), at(4)).kind(),
+        PasteCommitResult::Kind::sourceUnmatched);
+    EXPECT_EQ(ledger->commitImageTracePaste(obsidianNote(), std::nullopt, at(4)).exclusionReason(),
+        RejectionReason::emptyContent);
+}
+
+TEST_F(TovraLedgerPastesTest, ObservedPastesAreInferredAndKeptEvenWithoutAKnownSource)
+{
+    const PendingSource source = captureFromBrowser(copiedText, 0);
+    DestinationContext reduced;
+    reduced.appBundleID = QStringLiteral("org.gnome.TextEditor");
+    reduced.appName = QStringLiteral("Text Editor");
+
+    const auto matched = ledger->observeStandardPaste(reduced, copiedText, at(5));
+    ASSERT_EQ(matched.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_EQ(matched.trace()->confidence, TraceConfidence::inferred);
+    EXPECT_EQ(matched.trace()->receiptStatus, PasteReceiptStatus::observed);
+    EXPECT_EQ(matched.trace()->source, source);
+
+    const auto unknown = ledger->observeStandardPaste(reduced, QStringLiteral("typed elsewhere"), at(6));
+    ASSERT_EQ(unknown.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_EQ(unknown.trace()->source, std::nullopt);
+    EXPECT_TRUE(unknown.trace()->paste.contentFingerprint.has_value());
+
+    const auto empty = ledger->observeStandardPaste(reduced, std::nullopt, at(7));
+    ASSERT_EQ(empty.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_EQ(empty.trace()->paste.contentFingerprint, std::nullopt);
+    EXPECT_EQ(empty.trace()->paste.byteCount, 0);
+
+    const auto oversized = ledger->observeStandardImagePaste(reduced, QByteArray(20'971'521, 'i'), at(8));
+    ASSERT_EQ(oversized.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_TRUE(oversized.trace()->paste.isImage);
+    EXPECT_EQ(oversized.trace()->paste.contentFingerprint, std::nullopt);
+
+    reduced.appBundleID = QStringLiteral("org.keepassxc.KeePassXC");
+    EXPECT_EQ(ledger->observeStandardPaste(reduced, copiedText, at(9)).exclusionReason(),
+        RejectionReason::deniedApplication);
+    EXPECT_EQ(ledger->listRecords().size(), 4);
+}
+
+TEST_F(TovraLedgerPastesTest, ObsidianPasteIsVerifiedForTheNamedSource)
+{
+    const PendingSource source = captureFromBrowser(copiedText, 0);
+    const QUuid traceID = QUuid::createUuid();
+    const auto result = ledger->commitObsidianPaste(source.id, obsidianNote(), at(30), traceID);
+    ASSERT_EQ(result.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_EQ(result.trace()->id, traceID);
+    EXPECT_EQ(result.trace()->confidence, TraceConfidence::verified);
+    EXPECT_EQ(result.trace()->receiptStatus, PasteReceiptStatus::confirmed);
+    EXPECT_EQ(result.trace()->paste.contentFingerprint, source.contentFingerprint);
+
+    EXPECT_EQ(ledger->commitObsidianPaste(QUuid::createUuid(), obsidianNote(), at(31)).kind(),
+        PasteCommitResult::Kind::sourceUnmatched);
+    EXPECT_EQ(ledger
+                  ->commitObsidianPaste(
+                      source.id, obsidianNote(), at(TovraLedger::pendingSourceLifetimeSeconds + 1))
+                  .kind(),
+        PasteCommitResult::Kind::sourceUnmatched);
+}
+
+TEST_F(TovraLedgerPastesTest, CommittingTheSameTraceAgainReplacesIt)
+{
+    captureFromBrowser(copiedText, 0);
+    const QUuid traceID = QUuid::createUuid();
+    ledger->commitTracePaste(obsidianNote(), copiedText, at(1), traceID);
+    DestinationContext moved = obsidianNote();
+    moved.windowTitle = QStringLiteral("Another note");
+    ledger->commitTracePaste(moved, copiedText, at(2), traceID);
+    const QList<TraceRecord> records = ledger->listRecords();
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records.first().paste.destination.windowTitle, QStringLiteral("Another note"));
+}
+
+TEST_F(TovraLedgerPastesTest, DestinationMetadataIsBoundedAndOnlySanitisedAddressesAreKept)
+{
+    captureFromBrowser(copiedText, 0);
+    DestinationContext noisy = obsidianNote();
+    noisy.windowTitle = QString(2000, QChar(0x6587)); // three UTF-8 bytes each
+    noisy.url = QStringLiteral("https://docs.example/page?session=1&utm_medium=x#frag");
+    const auto kept = ledger->commitTracePaste(noisy, copiedText, at(1));
+    ASSERT_EQ(kept.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_EQ(kept.trace()->paste.destination.windowTitle->size(), TovraLedger::maximumTitleBytes / 3);
+    EXPECT_EQ(kept.trace()->paste.destination.url, QStringLiteral("https://docs.example/page?session=1"));
+
+    noisy.url = QStringLiteral("file:///home/user/private.txt");
+    EXPECT_EQ(
+        ledger->commitTracePaste(noisy, copiedText, at(2)).trace()->paste.destination.url, std::nullopt);
+}
+
+TEST_F(TovraLedgerPastesTest, RecordsAreListedNewestFirstFilteredDeletedAndCleared)
+{
+    for (int index = 0; index < 4; ++index) {
+        const QString text = QStringLiteral("text %1").arg(index);
+        captureFromBrowser(text, index);
+        ledger->commitTracePaste(obsidianNote(), text, at(100 - index * 10));
+    }
+    DestinationContext editor;
+    editor.appBundleID = QStringLiteral("org.gnome.TextEditor");
+    editor.appName = QStringLiteral("Text Editor");
+    ledger->observeStandardPaste(editor, std::nullopt, at(95));
+
+    const QList<TraceRecord> all = ledger->listRecords();
+    ASSERT_EQ(all.size(), 5);
+    for (qsizetype index = 1; index < all.size(); ++index)
+        EXPECT_GE(all[index - 1].paste.pastedAt, all[index].paste.pastedAt);
+    EXPECT_EQ(all.first().paste.pastedAt, at(100));
+
+    TraceFilter inferredOnly;
+    inferredOnly.confidence = TraceConfidence::inferred;
+    EXPECT_EQ(ledger->listRecords(inferredOnly).size(), 1);
+    TraceFilter recent;
+    recent.since = at(90);
+    recent.limit = 2;
+    const QList<TraceRecord> limited = ledger->listRecords(recent);
+    ASSERT_EQ(limited.size(), 2);
+    EXPECT_EQ(limited[1].paste.pastedAt, at(95));
+    TraceFilter query;
+    query.query = QStringLiteral("text editor");
+    EXPECT_EQ(ledger->listRecords(query).size(), 1);
+
+    EXPECT_TRUE(ledger->deleteRecord(all.first().id, at(200)));
+    EXPECT_FALSE(ledger->deleteRecord(all.first().id, at(201)));
+    EXPECT_EQ(openLedger()->listRecords().size(), 4);
+    ledger->clearRecords(at(202));
+    EXPECT_TRUE(openLedger()->listRecords().isEmpty());
+    EXPECT_EQ(ledger->status(at(203)).pendingSourceCount, 4);
+}
+
+TEST_F(TovraLedgerPastesTest, PausedFlagAndStatusAreSharedThroughTheFile)
+{
+    auto other = openLedger();
+    EXPECT_FALSE(other->isPaused());
+    ledger->setPaused(true, at(0));
+    EXPECT_TRUE(other->isPaused());
+    EXPECT_EQ(ledger->captureSource(browserCapture(copiedText), at(1)).rejectionReason(), RejectionReason::paused);
+    EXPECT_EQ(other->status(at(2)), (TovraStatus { true, 0, LedgerSnapshot::currentVersion }));
+    ledger->setPaused(false, at(3));
+    captureFromBrowser(copiedText, 4);
+    EXPECT_EQ(other->status(at(5)), (TovraStatus { false, 1, LedgerSnapshot::currentVersion }));
+}

@@ -1,0 +1,234 @@
+#include "core/ledger/TovraLedger.h"
+#include "core/ledger/TovraLedgerError.h"
+
+#include "LedgerTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tovra;
+using tovra::testing::at;
+using tovra::testing::browserCapture;
+using tovra::testing::textEditor;
+
+namespace {
+
+class TovraLedgerSourcesTest : public tovra::testing::LedgerFixture { };
+
+const QString copiedText = QStringLiteral("The quick brown fox, 敏捷的狐狸, jumps over the lazy dog.");
+
+} // namespace
+
+TEST_F(TovraLedgerSourcesTest, MissingFileIsAnEmptyLedgerCreatedOnlyByTheFirstChange)
+{
+    auto ledger = openLedger();
+    EXPECT_EQ(ledger->status(at(0)), (TovraStatus { false, 0, LedgerSnapshot::currentVersion }));
+    EXPECT_TRUE(ledger->listRecords().isEmpty());
+    EXPECT_EQ(ledger->resolveClipboardSource(copiedText, at(0)), std::nullopt);
+    EXPECT_FALSE(QFile::exists(ledgerPath()));
+
+    ledger->captureSource(browserCapture(copiedText), at(0));
+    EXPECT_TRUE(QFile::exists(ledgerPath()));
+    EXPECT_EQ(openLedger()->status(at(1)).pendingSourceCount, 1);
+}
+
+TEST_F(TovraLedgerSourcesTest, BrowserCaptureStoresSanitisedMetadataAndANewSourceEachTime)
+{
+    auto ledger = openLedger();
+    const SourceCaptureResult first = ledger->captureSource(
+        browserCapture(copiedText, QStringLiteral("https://User:pw@Example.org/a?id=7&utm_source=mail#part"),
+            QStringLiteral("  A title  ")),
+        at(10));
+    ASSERT_EQ(first.kind(), SourceCaptureResult::Kind::stored);
+    const PendingSource &source = *first.storedSource();
+    EXPECT_EQ(source.captureMethod, CaptureMethod::chromeExtension);
+    EXPECT_EQ(source.sanitizedURL, QStringLiteral("https://example.org/a?id=7"));
+    EXPECT_EQ(source.pageTitle, QStringLiteral("A title"));
+    EXPECT_EQ(source.byteCount, copiedText.toUtf8().size());
+    EXPECT_EQ(source.contentFingerprint->size(), 64);
+    EXPECT_EQ(source.capturedAt, at(10));
+    EXPECT_EQ(source.expiresAt, at(10 + TovraLedger::pendingSourceLifetimeSeconds));
+    EXPECT_EQ(source.sourceAppBundleID, std::nullopt);
+
+    const SourceCaptureResult second = ledger->captureSource(browserCapture(copiedText), at(11));
+    ASSERT_EQ(second.kind(), SourceCaptureResult::Kind::stored);
+    EXPECT_NE(second.storedSource()->id, source.id);
+    EXPECT_EQ(second.storedSource()->contentFingerprint, source.contentFingerprint);
+    EXPECT_EQ(ledger->status(at(12)).pendingSourceCount, 2);
+}
+
+TEST_F(TovraLedgerSourcesTest, BrowserCapturesAreJudgedByTheGuardWithDefaultAndCustomRules)
+{
+    auto ledger = openLedger();
+    ledger->addDenylistEntry(DenylistKind::domain, QStringLiteral("bank.example"), at(0));
+
+    SourceCapturePayload incognito = browserCapture(copiedText);
+    incognito.isIncognito = true;
+    const std::pair<SourceCapturePayload, RejectionReason> cases[] = {
+        { incognito, RejectionReason::incognito },
+        { browserCapture(copiedText, QStringLiteral("file:///etc/passwd")), RejectionReason::invalidURL },
+        { browserCapture(copiedText, QStringLiteral("https://login.bank.example/")),
+            RejectionReason::deniedDomain },
+        { browserCapture(QStringLiteral(" \n\t ")), RejectionReason::emptyContent },
+        { browserCapture(QString(262'145, QLatin1Char('x'))), RejectionReason::contentTooLarge },
+    };
+    for (const auto &[payload, reason] : cases) {
+        const SourceCaptureResult result = ledger->captureSource(payload, at(1));
+        EXPECT_EQ(result.rejectionReason(), reason) << payload.url.toStdString();
+    }
+    ledger->setPaused(true, at(2));
+    EXPECT_EQ(
+        ledger->captureSource(browserCapture(copiedText), at(3)).rejectionReason(), RejectionReason::paused);
+    EXPECT_EQ(ledger->status(at(4)).pendingSourceCount, 0);
+}
+
+TEST_F(TovraLedgerSourcesTest, CopiedContentIsNeverWrittenToTheLedger)
+{
+    const QString secretText
+        = QStringLiteral("Unmistakable copied sentence 7f3a-91c2 that must stay private");
+    const QByteArray imageBytes = QByteArrayLiteral("\x89PNG\r\n\x1a\n-unmistakable-image-payload-5521");
+    {
+        auto ledger = openLedger();
+        ledger->captureSource(browserCapture(secretText), at(0));
+        ledger->captureApplicationSource(textEditor(), secretText, CaptureMethod::pasteboardInference, at(1));
+        ledger->captureApplicationImageSource(
+            textEditor(), imageBytes, CaptureMethod::keyboardObservation, at(2));
+        ASSERT_EQ(ledger->commitTracePaste(tovra::testing::obsidianNote(), secretText, at(3)).kind(),
+            PasteCommitResult::Kind::recorded);
+        ASSERT_EQ(ledger->observeStandardImagePaste(tovra::testing::obsidianNote(), imageBytes, at(4)).kind(),
+            PasteCommitResult::Kind::recorded);
+    }
+    const QByteArray json = tovra::testing::decryptLedger(ledgerPath());
+    ASSERT_TRUE(json.contains("pendingSources"));
+    for (const QString &fragment :
+        { secretText, QStringLiteral("7f3a-91c2"), QStringLiteral("must stay private") }) {
+        EXPECT_FALSE(json.contains(fragment.toUtf8())) << fragment.toStdString();
+        EXPECT_FALSE(json.contains(fragment.toUtf8().toBase64()));
+    }
+    EXPECT_FALSE(json.contains("unmistakable-image-payload"));
+    EXPECT_FALSE(json.contains(imageBytes.toBase64()));
+    EXPECT_FALSE(json.contains(imageBytes.toHex()));
+    EXPECT_FALSE(tovra::testing::readBytes(ledgerPath()).contains("Unmistakable"));
+}
+
+TEST_F(TovraLedgerSourcesTest, ApplicationCapturesRecordTheCopyingApplication)
+{
+    auto ledger = openLedger();
+    const auto text = ledger->captureApplicationSource(
+        textEditor(), copiedText, CaptureMethod::pasteboardInference, at(5));
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->captureMethod, CaptureMethod::pasteboardInference);
+    EXPECT_EQ(text->sourceAppName, QStringLiteral("Text Editor"));
+    EXPECT_EQ(text->sourceAppBundleID, QStringLiteral("org.gnome.TextEditor"));
+    EXPECT_EQ(text->sourceProcessIdentifier, 4242);
+    EXPECT_EQ(text->sanitizedURL, std::nullopt);
+    EXPECT_EQ(text->expiresAt, at(5 + TovraLedger::pendingSourceLifetimeSeconds));
+
+    const QByteArray image(4096, '\x7f');
+    const auto picture = ledger->captureApplicationImageSource(
+        textEditor(), image, CaptureMethod::keyboardObservation, at(6));
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->captureMethod, CaptureMethod::keyboardObservation);
+    EXPECT_EQ(picture->byteCount, 4096);
+    EXPECT_NE(picture->contentFingerprint, text->contentFingerprint);
+    EXPECT_EQ(ledger->resolveClipboardImageSource(picture->id, image, at(7)), picture);
+    EXPECT_EQ(ledger->resolveClipboardImageSource(picture->id, image + "x", at(7)), std::nullopt);
+    EXPECT_EQ(ledger->resolveClipboardImageSource(text->id, image, at(7)), std::nullopt);
+}
+
+TEST_F(TovraLedgerSourcesTest, ApplicationCaptureDeclinesWhenPausedDeniedOrWithoutContent)
+{
+    auto ledger = openLedger();
+    const auto capture = [&](const SourceApplication &application, const QString &text) {
+        return ledger->captureApplicationSource(application, text, CaptureMethod::pasteboardInference, at(1));
+    };
+    EXPECT_EQ(capture({ QStringLiteral("Terminal"), QStringLiteral("org.gnome.Terminal"), 1 }, copiedText),
+        std::nullopt);
+    EXPECT_EQ(
+        capture({ QStringLiteral("Shell"), QStringLiteral("gnome-shell"), 1 }, copiedText), std::nullopt);
+    EXPECT_EQ(capture({ QStringLiteral("Nameless"), QStringLiteral("  "), 1 }, copiedText), std::nullopt);
+    EXPECT_EQ(capture(textEditor(), QStringLiteral("   ")), std::nullopt);
+    EXPECT_EQ(capture(textEditor(), QString(262'145, QLatin1Char('y'))), std::nullopt);
+    EXPECT_EQ(ledger->captureApplicationImageSource(
+                  textEditor(), QByteArray(), CaptureMethod::pasteboardInference, at(1)),
+        std::nullopt);
+
+    ledger->addDenylistEntry(DenylistKind::bundleID, QStringLiteral("ORG.gnome.texteditor"), at(2));
+    EXPECT_EQ(capture(textEditor(), copiedText), std::nullopt);
+    ledger->removeDenylistEntry(DenylistKind::bundleID, QStringLiteral("org.gnome.texteditor"), at(3));
+    ledger->setPaused(true, at(4));
+    EXPECT_EQ(capture(textEditor(), copiedText), std::nullopt);
+    ledger->setPaused(false, at(5));
+    EXPECT_TRUE(capture(textEditor(), copiedText).has_value());
+    EXPECT_EQ(ledger->status(at(6)).pendingSourceCount, 1);
+}
+
+TEST_F(TovraLedgerSourcesTest, ResolutionPrefersTheBrowserAndFollowsNormalisedContent)
+{
+    auto ledger = openLedger();
+    const auto browser = ledger->captureSource(browserCapture(QStringLiteral("line one\nline two")), at(0));
+    const auto application = ledger->captureApplicationSource(
+        textEditor(), QStringLiteral("line one\nline two"), CaptureMethod::pasteboardInference, at(30));
+    ASSERT_TRUE(application.has_value());
+    // The same text read back with CR LF endings and surrounding space still matches.
+    EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("  line one\r\nline two\n"), at(40)),
+        *browser.storedSource());
+    EXPECT_EQ(ledger->resolveClipboardSource(application->id, QStringLiteral("line one\nline two"), at(40)),
+        application);
+    EXPECT_EQ(
+        ledger->resolveClipboardSource(application->id, QStringLiteral("line one"), at(40)), std::nullopt);
+    EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("line one"), at(40)), std::nullopt);
+    EXPECT_EQ(ledger->resolveClipboardSource(QString(), at(40)), std::nullopt);
+}
+
+TEST_F(TovraLedgerSourcesTest, SourcesExpireAfterTheirLifetimeAndArePrunedOnTheNextWrite)
+{
+    auto ledger = openLedger();
+    const qint64 lifetime = TovraLedger::pendingSourceLifetimeSeconds;
+    ASSERT_GE(lifetime, 3600);
+    const auto source = *ledger->captureSource(browserCapture(copiedText), at(0)).storedSource();
+
+    // A history item lives 3600 s; its source must still resolve at that moment.
+    EXPECT_EQ(ledger->resolveClipboardSource(source.id, copiedText, at(3600)), source);
+    EXPECT_EQ(ledger->resolveClipboardSource(copiedText, at(lifetime)), source);
+    EXPECT_EQ(ledger->resolveClipboardSource(copiedText, at(lifetime + 1)), std::nullopt);
+    EXPECT_EQ(ledger->status(at(lifetime + 1)).pendingSourceCount, 0);
+    EXPECT_TRUE(tovra::testing::decryptLedger(ledgerPath())
+                    .contains(source.id.toString(QUuid::WithoutBraces).toUtf8()));
+
+    ledger->setPaused(true, at(lifetime + 2));
+    EXPECT_FALSE(tovra::testing::decryptLedger(ledgerPath())
+                     .contains(source.id.toString(QUuid::WithoutBraces).toUtf8()));
+}
+
+TEST_F(TovraLedgerSourcesTest, CitationSourceNamesTheTraceAndPrefersTheGivenSource)
+{
+    auto ledger = openLedger();
+    const auto browser = *ledger->captureSource(browserCapture(copiedText), at(0)).storedSource();
+    const auto application = *ledger->captureApplicationSource(
+        textEditor(), copiedText, CaptureMethod::pasteboardInference, at(1));
+    const QUuid traceID = QUuid::createUuid();
+
+    const auto best = ledger->resolveCitationSource(copiedText, traceID, std::nullopt, at(2));
+    ASSERT_TRUE(best.has_value());
+    EXPECT_EQ(best->traceID, traceID);
+    EXPECT_EQ(best->sourceID, browser.id);
+    EXPECT_EQ(best->sanitizedURL, browser.sanitizedURL);
+    EXPECT_EQ(best->sourceTitle, browser.pageTitle);
+
+    EXPECT_EQ(
+        ledger->resolveCitationSource(copiedText, traceID, application.id, at(2))->sourceID, application.id);
+    EXPECT_EQ(
+        ledger->resolveCitationSource(QStringLiteral("other"), traceID, application.id, at(2)), std::nullopt);
+}
+
+TEST_F(TovraLedgerSourcesTest, RemovingPendingSourcesTakesOnlyThoseNamed)
+{
+    auto ledger = openLedger();
+    const auto first = *ledger->captureSource(browserCapture(QStringLiteral("first")), at(0)).storedSource();
+    const auto second
+        = *ledger->captureSource(browserCapture(QStringLiteral("second")), at(1)).storedSource();
+    ledger->removePendingSources({ first.id, QUuid::createUuid() }, at(2));
+    EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("first"), at(3)), std::nullopt);
+    EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("second"), at(3)), second);
+    EXPECT_EQ(openLedger()->status(at(3)).pendingSourceCount, 1);
+}
