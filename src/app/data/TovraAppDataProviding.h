@@ -25,7 +25,9 @@ namespace tovra::app {
 // The app's only way to the ledger. Every operation is asynchronous: a call
 // returns a task at once and its work is done elsewhere, one operation at a
 // time, whoever calls. Failures are thrown from the awaited task as errors
-// derived from TovraError, whose description is shown to the user.
+// derived from TovraError, whose description is shown to the user. A task
+// resumes its awaiting coroutine on that coroutine's own thread, through the
+// thread's Qt event loop, which must therefore be running.
 //
 // Arguments are taken by value: a task may outlive the caller's variables.
 class TovraAppDataProviding {

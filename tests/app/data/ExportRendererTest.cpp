@@ -167,6 +167,11 @@ TEST(ExportRendererMarkdownTest, EachRecordIsASectionOfItsFacts)
     EXPECT_TRUE(lines.contains(QStringLiteral("- 来源域名：news.example.org")));
     EXPECT_TRUE(markdown.contains(QStringLiteral("](https://news.example.org/a?b=1)")));
 
+    // A title with commas, quotes and a line break stays one heading line.
+    EXPECT_TRUE(lines.contains(QStringLiteral("## Prices, \"taxes\" and more → Obsidian")));
+    // Formula-like text is only text in Markdown, escaped so that it reads
+    // literally.
+    EXPECT_TRUE(lines.contains(QStringLiteral("- 目标窗口：\\=HYPERLINK(\"http://evil\",\"x\")")));
     EXPECT_TRUE(lines.contains(QStringLiteral("## 来源未知 → @Notes")));
     EXPECT_TRUE(lines.contains(QStringLiteral("- 来源：来源未知")));
     EXPECT_TRUE(lines.contains(QStringLiteral("- 安全输入框：是")));
