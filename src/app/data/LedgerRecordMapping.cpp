@@ -96,7 +96,8 @@ DestinationContext destinationContext(const DestinationSnapshot &destination)
 {
     DestinationContext context;
     context.appBundleID = destination.bundleIdentifier.value_or(QString());
-    context.appName = destination.applicationName;
+    if (!destination.applicationName.trimmed().isEmpty())
+        context.appName = destination.applicationName;
     context.windowTitle = destination.windowTitle;
     context.fieldRole = destination.accessibilityRole;
     context.fieldLabel = destination.fieldLabel;

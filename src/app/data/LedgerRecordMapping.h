@@ -26,7 +26,8 @@ ProvenanceRecord provenanceRecord(const TraceRecord &trace);
 app::TraceConfidence traceConfidence(tovra::TraceConfidence confidence);
 
 // The ledger's view of a destination: application identifier (empty when
-// unknown), name, window title, field role and label, secure entry.
+// unknown), name (absent when blank), window title, field role and label,
+// secure entry.
 DestinationContext destinationContext(const DestinationSnapshot &destination);
 SourceApplication sourceApplication(const ApplicationSnapshot &application);
 

@@ -155,7 +155,10 @@ TEST(LedgerRecordMappingTest, DestinationsGoBackToTheLedgerWithTheFieldsItJudges
     EXPECT_EQ(mapping::destinationContext(destination), expected);
 
     destination.bundleIdentifier.reset();
-    EXPECT_TRUE(mapping::destinationContext(destination).appBundleID.isEmpty());
+    destination.applicationName = QStringLiteral(" ");
+    const DestinationContext unnamed = mapping::destinationContext(destination);
+    EXPECT_TRUE(unnamed.appBundleID.isEmpty());
+    EXPECT_EQ(unnamed.appName, std::nullopt);
 }
 
 TEST(LedgerRecordMappingTest, ConfidencesMapCaseByCase)
