@@ -1,6 +1,5 @@
 #include "platform/x11/X11Connection.h"
 
-#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
@@ -96,14 +95,6 @@ X11Connection::X11Connection(const QByteArray &displayName, QObject *parent)
         readAvailableEvents();
         dispatchPendingEvents();
     });
-    // Replies to our own requests can bring events along that Xlib queues
-    // without the socket becoming readable again; pick them up before the
-    // event loop goes to sleep.
-    if (auto *dispatcher = QAbstractEventDispatcher::instance(thread()))
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
-            if (isUsable() && XEventsQueued(m_display, QueuedAlready) > 0)
-                dispatchPendingEvents();
-        });
 }
 
 X11Connection::~X11Connection()
@@ -205,6 +196,23 @@ void X11Connection::dispatchPendingEvents()
     m_dispatching = false;
 }
 
+void X11Connection::scheduleDispatch()
+{
+    // Replies to our own requests bring along the events sent before them;
+    // Xlib queues those without the socket becoming readable again, so they
+    // are handed out from the event loop rather than left waiting.
+    if (m_dispatchScheduled || !isUsable() || XEventsQueued(m_display, QueuedAlready) == 0)
+        return;
+    m_dispatchScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_dispatchScheduled = false;
+            dispatchPendingEvents();
+        },
+        Qt::QueuedConnection);
+}
+
 namespace {
 
 struct PredicateCall {
@@ -229,18 +237,24 @@ std::optional<XEvent> X11Connection::waitForEvent(
     XFlush(m_display);
     for (;;) {
         XEvent event;
-        if (XCheckIfEvent(m_display, &event, &matchesPredicate, reinterpret_cast<XPointer>(&call)))
+        if (XCheckIfEvent(m_display, &event, &matchesPredicate, reinterpret_cast<XPointer>(&call))) {
+            scheduleDispatch();
             return event;
+        }
         if (!isUsable())
             return std::nullopt;
         const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (remaining.count() <= 0)
+        if (remaining.count() <= 0) {
+            scheduleDispatch();
             return std::nullopt;
+        }
         pollfd descriptor { ConnectionNumber(m_display), POLLIN, 0 };
         const int ready = poll(&descriptor, 1, int(remaining.count()));
-        if (ready < 0 && errno != EINTR)
+        if (ready < 0 && errno != EINTR) {
+            scheduleDispatch();
             return std::nullopt;
+        }
         if (ready > 0)
             XEventsQueued(m_display, QueuedAfterReading);
     }
@@ -256,6 +270,7 @@ std::vector<XEvent> X11Connection::takeQueuedEvents(const EventPredicate &matche
     XEvent event;
     while (XCheckIfEvent(m_display, &event, &matchesPredicate, reinterpret_cast<XPointer>(&call)))
         taken.push_back(event);
+    scheduleDispatch();
     return taken;
 }
 
@@ -309,6 +324,7 @@ X11ErrorTrap::~X11ErrorTrap()
 {
     sync();
     m_connection.m_innermostTrap = m_outer;
+    m_connection.scheduleDispatch();
 }
 
 int X11ErrorTrap::sync()

@@ -67,6 +67,11 @@ public:
     // Hands every event already received to the listeners now.
     void dispatchPendingEvents();
 
+    // Hands the events already received to the listeners once the event loop
+    // runs again. Whoever talks to the server outside of an error trap or a
+    // wait calls this when done.
+    void scheduleDispatch();
+
     // Reads what the server has sent so far without blocking and without
     // handing anything to the listeners.
     void readAvailableEvents();
@@ -101,6 +106,7 @@ private:
     X11Window m_helperWindow = 0;
     bool m_broken = false;
     bool m_dispatching = false;
+    bool m_dispatchScheduled = false;
     X11ErrorTrap *m_innermostTrap = nullptr;
     QSocketNotifier *m_notifier = nullptr;
     QHash<QByteArray, X11Atom> m_atoms;

@@ -146,7 +146,9 @@ bool X11Pasteboard::isOwnedByUs() const
 {
     if (!m_connection.isUsable() || !m_owner.isOwner())
         return false;
-    return XGetSelectionOwner(m_connection.display(), m_clipboard) == m_connection.helperWindow();
+    const bool owned = XGetSelectionOwner(m_connection.display(), m_clipboard) == m_connection.helperWindow();
+    m_connection.scheduleDispatch();
+    return owned;
 }
 
 std::optional<QList<QByteArray>> X11Pasteboard::currentTargets(bool ownedByUs) const

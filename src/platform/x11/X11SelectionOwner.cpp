@@ -159,13 +159,21 @@ bool X11SelectionOwner::convert(Window requestor, Atom target, Atom property, bo
     }
     // Large data goes in pieces: announce the size, then send one piece each
     // time the requestor deletes the property.
-    if (requestor != m_connection.helperWindow())
-        XSelectInput(display, requestor, PropertyChangeMask);
+    // Our own interest in the requestor's window (its focus, for one) stays
+    // and comes back unchanged once the transfer is over.
+    long previousMask = NoEventMask;
+    if (requestor != m_connection.helperWindow()) {
+        XWindowAttributes attributes {};
+        if (!XGetWindowAttributes(display, requestor, &attributes))
+            return false;
+        previousMask = attributes.your_event_mask;
+        XSelectInput(display, requestor, previousMask | PropertyChangeMask);
+    }
     const long size = long(payload->bytes.size());
     XChangeProperty(display, requestor, property, m_connection.atom("INCR"), 32, PropModeReplace,
         reinterpret_cast<const unsigned char *>(&size), 1);
-    m_transfers.push_back(
-        Transfer { requestor, property, type, payload->bytes, 0, std::chrono::steady_clock::now() });
+    m_transfers.push_back(Transfer {
+        requestor, property, type, payload->bytes, 0, previousMask, std::chrono::steady_clock::now() });
     return true;
 }
 
@@ -213,11 +221,12 @@ void X11SelectionOwner::continueTransfer(Window requestor, Atom property)
     const bool finished = length == 0;
     const bool failed = trap.sync() != 0;
     if (finished || failed) {
+        const long previousMask = transfer.previousMask;
         m_transfers.erase(found);
         const bool requestorStillReceiving = std::any_of(m_transfers.begin(), m_transfers.end(),
             [requestor](const Transfer &other) { return other.requestor == requestor; });
         if (!requestorStillReceiving && !failed && requestor != m_connection.helperWindow())
-            XSelectInput(m_connection.display(), requestor, NoEventMask);
+            XSelectInput(m_connection.display(), requestor, previousMask);
     }
 }
 

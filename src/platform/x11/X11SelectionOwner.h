@@ -66,6 +66,7 @@ private:
         X11Atom type = 0;
         QByteArray bytes;
         qsizetype offset = 0;
+        long previousMask = 0;
         std::chrono::steady_clock::time_point lastActivity;
     };
 
