@@ -1,7 +1,6 @@
-#include <cstdio>
+#include "app/nativehost/TovraLauncher.h"
 
-int main()
+int main(int argc, char **argv)
 {
-    std::fputs("Tovra: the desktop app is not built yet.\n", stderr);
-    return 1;
+    return tovra::TovraLauncher::main(argc, argv);
 }

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QStringList>
+
+namespace tovra {
+
+// The process entry: one executable serves both as the desktop app and as
+// the browser's native-messaging host.
+class TovraLauncher {
+public:
+    static constexpr const char *hostModeVariable = "TOVRA_NATIVE_HOST_MODE";
+    static constexpr const char *hostExecutableName = "TovraNativeHost";
+
+    // Runs the host on standard input and output, or the app, and returns the
+    // process's exit status.
+    static int main(int argc, char **argv);
+
+    // Host mode when TOVRA_NATIVE_HOST_MODE is "1", when an argument after the
+    // program path begins with "chrome-extension://" (how the browser starts
+    // a host), or when the program's file name is "TovraNativeHost".
+    // `arguments` starts with the program path.
+    static bool isNativeHostInvocation(const QStringList &arguments, const QProcessEnvironment &environment);
+
+private:
+    static int runNativeHost(int argc, char **argv, const QProcessEnvironment &environment);
+    static int runApplication();
+};
+
+} // namespace tovra
