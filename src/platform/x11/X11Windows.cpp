@@ -109,6 +109,13 @@ Window X11Windows::activeWindow()
         if (!active.isEmpty())
             return active.first() == None ? None : clientWindowOf(active.first());
     }
+    return focusedWindow();
+}
+
+Window X11Windows::focusedWindow()
+{
+    if (!m_connection.isUsable())
+        return None;
     Window focus = None;
     int revertTo = 0;
     XGetInputFocus(m_connection.display(), &focus, &revertTo);

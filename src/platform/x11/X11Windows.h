@@ -27,6 +27,10 @@ public:
     // when there is none.
     X11Window activeWindow();
 
+    // The application window holding the keyboard focus, whatever the window
+    // manager publishes; 0 when the focus is on no window.
+    X11Window focusedWindow();
+
     // The application's own window for a window anywhere in its tree (a
     // child, a window manager's frame).
     X11Window clientWindowOf(X11Window window);

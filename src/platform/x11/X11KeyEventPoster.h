@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/KeyEventPoster.h"
+
+#include <chrono>
+
+namespace tovra {
+
+class X11Connection;
+class X11KeyCommandTap;
+class X11Keyboard;
+
+// Posts Ctrl+V through XTest once the user has let go of every modifier (the
+// hot key's Alt and Shift above all): a held Alt would turn the paste into
+// another shortcut in the target.
+class X11KeyEventPoster final : public KeyEventPoster {
+public:
+    static constexpr std::chrono::milliseconds defaultModifierReleaseTimeout { 2000 };
+
+    // The tap, when given, is told of each paste so that it does not report it.
+    X11KeyEventPoster(X11Connection &connection, X11Keyboard &keyboard, X11KeyCommandTap *tap,
+        std::chrono::milliseconds modifierReleaseTimeout = defaultModifierReleaseTimeout);
+
+    // False, with nothing posted, without XTest, without keys for Ctrl and V,
+    // or while a modifier is still held when the time-out ends.
+    bool postPasteShortcut() override;
+
+private:
+    X11Connection &m_connection;
+    X11Keyboard &m_keyboard;
+    X11KeyCommandTap *m_tap;
+    std::chrono::milliseconds m_modifierReleaseTimeout;
+};
+
+} // namespace tovra
