@@ -97,6 +97,11 @@ X11Connection::X11Connection(const QByteArray &displayName, QObject *parent)
     });
 }
 
+X11Connection::X11Connection(Unavailable, QObject *parent)
+    : QObject(parent)
+{
+}
+
 X11Connection::~X11Connection()
 {
     if (!m_display)

@@ -35,6 +35,11 @@ public:
 
     // An empty name means the display named by DISPLAY.
     explicit X11Connection(const QByteArray &displayName = {}, QObject *parent = nullptr);
+
+    // A connection that is never opened, for sessions whose X server (if
+    // any) does not show the desktop, such as Xwayland under Wayland.
+    struct Unavailable { };
+    explicit X11Connection(Unavailable, QObject *parent = nullptr);
     ~X11Connection() override;
 
     X11Connection(const X11Connection &) = delete;
