@@ -4,6 +4,7 @@
 #include "app/data/SerialJobQueue.h"
 #include "core/citations/CitationFormat.h"
 #include "core/citations/CitationSource.h"
+#include "core/resolver/ResolverResponses.h"
 
 #include <QByteArray>
 #include <QCoroTask>
@@ -47,6 +48,18 @@ public:
     // How many resolutions are still pending at `at`: a resolution is pending
     // until its expiry time, and expired from that time on.
     QCoro::Task<int> pendingCount(QDateTime at);
+
+    // The plug-in's three steps: the citation plan for the text about to be
+    // pasted, and the acknowledgement of a citation or of the plain text it
+    // inserted. This version serves none of them: each fails with
+    // ResolverError (resolverUnavailable), on the coordinator's thread, and
+    // changes nothing.
+    QCoro::Task<ResolverCitationPlan> resolve(QUuid requestID, QUuid sessionID, QString clipboardText,
+        qint64 pasteboardChangeCount, CitationFormat format, CitationLinkMode linkMode, QDateTime now);
+    QCoro::Task<ResolverAckAccepted> acknowledge(
+        QUuid requestID, QUuid resolutionID, QUuid sessionID, CitationFormat format, QDateTime now);
+    QCoro::Task<ResolverAckAccepted> acknowledgePlainText(
+        QUuid requestID, QUuid resolutionID, QUuid sessionID, QDateTime now);
 
 private:
     friend class ObsidianResolutionCoordinatorTest;

@@ -1,5 +1,6 @@
 #include "app/resolver/ObsidianResolutionCoordinator.h"
 #include "app/data/UnavailableTovraDataStore.h"
+#include "app/resolver/ResolverError.h"
 #include "app/resolver/ResolverSocketServer.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 namespace tovra {
@@ -88,6 +90,37 @@ protected:
     }
 
     int pendingCount(const QDateTime &at) { return QCoro::waitFor(m_coordinator->pendingCount(at)); }
+
+    // Awaits `task` and returns the kind of the ResolverError it failed with;
+    // fails the test when the task succeeds or fails with another error.
+    template <typename Result> std::optional<ResolverError::Kind> resolverFailure(QCoro::Task<Result> task)
+    {
+        std::optional<ResolverError::Kind> kind;
+        QCoro::waitFor(awaitFailure(std::move(task), kind));
+        return kind;
+    }
+
+    template <typename Result>
+    static QCoro::Task<void> awaitFailure(QCoro::Task<Result> task, std::optional<ResolverError::Kind> &kind)
+    {
+        try {
+            co_await std::move(task);
+            ADD_FAILURE() << "the operation succeeded";
+        } catch (const ResolverError &error) {
+            EXPECT_EQ(error.localizedDescription(),
+                QStringLiteral("The Obsidian resolver is not available in this version."));
+            EXPECT_EQ(error.code(), QStringLiteral("resolver_unavailable"));
+            kind = error.kind();
+        } catch (const std::exception &error) {
+            ADD_FAILURE() << "failed with another error: " << error.what();
+        }
+    }
+
+    // Occupies the coordinator's thread until `released` is ready.
+    QFuture<void> blockExecutor(std::shared_future<void> released)
+    {
+        return m_coordinator->m_executor.submit([released] { released.wait(); });
+    }
 
     const QDateTime m_now = QDateTime(QDate(2026, 12, 6), QTime(21, 22, 17, 123), Qt::UTC);
     std::shared_ptr<app::TovraAppDataProviding> m_provider;
@@ -178,6 +211,64 @@ TEST_F(ObsidianResolutionCoordinatorTest, InvalidationsFromSeveralThreadsAllFini
     for (QFuture<void> &job : jobs)
         job.waitForFinished();
     EXPECT_FALSE(hasRecentChromeResolution());
+}
+
+TEST_F(ObsidianResolutionCoordinatorTest, ResolvingAndAcknowledgingFailWithoutTouchingTheState)
+{
+    cacheChromeResolution(12);
+    addPending(m_now.addSecs(3), Citation { CitationFormat::callout });
+    const QUuid requestID = QUuid::createUuid();
+    const QUuid resolutionID = QUuid::createUuid();
+    const QUuid sessionID = QUuid::createUuid();
+
+    EXPECT_EQ(resolverFailure(m_coordinator->resolve(requestID, sessionID, QStringLiteral("pasted text"), 12,
+                  CitationFormat::footnote, CitationLinkMode::webWhenAvailable, m_now)),
+        ResolverError::Kind::resolverUnavailable);
+    EXPECT_EQ(resolverFailure(m_coordinator->acknowledge(
+                  requestID, resolutionID, sessionID, CitationFormat::inline_, m_now)),
+        ResolverError::Kind::resolverUnavailable);
+    EXPECT_EQ(resolverFailure(m_coordinator->acknowledgePlainText(requestID, resolutionID, sessionID, m_now)),
+        ResolverError::Kind::resolverUnavailable);
+
+    EXPECT_TRUE(hasRecentChromeResolution());
+    EXPECT_EQ(pendingCount(m_now), 1);
+    EXPECT_EQ(onlyPendingKind(), PendingKind(Citation { CitationFormat::callout }));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_committed.empty());
+}
+
+TEST_F(ObsidianResolutionCoordinatorTest, FailuresReachTheCallerOnItsOwnThreadAfterEarlierJobs)
+{
+    // Queued behind a job that is still running: the failure must wait for
+    // it, so it comes from the coordinator's queue, not from the caller.
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    const QFuture<void> blocker = blockExecutor(released);
+
+    QThread *const mainThread = QThread::currentThread();
+    QThread *resumedOn = nullptr;
+    std::optional<ResolverError::Kind> failure;
+    bool finished = false;
+    const auto acknowledgeFromMain = [&]() -> QCoro::Task<void> {
+        try {
+            co_await m_coordinator->acknowledgePlainText(
+                QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid(), m_now);
+        } catch (const ResolverError &error) {
+            failure = error.kind();
+        }
+        resumedOn = QThread::currentThread();
+        finished = true;
+    };
+    QCoro::Task<void> acknowledgement = acknowledgeFromMain();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(finished);
+
+    release.set_value();
+    QCoro::waitFor(std::move(acknowledgement));
+    EXPECT_TRUE(blocker.isFinished());
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(failure, ResolverError::Kind::resolverUnavailable);
+    EXPECT_EQ(resumedOn, mainThread);
 }
 
 TEST_F(ObsidianResolutionCoordinatorTest, ServerKeepsTheCoordinatorItWasGiven)
