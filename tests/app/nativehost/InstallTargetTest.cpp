@@ -1,0 +1,72 @@
+#include "app/nativehost/ChromeNativeHostManifestInstaller.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using tovra::ChromeNativeHostManifestInstaller;
+
+namespace {
+
+QByteArray frame(const QByteArray &message)
+{
+    QByteArray bytes;
+    const auto length = quint32(message.size());
+    for (int shift = 0; shift < 32; shift += 8) {
+        bytes.append(char((length >> shift) & 0xff));
+    }
+    return bytes + message;
+}
+
+} // namespace
+
+// `cmake --install` into ~/.local of a throw-away home: the program lands in a
+// stable place, registers the URL scheme, runs as the host from there, and
+// the manifest installed for it says so.
+TEST(InstallTarget, InstallsARunnableHostAndTheDesktopEntryIntoAStablePrefix)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString prefix = home.filePath(".local");
+
+    QProcess install;
+    install.start(QStringLiteral(TOVRA_CMAKE_COMMAND),
+        { "--install", QStringLiteral(TOVRA_BUILD_DIR), "--prefix", prefix });
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().constData();
+
+    const QString executable = prefix + "/bin/tovra";
+    ASSERT_TRUE(QFileInfo(executable).isExecutable());
+
+    QFile entry(prefix + "/share/applications/tovra.desktop");
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QByteArray desktopEntry = entry.readAll();
+    EXPECT_TRUE(desktopEntry.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(desktopEntry.contains("\nType=Application\n"));
+    EXPECT_TRUE(desktopEntry.contains("\nExec=tovra %u\n"));
+    EXPECT_TRUE(desktopEntry.contains("\nMimeType=x-scheme-handler/tovra;\n"));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home.path());
+    environment.remove("XDG_CONFIG_HOME");
+    environment.insert("TOVRA_TESTING", "1");
+    environment.insert("TOVRA_TEST_MASTER_KEY_HEX", QString(64, '1'));
+    environment.insert("TOVRA_LEDGER_PATH", home.filePath("ledger.json.enc"));
+    QProcess host;
+    host.setProcessEnvironment(environment);
+    host.start(executable, { "chrome-extension://abcdefghijklmnopabcdefghijklmnop/" });
+    host.write(frame(
+        R"({"schemaVersion":1,"type":"get_status","requestId":"9d8c7b6a-5f4e-4d3c-8b2a-190817263544"})"));
+    host.closeWriteChannel();
+    ASSERT_TRUE(host.waitForFinished());
+    EXPECT_EQ(host.exitCode(), 0);
+    EXPECT_TRUE(host.readAllStandardOutput().contains(R"("type":"status")"));
+
+    ChromeNativeHostManifestInstaller installer(executable, environment);
+    const auto installation = installer.install("abcdefghijklmnopabcdefghijklmnop");
+    EXPECT_TRUE(installation.isStableApplicationLocation);
+    EXPECT_EQ(installation.executableURL.toLocalFile(), QFileInfo(executable).canonicalFilePath());
+}
