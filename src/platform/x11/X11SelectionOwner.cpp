@@ -110,10 +110,11 @@ void X11SelectionOwner::answerRequest(const XEvent &event)
     dropStaleTransfers();
     // Requestors from before ICCCM name no property; the target stands in.
     const Atom property = request.property == None ? request.target : request.property;
-    const bool current = m_isOwner && (request.time == CurrentTime || request.time >= m_acquisitionTime);
-
+    // A request stamped before our acquisition is answered all the same:
+    // requestors stamp with the last event they saw, which can predate our
+    // write, and the data they get is what the clipboard holds now.
     X11ErrorTrap trap(m_connection);
-    const bool converted = current && convert(request.requestor, request.target, property, true);
+    const bool converted = m_isOwner && convert(request.requestor, request.target, property, true);
 
     XEvent reply {};
     reply.xselection.type = SelectionNotify;

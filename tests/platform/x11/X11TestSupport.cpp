@@ -72,13 +72,10 @@ std::optional<QByteArray> X11TestClient::takeLine(const QByteArray &prefix, std:
     return found;
 }
 
-bool X11TestClient::hasLine(const QByteArray &prefix) const
+void X11TestClient::discardLines(const QByteArray &prefix)
 {
-    for (const QByteArray &line : m_lines) {
-        if (line.startsWith(prefix))
-            return true;
-    }
-    return false;
+    readLines();
+    m_lines.removeIf([&](const QByteArray &line) { return line.startsWith(prefix); });
 }
 
 std::optional<QByteArray> X11TestClient::request(const QByteArray &command, const QByteArray &replyPrefix)

@@ -43,8 +43,8 @@ public:
     std::optional<QByteArray> takeLine(
         const QByteArray &prefix, std::chrono::milliseconds bound = eventBound);
 
-    // Whether such a line came, without waiting.
-    bool hasLine(const QByteArray &prefix) const;
+    // Forgets the lines starting with `prefix` that came so far.
+    void discardLines(const QByteArray &prefix);
 
     // Ends the client and waits for it to exit.
     void stop();

@@ -151,6 +151,9 @@ int main(int argc, char **argv)
     Client client;
     client.resize(320, 120);
     client.show();
+    // Tests wait for this before asking what the clipboard holds, since the
+    // command and the server's change notice arrive on different channels.
+    QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, [] { reply("clipboard-changed"); });
     QObject::connect(&application, &QGuiApplication::focusWindowChanged, &client,
         [](QWindow *window) { reply(window ? "focus-in" : "focus-out"); });
     reply("ready " + QByteArray::number(client.winId()));
