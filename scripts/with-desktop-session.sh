@@ -17,7 +17,7 @@ if [ -z "${TOVRA_DESKTOP_SESSION_INNER:-}" ]; then
   export TOVRA_DESKTOP_SESSION_INNER=1
   unset DBUS_SESSION_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY
   status=0
-  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" \
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp -noreset" \
     dbus-run-session -- "$0" "$@" || status=$?
   exit "$status"
 fi
