@@ -305,13 +305,14 @@ std::optional<DesktopEntry> DesktopEntryIndex::find(const ApplicationHints &hint
             return found;
     }
 
-    // An executable started by several entries (an interpreter, a launcher)
-    // tells nothing about which one is running.
+    // Only an entry that starts the executable plain names it: one that
+    // passes options (a panel's "--preferences") is a different tool, and an
+    // executable started by several entries (an interpreter) names none.
     if (hints.executableName && !hints.executableName->isEmpty()) {
         QList<DesktopEntry> candidates;
         for (const DesktopEntry &candidate : std::as_const(m_entries)) {
             const QStringList arguments = execArguments(candidate.exec);
-            if (!arguments.isEmpty() && QFileInfo(arguments.first()).fileName() == *hints.executableName)
+            if (arguments.size() == 1 && QFileInfo(arguments.first()).fileName() == *hints.executableName)
                 candidates.append(candidate);
         }
         if (candidates.size() == 1)

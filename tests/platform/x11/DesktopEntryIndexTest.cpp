@@ -85,6 +85,8 @@ TEST_F(DesktopEntryIndexTest, FindsTheEntryOfARunningApplicationInOrderOfReliabi
         "[Desktop Entry]\nType=Application\nName=Firefox ESR\nExec=/usr/lib/firefox-esr/firefox-esr %u\n");
     write(system, QStringLiteral("md.obsidian.Obsidian.desktop"),
         "[Desktop Entry]\nType=Application\nName=Obsidian\nExec=obsidian\n");
+    write(system, QStringLiteral("panel-preferences.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Panel\nExec=xfce4-panel --preferences\n");
     write(system, QStringLiteral("tool-a.desktop"),
         "[Desktop Entry]\nType=Application\nName=Tool A\nExec=python3 /opt/a.py\n");
     write(system, QStringLiteral("tool-b.desktop"),
@@ -106,6 +108,8 @@ TEST_F(DesktopEntryIndexTest, FindsTheEntryOfARunningApplicationInOrderOfReliabi
     EXPECT_EQ(id({ {}, {}, {}, QStringLiteral("firefox-esr") }), QStringLiteral("firefox-esr"));
     // An interpreter starts several entries and names none of them.
     EXPECT_EQ(id({ {}, {}, {}, QStringLiteral("python3") }), QString());
+    // An entry that starts the executable with options is another tool.
+    EXPECT_EQ(id({ {}, {}, {}, QStringLiteral("xfce4-panel") }), QString());
     EXPECT_EQ(id({ {}, QStringLiteral("unknown"), QStringLiteral("Unknown"), QStringLiteral("unknown") }),
         QString());
 }

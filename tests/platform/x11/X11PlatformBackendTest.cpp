@@ -5,6 +5,7 @@
 #include "platform/InputMonitoring.h"
 #include "platform/KeyCommandTap.h"
 #include "platform/KeyEventPoster.h"
+#include "platform/PasteboardChangeObserver.h"
 #include "platform/Workspace.h"
 #include "platform/x11/X11PlatformBackend.h"
 
@@ -35,19 +36,31 @@ TEST(X11PlatformBackendTest, BuildsAWorkingBundleOnTheDisplay)
     EXPECT_TRUE(services.inputMonitoring->isTrusted());
     EXPECT_TRUE(services.accessibility->isProcessTrusted());
 
-    // The parts work together: a copy in a client is seen, and the client is
-    // the frontmost application.
+    // The parts work together: a copy in the focused client is reported as a
+    // change that came from its process.
     X11TestClient client;
     ASSERT_TRUE(client.start());
     ASSERT_TRUE(client.request("focus plain", "ok"));
-    const qint64 before = services.pasteboard->changeCount();
-    ASSERT_TRUE(client.request("copy-text " + QByteArray("bundle").toBase64(), "ok"));
-    ASSERT_TRUE(waitUntil([&] { return services.pasteboard->changeCount() > before; }));
-    EXPECT_EQ(services.pasteboard->string(), QStringLiteral("bundle"));
     ASSERT_TRUE(waitUntil([&] {
         const auto front = services.workspace->frontmostApplication();
         return front && front->processIdentifier == client.processId();
     }));
+    PasteboardChangeObserver observer(*services.pasteboard, *services.workspace, *services.clock);
+    QList<PasteboardChangeEvent> changes;
+    observer.start([&](const PasteboardChangeEvent &event) { changes.append(event); });
+    const qint64 before = services.pasteboard->changeCount();
+    ASSERT_TRUE(client.request("copy-text " + QByteArray("bundle").toBase64(), "ok"));
+    ASSERT_TRUE(waitUntil([&] { return !changes.isEmpty(); }));
+    EXPECT_EQ(changes.first().changeCount, before + 1);
+    EXPECT_EQ(changes.first().sourceProcessIdentifier, ProcessIdentifier(client.processId()));
+    EXPECT_EQ(services.pasteboard->string(), QStringLiteral("bundle"));
+
+    // Our own write, once the observer is told of it, is not reported.
+    ASSERT_TRUE(services.pasteboard->writeText(QStringLiteral("ours")));
+    observer.setLastChangeCount(services.pasteboard->changeCount());
+    ASSERT_TRUE(client.request("copy-text " + QByteArray("theirs").toBase64(), "ok"));
+    ASSERT_TRUE(waitUntil([&] { return changes.size() == 2; }));
+    EXPECT_EQ(changes.last().changeCount, before + 3);
 }
 
 TEST(X11PlatformBackendTest, AWaylandSessionGetsTheUnavailableAnswers)
