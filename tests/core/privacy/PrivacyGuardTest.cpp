@@ -168,11 +168,11 @@ TEST(PrivacyGuard, DomainMatchingRules)
 
 TEST(PrivacyGuard, TransientSystemProcesses)
 {
-    for (const char *bundleID :
-        { "gnome-shell", "org.gnome.Shell", "plasmashell", "xfce4-panel", "gcr-prompter", "pinentry-gnome3",
-            "polkit-gnome-authentication-agent-1", "xscreensaver", "com.apple.dock",
-            "com.apple.systemuiserver", "com.apple.controlcenter", "com.apple.notificationcenterui",
-            "com.apple.loginwindow", "com.apple.SecurityAgent", "COM.APPLE.DOCK" }) {
+    for (const char *bundleID : { "gnome-shell", "org.gnome.Shell", "plasmashell", "xfce4-panel",
+             "gcr-prompter", "pinentry-gnome3", "polkit-gnome-authentication-agent-1", "xscreensaver", "rofi",
+             "xdg-desktop-portal-gnome", "x11-ssh-askpass", "com.apple.dock", "com.apple.systemuiserver",
+             "com.apple.controlcenter", "com.apple.notificationcenterui", "com.apple.loginwindow",
+             "com.apple.SecurityAgent", "COM.APPLE.DOCK" }) {
         EXPECT_TRUE(PrivacyGuard::isTransientSystemApplicationBundleID(QString::fromLatin1(bundleID)))
             << bundleID;
     }
