@@ -1,0 +1,285 @@
+#include "app/resolver/ResolverResponseWriter.h"
+
+#include <QByteArray>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tovra {
+
+namespace {
+
+// A connected pair of Unix-domain stream sockets: the writer's end and the
+// plug-in's end. Each end is closed when the pair ends unless it was closed
+// before.
+class SocketPair {
+public:
+    SocketPair()
+    {
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, m_ends.data()) != 0)
+            throw std::runtime_error("socketpair() failed");
+    }
+    ~SocketPair()
+    {
+        closeWriterEnd();
+        closePeer();
+    }
+    SocketPair(const SocketPair &) = delete;
+    SocketPair &operator=(const SocketPair &) = delete;
+
+    int writerEnd() const { return m_ends[0]; }
+    int peer() const { return m_ends[1]; }
+    void closeWriterEnd() { closeEnd(0); }
+    void closePeer() { closeEnd(1); }
+
+private:
+    void closeEnd(std::size_t index)
+    {
+        if (m_ends[index] >= 0)
+            ::close(m_ends[index]);
+        m_ends[index] = -1;
+    }
+
+    std::array<int, 2> m_ends { -1, -1 };
+};
+
+// Reads from `descriptor` until `byteCount` bytes have arrived or the other
+// end is closed.
+QByteArray readExactly(int descriptor, qsizetype byteCount)
+{
+    QByteArray received;
+    std::array<char, 65536> buffer {};
+    while (received.size() < byteCount) {
+        const ssize_t count = ::read(descriptor, buffer.data(), buffer.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        received.append(buffer.data(), count);
+    }
+    return received;
+}
+
+// Whatever is waiting on `descriptor` right now, without blocking.
+QByteArray readAvailable(int descriptor)
+{
+    QByteArray received;
+    std::array<char, 4096> buffer {};
+    for (;;) {
+        const ssize_t count = ::recv(descriptor, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        if (count <= 0)
+            return received;
+        received.append(buffer.data(), count);
+    }
+}
+
+// Holds SIGPIPE back on this thread with its default, fatal action in place,
+// so that a write raising it leaves it pending here instead of ending the
+// test program (or being lost to an inherited "ignore").
+class SigpipeWatch {
+public:
+    SigpipeWatch()
+    {
+        struct sigaction fatal { };
+        fatal.sa_handler = SIG_DFL;
+        sigemptyset(&fatal.sa_mask);
+        ::sigaction(SIGPIPE, &fatal, &m_previousAction);
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGPIPE);
+        ::pthread_sigmask(SIG_BLOCK, &blocked, &m_previousMask);
+    }
+    ~SigpipeWatch()
+    {
+        // A pending SIGPIPE is taken before the mask is restored.
+        if (raised()) {
+            sigset_t pipe;
+            sigemptyset(&pipe);
+            sigaddset(&pipe, SIGPIPE);
+            const timespec noWait {};
+            ::sigtimedwait(&pipe, nullptr, &noWait);
+        }
+        ::pthread_sigmask(SIG_SETMASK, &m_previousMask, nullptr);
+        ::sigaction(SIGPIPE, &m_previousAction, nullptr);
+    }
+    SigpipeWatch(const SigpipeWatch &) = delete;
+    SigpipeWatch &operator=(const SigpipeWatch &) = delete;
+
+    bool raised() const
+    {
+        sigset_t pending;
+        sigemptyset(&pending);
+        ::sigpending(&pending);
+        return sigismember(&pending, SIGPIPE) == 1;
+    }
+
+private:
+    struct sigaction m_previousAction { };
+    sigset_t m_previousMask {};
+};
+
+QByteArray message(char fill, qsizetype size)
+{
+    return QByteArray(size, fill);
+}
+
+} // namespace
+
+TEST(ResolverResponseWriter, WritesTheBytesExactlyAsGivenAndInOrder)
+{
+    SocketPair sockets;
+    ResolverResponseWriter writer(sockets.writerEnd());
+    EXPECT_EQ(writer.descriptor(), sockets.writerEnd());
+    EXPECT_FALSE(writer.failed());
+
+    const QByteArray first = R"({"protocol":"tovra.resolver.v1","type":"heartbeatAck"})";
+    const QByteArray second = QByteArray("\x00\x01\xff\n", 4);
+    EXPECT_TRUE(writer.write(first));
+    EXPECT_TRUE(writer.write(QByteArray()));
+    EXPECT_TRUE(writer.write(second));
+
+    EXPECT_EQ(readExactly(sockets.peer(), first.size() + second.size()), first + second);
+    EXPECT_TRUE(readAvailable(sockets.peer()).isEmpty());
+    EXPECT_FALSE(writer.failed());
+}
+
+TEST(ResolverResponseWriter, LargeWritesWaitForTheReaderOnBlockingAndNonBlockingSockets)
+{
+    for (const bool nonBlocking : { false, true }) {
+        SCOPED_TRACE(nonBlocking ? "non-blocking" : "blocking");
+        SocketPair sockets;
+        if (nonBlocking) {
+            ASSERT_EQ(
+                ::fcntl(sockets.writerEnd(), F_SETFL, ::fcntl(sockets.writerEnd(), F_GETFL) | O_NONBLOCK), 0);
+        }
+        ResolverResponseWriter writer(sockets.writerEnd());
+        // Far more than a socket buffer holds, with a pattern that shows a
+        // lost or repeated chunk.
+        QByteArray payload(4 * 1024 * 1024, Qt::Uninitialized);
+        for (qsizetype index = 0; index < payload.size(); ++index)
+            payload[index] = static_cast<char>((index * 7 + index / 251) & 0xff);
+
+        QByteArray received;
+        std::thread reader([&] { received = readExactly(sockets.peer(), payload.size()); });
+        const bool written = writer.write(payload);
+        // The reader stops at the end of the stream should bytes be missing.
+        sockets.closeWriterEnd();
+        reader.join();
+
+        EXPECT_TRUE(written);
+        EXPECT_FALSE(writer.failed());
+        EXPECT_EQ(received.size(), payload.size());
+        EXPECT_TRUE(received == payload);
+    }
+}
+
+TEST(ResolverResponseWriter, WritesFromSeveralThreadsNeverInterleave)
+{
+    SocketPair sockets;
+    ResolverResponseWriter writer(sockets.writerEnd());
+    constexpr qsizetype messageSize = 256 * 1024;
+    constexpr int threadCount = 4;
+    constexpr int messagesPerThread = 6;
+    constexpr qsizetype total = messageSize * threadCount * messagesPerThread;
+
+    QByteArray received;
+    std::thread reader([&] { received = readExactly(sockets.peer(), total); });
+    std::vector<std::thread> writers;
+    for (int thread = 0; thread < threadCount; ++thread) {
+        writers.emplace_back([&writer, thread] {
+            for (int index = 0; index < messagesPerThread; ++index)
+                EXPECT_TRUE(writer.write(message(static_cast<char>('a' + thread), messageSize)));
+        });
+    }
+    for (std::thread &thread : writers)
+        thread.join();
+    sockets.closeWriterEnd();
+    reader.join();
+
+    ASSERT_EQ(received.size(), total);
+    std::array<int, threadCount> messagesOf {};
+    for (qsizetype start = 0; start < total; start += messageSize) {
+        const QByteArray chunk = received.mid(start, messageSize);
+        const char fill = chunk.front();
+        ASSERT_GE(fill, 'a');
+        ASSERT_LT(fill, 'a' + threadCount);
+        ASSERT_EQ(chunk, message(fill, messageSize)) << "a message was interleaved at byte " << start;
+        ++messagesOf[static_cast<std::size_t>(fill - 'a')];
+    }
+    for (const int count : messagesOf)
+        EXPECT_EQ(count, messagesPerThread);
+}
+
+TEST(ResolverResponseWriter, ClosedPeerMarksTheWriterFailedWithoutSigpipe)
+{
+    SocketPair sockets;
+    ResolverResponseWriter writer(sockets.writerEnd());
+    ASSERT_TRUE(writer.write("before"));
+    EXPECT_EQ(readExactly(sockets.peer(), 6), QByteArray("before"));
+    sockets.closePeer();
+
+    const SigpipeWatch watch;
+    EXPECT_FALSE(writer.write("after the peer left"));
+    EXPECT_TRUE(writer.failed());
+    EXPECT_FALSE(watch.raised());
+    EXPECT_FALSE(writer.write("again"));
+    EXPECT_TRUE(writer.failed());
+    EXPECT_FALSE(watch.raised());
+}
+
+TEST(ResolverResponseWriter, WritesNothingOnceAWriteHasFailed)
+{
+    SocketPair broken;
+    ResolverResponseWriter writer(broken.writerEnd());
+    broken.closePeer();
+    const SigpipeWatch watch;
+    ASSERT_FALSE(writer.write("lost"));
+    ASSERT_TRUE(writer.failed());
+
+    // The same descriptor number now leads to a healthy connection; a writer
+    // that kept writing would reach it.
+    SocketPair healthy;
+    ASSERT_EQ(::dup2(healthy.writerEnd(), broken.writerEnd()), broken.writerEnd());
+    EXPECT_FALSE(writer.write("must not arrive"));
+    EXPECT_TRUE(writer.failed());
+    healthy.closeWriterEnd();
+    broken.closeWriterEnd();
+    EXPECT_TRUE(readExactly(healthy.peer(), 1).isEmpty());
+    EXPECT_FALSE(watch.raised());
+}
+
+TEST(ResolverResponseWriter, DescriptorShutDownForWritingOrClosedFails)
+{
+    {
+        SocketPair sockets;
+        ResolverResponseWriter writer(sockets.writerEnd());
+        ASSERT_EQ(::shutdown(sockets.writerEnd(), SHUT_WR), 0);
+        const SigpipeWatch watch;
+        EXPECT_FALSE(writer.write("after shutdown"));
+        EXPECT_TRUE(writer.failed());
+        EXPECT_FALSE(watch.raised());
+    }
+    {
+        SocketPair sockets;
+        ResolverResponseWriter writer(sockets.writerEnd());
+        const int descriptor = sockets.writerEnd();
+        sockets.closeWriterEnd();
+        ASSERT_EQ(::fcntl(descriptor, F_GETFD), -1);
+        EXPECT_FALSE(writer.write("to a closed descriptor"));
+        EXPECT_TRUE(writer.failed());
+    }
+}
+
+} // namespace tovra
