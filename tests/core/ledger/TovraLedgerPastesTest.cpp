@@ -269,7 +269,8 @@ TEST_F(TovraLedgerPastesTest, PausedFlagAndStatusAreSharedThroughTheFile)
     EXPECT_FALSE(other->isPaused());
     ledger->setPaused(true, at(0));
     EXPECT_TRUE(other->isPaused());
-    EXPECT_EQ(ledger->captureSource(browserCapture(copiedText), at(1)).rejectionReason(), RejectionReason::paused);
+    EXPECT_EQ(
+        ledger->captureSource(browserCapture(copiedText), at(1)).rejectionReason(), RejectionReason::paused);
     EXPECT_EQ(other->status(at(2)), (TovraStatus { true, 0, LedgerSnapshot::currentVersion }));
     ledger->setPaused(false, at(3));
     captureFromBrowser(copiedText, 4);
