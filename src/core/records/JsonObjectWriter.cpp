@@ -23,10 +23,7 @@ void JsonObjectWriter::writeInteger(const QString &key, qint64 value)
 
 void JsonObjectWriter::write(const QString &key, const QDateTime &value)
 {
-    if (!value.isValid()) {
-        throw TovraJsonError::invalidValue(key, QStringLiteral("an invalid date cannot be encoded"));
-    }
-    m_object.insert(key, TovraJson::formatDate(value));
+    m_object.insert(key, TovraJson::formatDate(value, key));
 }
 
 void JsonObjectWriter::write(const QString &key, const QUuid &value)

@@ -25,12 +25,18 @@ QJsonObject TovraJson::decodeObject(const QByteArray &json)
     return document.object();
 }
 
-QString TovraJson::formatDate(const QDateTime &date)
+QString TovraJson::formatDate(const QDateTime &date, const QString &keyPath)
 {
     if (!date.isValid()) {
-        throw TovraJsonError::invalidValue({}, QStringLiteral("an invalid date cannot be encoded"));
+        throw TovraJsonError::invalidValue(keyPath, QStringLiteral("an invalid date cannot be encoded"));
     }
-    return date.toUTC().toString(Qt::ISODateWithMs);
+    // Qt writes nothing for a year that has no four-digit ISO form.
+    const QString text = date.toUTC().toString(Qt::ISODateWithMs);
+    if (text.isEmpty()) {
+        throw TovraJsonError::invalidValue(
+            keyPath, QStringLiteral("a date outside the years 1 to 9999 cannot be encoded"));
+    }
+    return text;
 }
 
 std::optional<QDateTime> TovraJson::parseDate(const QString &text)

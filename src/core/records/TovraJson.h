@@ -38,9 +38,10 @@ public:
         return fromJson<Record>(decodeObject(json));
     }
 
-    // "2026-12-06T21:22:17.123Z". Throws TovraJsonError for an invalid date,
-    // which could otherwise only be written as an unreadable value.
-    static QString formatDate(const QDateTime &date);
+    // "2026-12-06T21:22:17.123Z". Throws TovraJsonError, naming `keyPath`,
+    // for an invalid date or one outside the years 1 to 9999: either could
+    // only be written as a value that no reader, this one included, accepts.
+    static QString formatDate(const QDateTime &date, const QString &keyPath = {});
     // Accepts ISO-8601 with a time zone designator ("Z" or an offset), with or
     // without fractional seconds; the result is in UTC. None for anything else.
     static std::optional<QDateTime> parseDate(const QString &text);

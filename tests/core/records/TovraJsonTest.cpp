@@ -83,6 +83,25 @@ TEST(TovraJsonDates, WriteUtcWithMilliseconds)
     EXPECT_THROW(TovraJson::formatDate(QDateTime()), TovraJsonError);
 }
 
+TEST(TovraJsonDates, RefuseYearsWithoutAFourDigitForm)
+{
+    const QDateTime lastWritable(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC);
+    const QString text = TovraJson::formatDate(lastWritable);
+    EXPECT_EQ(TovraJson::parseDate(text), lastWritable);
+    EXPECT_EQ(TovraJson::formatDate(QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC)),
+        QStringLiteral("0001-01-01T00:00:00.000Z"));
+
+    // An expiry an hour after a clock set to the very end of 9999 lands in
+    // 10000: writing it must fail, not leave a value no reader accepts.
+    for (const QDateTime &date :
+        { lastWritable.addSecs(3900), QDateTime(QDate(-5, 1, 1), QTime(0, 0), Qt::UTC) }) {
+        const TovraJsonError error
+            = captureJsonError([&] { TovraJson::formatDate(date, QStringLiteral("expiresAt")); });
+        EXPECT_EQ(error.kind(), TovraJsonError::Kind::invalidValue);
+        EXPECT_EQ(error.keyPath(), QStringLiteral("expiresAt"));
+    }
+}
+
 TEST(TovraJsonDates, ReadZonedIsoTextAsUtc)
 {
     const QDateTime expected(QDate(2026, 12, 6), QTime(21, 22, 17, 123), Qt::UTC);
@@ -164,6 +183,11 @@ TEST(JsonObjectWriter, RefusesToWriteAnInvalidDateUnderItsKey)
         = captureJsonError([&] { writer.write(QStringLiteral("capturedAt"), QDateTime()); });
     EXPECT_EQ(error.kind(), TovraJsonError::Kind::invalidValue);
     EXPECT_EQ(error.keyPath(), QStringLiteral("capturedAt"));
+
+    const QDateTime tooLate(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC);
+    const TovraJsonError late = captureJsonError([&] { writer.write(QStringLiteral("expiresAt"), tooLate); });
+    EXPECT_EQ(late.keyPath(), QStringLiteral("expiresAt"));
+    EXPECT_FALSE(writer.object().contains(QStringLiteral("expiresAt")));
 }
 
 TEST(JsonObjectReader, MissingKeysAndWrongTypesNameTheKeyPath)
