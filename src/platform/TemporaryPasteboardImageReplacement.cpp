@@ -5,16 +5,11 @@ namespace tovra {
 std::optional<TemporaryPasteboardImageReplacement> TemporaryPasteboardImageReplacement::install(
     const SessionClipboardImage &image, Pasteboard &on)
 {
-    PasteboardArchive original = PasteboardArchive::capture(on);
-    if (!original.isComplete)
+    std::optional<PasteboardArchive> original = PasteboardArchive::captureThenWrite(
+        on, [&] { return on.writeImage(image.data(), image.typeIdentifier()); });
+    if (!original)
         return std::nullopt;
-    if (!on.writeImage(image.data(), image.typeIdentifier())) {
-        // A refused write may still have cleared the pasteboard.
-        if (on.changeCount() != original.capturedChangeCount)
-            original.restore(on);
-        return std::nullopt;
-    }
-    return TemporaryPasteboardImageReplacement { std::move(original), image, on.changeCount() };
+    return TemporaryPasteboardImageReplacement { std::move(*original), image, on.changeCount() };
 }
 
 PasteboardImageSnapshot TemporaryPasteboardImageReplacement::installedSnapshot() const

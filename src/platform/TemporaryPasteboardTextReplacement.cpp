@@ -7,16 +7,11 @@ namespace tovra {
 std::optional<TemporaryPasteboardTextReplacement> TemporaryPasteboardTextReplacement::install(
     const QString &text, Pasteboard &on)
 {
-    PasteboardArchive original = PasteboardArchive::capture(on);
-    if (!original.isComplete)
+    std::optional<PasteboardArchive> original
+        = PasteboardArchive::captureThenWrite(on, [&] { return on.writeText(text); });
+    if (!original)
         return std::nullopt;
-    if (!on.writeText(text)) {
-        // A refused write may still have cleared the pasteboard.
-        if (on.changeCount() != original.capturedChangeCount)
-            original.restore(on);
-        return std::nullopt;
-    }
-    return TemporaryPasteboardTextReplacement { std::move(original), text, on.changeCount() };
+    return TemporaryPasteboardTextReplacement { std::move(*original), text, on.changeCount() };
 }
 
 bool TemporaryPasteboardTextReplacement::restoreIfUnchanged(Pasteboard &on) const
