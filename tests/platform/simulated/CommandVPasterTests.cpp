@@ -1,3 +1,4 @@
+#include "IntegrationFailure.h"
 #include "TaskProbe.h"
 
 #include "platform/CommandVPaster.h"
@@ -10,6 +11,7 @@
 
 using namespace tovra;
 using namespace std::chrono_literals;
+using tovra::testing::integrationFailureOf;
 using tovra::testing::TaskProbe;
 using Kind = SystemIntegrationError::Kind;
 
@@ -37,16 +39,6 @@ protected:
         desktop.switchTo(notes);
         desktop.switchTo(desktop.ownProcessIdentifier());
         target = inspector.inspect();
-    }
-
-    std::optional<Kind> failureOf(const std::function<void()> &action)
-    {
-        try {
-            action();
-        } catch (const SystemIntegrationError &error) {
-            return error.kind();
-        }
-        return std::nullopt;
     }
 
     SimulatedDesktop desktop;
@@ -165,19 +157,19 @@ TEST_F(CommandVPasterTest, ReconfirmRequiresTheSameFrontmostFocus)
     EXPECT_TRUE(fresh.hasSameFocus(target));
 
     desktop.workspace().focus(notes, QStringLiteral("search"));
-    EXPECT_EQ(failureOf([&] { paster.reconfirm(target); }), Kind::targetChanged);
+    EXPECT_EQ(integrationFailureOf([&] { paster.reconfirm(target); }), Kind::targetChanged);
     desktop.workspace().focus(notes, QStringLiteral("body"));
 
     desktop.workspace().application(notes).elements[0].windowTitle = QStringLiteral("Another note");
-    EXPECT_EQ(failureOf([&] { paster.reconfirm(target); }), Kind::targetChanged);
+    EXPECT_EQ(integrationFailureOf([&] { paster.reconfirm(target); }), Kind::targetChanged);
     desktop.workspace().application(notes).elements[0].windowTitle = QStringLiteral("Daily note");
 
     desktop.switchTo(desktop.ownProcessIdentifier());
-    EXPECT_EQ(failureOf([&] { paster.reconfirm(target); }), Kind::targetChanged);
+    EXPECT_EQ(integrationFailureOf([&] { paster.reconfirm(target); }), Kind::targetChanged);
 
     desktop.switchTo(notes);
     desktop.accessibility().setTrusted(false);
-    EXPECT_EQ(failureOf([&] { paster.reconfirm(target); }), Kind::accessibilityPermissionMissing);
+    EXPECT_EQ(integrationFailureOf([&] { paster.reconfirm(target); }), Kind::accessibilityPermissionMissing);
 }
 
 TEST_F(CommandVPasterTest, PostsOnePasteThatLandsInTheTargetField)
@@ -210,7 +202,7 @@ TEST_F(CommandVPasterTest, AChangedPasteboardStopsThePasteBeforeAnyKey)
     desktop.pasteboard().setText(QStringLiteral("copied meanwhile"));
     desktop.switchTo(notes);
 
-    EXPECT_EQ(failureOf([&] { paster.postPaste(target, expectation); }), Kind::clipboardChanged);
+    EXPECT_EQ(integrationFailureOf([&] { paster.postPaste(target, expectation); }), Kind::clipboardChanged);
     EXPECT_TRUE(desktop.keyboard().ownEvents().isEmpty());
     EXPECT_TRUE(desktop.focusedText(notes).isEmpty());
 }
@@ -223,7 +215,8 @@ TEST_F(CommandVPasterTest, WithoutAnExpectationThePasteboardIsNotRead)
     desktop.keyboard().setEventCreationFails(true);
     desktop.switchTo(notes);
 
-    EXPECT_EQ(failureOf([&] { paster.postPaste(target, std::nullopt); }), Kind::eventCreationFailed);
+    EXPECT_EQ(
+        integrationFailureOf([&] { paster.postPaste(target, std::nullopt); }), Kind::eventCreationFailed);
     EXPECT_EQ(reads, 0);
     EXPECT_TRUE(desktop.keyboard().ownEvents().isEmpty());
 }
@@ -233,6 +226,6 @@ TEST_F(CommandVPasterTest, ATargetThatChangedGetsNoKeyEvent)
     desktop.pasteboard().setText(QStringLiteral("a quote"));
     desktop.switchTo(notes);
     desktop.workspace().focus(notes, QStringLiteral("search"));
-    EXPECT_EQ(failureOf([&] { paster.postPaste(target, std::nullopt); }), Kind::targetChanged);
+    EXPECT_EQ(integrationFailureOf([&] { paster.postPaste(target, std::nullopt); }), Kind::targetChanged);
     EXPECT_TRUE(desktop.keyboard().ownEvents().isEmpty());
 }

@@ -1,3 +1,5 @@
+#include "IntegrationFailure.h"
+
 #include "platform/DestinationContextInspector.h"
 #include "platform/SystemIntegrationError.h"
 #include "platform/simulated/SimulatedDesktop.h"
@@ -5,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace tovra;
+using tovra::testing::integrationFailureOf;
 using Kind = SystemIntegrationError::Kind;
 
 namespace {
@@ -22,16 +25,6 @@ SimulatedElement passwordField()
 
 class DestinationContextInspectorTest : public ::testing::Test {
 protected:
-    std::optional<Kind> failureOf(const std::function<void()> &action)
-    {
-        try {
-            action();
-        } catch (const SystemIntegrationError &error) {
-            return error.kind();
-        }
-        return std::nullopt;
-    }
-
     SimulatedDesktop desktop;
     DestinationContextInspector inspector { desktop.ownProcessIdentifier(), desktop.workspace(),
         desktop.accessibility(), desktop.clock() };
@@ -97,18 +90,18 @@ TEST_F(DestinationContextInspectorTest, TransientSystemApplicationsAreNeverTheTa
 TEST_F(DestinationContextInspectorTest, WithoutAnyEligibleApplicationThereIsNoTarget)
 {
     inspector.start();
-    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
 
     desktop.switchTo(desktop.ownProcessIdentifier());
-    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
 
     const auto anonymous = desktop.launch(QStringLiteral("Unnamed tool"), std::nullopt);
     desktop.switchTo(anonymous);
-    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
 
     const auto blank = desktop.launch(QStringLiteral("Blank"), QString());
     desktop.switchTo(blank);
-    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
 }
 
 TEST_F(DestinationContextInspectorTest, ARememberedApplicationThatQuitIsForgotten)
@@ -118,23 +111,23 @@ TEST_F(DestinationContextInspectorTest, ARememberedApplicationThatQuitIsForgotte
     desktop.switchTo(editor);
     desktop.switchTo(desktop.ownProcessIdentifier());
     desktop.workspace().terminate(editor);
-    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
     EXPECT_FALSE(inspector.rememberedProcessIdentifier().has_value());
 }
 
 TEST_F(DestinationContextInspectorTest, InspectingAProcessNeedsItRunningAndTrust)
 {
-    EXPECT_EQ(failureOf([&] { inspector.inspect(4242); }), Kind::targetApplicationUnavailable);
+    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(4242); }), Kind::targetApplicationUnavailable);
 
     const auto editor = desktop.launch(QStringLiteral("Editor"), QStringLiteral("org.example.Editor"));
     desktop.accessibility().setTrusted(false);
-    EXPECT_EQ(failureOf([&] { inspector.inspect(editor); }), Kind::accessibilityPermissionMissing);
+    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(editor); }), Kind::accessibilityPermissionMissing);
     desktop.switchTo(editor);
-    EXPECT_EQ(failureOf([&] { inspector.inspect(); }), Kind::accessibilityPermissionMissing);
+    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::accessibilityPermissionMissing);
 
     desktop.accessibility().setTrusted(true);
     desktop.workspace().terminate(editor);
-    EXPECT_EQ(failureOf([&] { inspector.inspect(editor); }), Kind::targetApplicationUnavailable);
+    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(editor); }), Kind::targetApplicationUnavailable);
 }
 
 TEST_F(DestinationContextInspectorTest, AnApplicationThatExposesNothingIsDescribedByItsIdentityAlone)
