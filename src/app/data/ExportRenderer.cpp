@@ -2,6 +2,7 @@
 
 #include "core/citations/MarkdownText.h"
 #include "core/exports/CsvText.h"
+#include "core/exports/MarkdownFactList.h"
 #include "core/records/TovraJson.h"
 
 namespace tovra::app {
@@ -43,32 +44,11 @@ QString applicationText(const QString &name, const std::optional<QString> &bundl
     return literal(knownName.isEmpty() ? knownBundleID : knownName);
 }
 
-class FactList {
-public:
-    // `markdownValue` is Markdown already; an empty value leaves its line out.
-    void add(const QString &label, const QString &markdownValue)
-    {
-        if (!markdownValue.isEmpty())
-            m_lines.append(QStringLiteral("- ") + label + QStringLiteral("：") + markdownValue);
-    }
-
-    void addLiteral(const QString &label, const std::optional<QString> &text)
-    {
-        if (text)
-            add(label, literal(*text));
-    }
-
-    QString text() const { return m_lines.join(QLatin1Char('\n')); }
-
-private:
-    QStringList m_lines;
-};
-
 QString markdownSection(const ProvenanceRecord &record)
 {
     const SourceSnapshot &source = record.source;
     const DestinationSnapshot &destination = record.destination;
-    FactList facts;
+    MarkdownFactList facts(QStringLiteral("："));
     facts.add(QStringLiteral("记录编号"), TovraJson::formatUuid(record.id));
     facts.add(QStringLiteral("可信度"), enumName(record.confidence));
     facts.add(QStringLiteral("粘贴时间"), dateText(destination.pastedAt));

@@ -2,6 +2,7 @@
 
 #include "core/citations/MarkdownText.h"
 #include "core/exports/CsvText.h"
+#include "core/exports/MarkdownFactList.h"
 #include "core/privacy/UrlSanitizer.h"
 #include "core/records/TovraJson.h"
 
@@ -68,32 +69,11 @@ std::optional<QString> applicationText(
     return std::nullopt;
 }
 
-class FactList {
-public:
-    // `markdownValue` is already Markdown; absent values leave their line out.
-    void add(const QString &label, const std::optional<QString> &markdownValue)
-    {
-        if (markdownValue && !markdownValue->isEmpty())
-            m_lines.append(QStringLiteral("- ") + label + QStringLiteral(": ") + *markdownValue);
-    }
-
-    void addLiteral(const QString &label, const std::optional<QString> &text)
-    {
-        if (const auto value = nonBlank(text))
-            add(label, markdown::escapeLiteral(markdown::singleLine(*value)));
-    }
-
-    QString text() const { return m_lines.join(QLatin1Char('\n')); }
-
-private:
-    QStringList m_lines;
-};
-
 QString markdownSection(const TraceRecord &trace)
 {
     const PasteRecord &paste = trace.paste;
     const DestinationContext &destination = paste.destination;
-    FactList facts;
+    MarkdownFactList facts(QStringLiteral(": "));
     facts.add(QStringLiteral("Trace ID"), TovraJson::formatUuid(trace.id));
     facts.add(QStringLiteral("Pasted at"), dateText(paste.pastedAt));
     facts.add(QStringLiteral("Confidence"), enumName(trace.confidence));
