@@ -1,3 +1,5 @@
+#include "IntegrationFailure.h"
+
 #include "platform/GlobalClipboardCommandObserver.h"
 #include "platform/GlobalHotKeyController.h"
 #include "platform/NotificationCenter.h"
@@ -17,12 +19,8 @@ class KeyObservationTest : public ::testing::Test {
 protected:
     std::optional<Kind> startFailure()
     {
-        try {
-            observer.start([this](const ClipboardCommandEvent &event) { events.append(event); });
-        } catch (const SystemIntegrationError &error) {
-            return error.kind();
-        }
-        return std::nullopt;
+        return tovra::testing::integrationFailureOf(
+            [this] { observer.start([this](const ClipboardCommandEvent &event) { events.append(event); }); });
     }
 
     SimulatedDesktop desktop;
