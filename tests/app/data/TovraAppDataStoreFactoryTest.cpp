@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 namespace tovra::app::testing {
 namespace {
 
@@ -27,6 +30,24 @@ public:
 
 class StoreFactoryTest : public ::testing::Test {
 protected:
+    // makeDefault reads the process environment; what a test sets there must
+    // not reach the tests after it when they share the process.
+    void SetUp() override
+    {
+        for (const char *name : environmentNames)
+            m_savedEnvironment.emplace_back(name, qEnvironmentVariableIsSet(name), qgetenv(name));
+    }
+
+    void TearDown() override
+    {
+        for (const auto &[name, wasSet, value] : m_savedEnvironment) {
+            if (wasSet)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+    }
+
     QString ledgerPath() const { return m_folder.path() + QStringLiteral("/Tovra/ledger.json.enc"); }
 
     QProcessEnvironment environment(const QString &ledgerPath) const
@@ -48,6 +69,9 @@ protected:
         return {};
     }
 
+    static constexpr const char *environmentNames[]
+        = { "TOVRA_TESTING", "TOVRA_TEST_MASTER_KEY_HEX", "TOVRA_LEDGER_PATH" };
+    std::vector<std::tuple<const char *, bool, QByteArray>> m_savedEnvironment;
     QTemporaryDir m_folder;
     std::shared_ptr<SimulatedClock> m_clock = std::make_shared<SimulatedClock>();
 };
@@ -120,8 +144,6 @@ TEST_F(StoreFactoryTest, AKeySourceThatFailsGivesTheUnavailableStore)
     EXPECT_FALSE(QFile::exists(ledgerPath()));
 }
 
-// makeDefault reads the process environment: each test runs in a process of
-// its own, so setting it here touches no other test.
 TEST_F(StoreFactoryTest, TheDefaultStoreUsesTheTestKeyFromTheEnvironment)
 {
     qputenv("TOVRA_TESTING", "1");
