@@ -28,7 +28,9 @@ namespace tovra {
 //   footnote names the title (linked to the page for a web citation), the
 //   application, the capture time and the trace ID linked to the local trace.
 //   A single-line text carries the reference at its end, a multi-line text in
-//   a paragraph of its own, where no construct of the text can swallow it.
+//   a paragraph of its own, where no paragraph of the text can swallow it; a
+//   code block or HTML block that the text leaves open still would, as it
+//   would swallow whatever follows the paste in the note.
 // - callout: an Obsidian quote callout whose header is the linked title,
 //   whose body is the text line by line, and whose last line names the
 //   application and the capture time.
