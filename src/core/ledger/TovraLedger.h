@@ -148,7 +148,23 @@ public:
     CustomDenylist customDenylist();
 
 private:
-    template <typename Result, typename Edit> Result mutate(const QDateTime &at, Edit edit);
+    // Runs `edit(snapshot, changed)` as one change of the stored snapshot and
+    // returns its result; the snapshot is written only when the edit set
+    // `changed`.
+    template <typename Result, typename Edit> Result mutate(const QDateTime &at, Edit edit)
+    {
+        std::optional<Result> result;
+        m_persistence->update([&](LedgerSnapshot &snapshot) {
+            bool changed = false;
+            result.emplace(edit(snapshot, changed));
+            if (changed)
+                finishChange(snapshot, at);
+            return changed;
+        });
+        return std::move(*result);
+    }
+    // Drops expired pending sources and stamps the change time.
+    static void finishChange(LedgerSnapshot &snapshot, const QDateTime &at);
 
     std::optional<PendingSource> captureApplicationContent(const SourceApplication &application,
         const std::optional<QString> &fingerprint, qint64 byteCount, CaptureMethod captureMethod,
