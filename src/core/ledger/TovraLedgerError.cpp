@@ -52,8 +52,11 @@ TovraLedgerError TovraLedgerError::undecryptable(const QString &path)
 
 TovraLedgerError TovraLedgerError::corrupted(const QString &path, const QString &detail)
 {
+    QString reason = detail.trimmed();
+    while (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
     return TovraLedgerError(
-        Kind::corrupted, QStringLiteral("The ledger %1 is damaged: %2.").arg(path, detail) + untouched);
+        Kind::corrupted, QStringLiteral("The ledger %1 is damaged: %2.").arg(path, reason) + untouched);
 }
 
 TovraLedgerError TovraLedgerError::newerVersion(const QString &path, int found, int newestKnown)
