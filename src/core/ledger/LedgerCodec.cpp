@@ -45,9 +45,41 @@ LedgerCodec::Decoded LedgerCodec::decode(const QByteArray &bytes) const
     }
 }
 
-QByteArray LedgerCodec::encode(const LedgerSnapshot &snapshot) const
+QByteArray LedgerCodec::encode(const LedgerSnapshot &snapshot)
 {
-    return EncryptedEnvelope::seal(TovraJson::encode(snapshot), m_envelopeKey);
+    return EncryptedEnvelope::seal(encodeJson(snapshot), m_envelopeKey);
+}
+
+QByteArray LedgerCodec::encodeJson(const LedgerSnapshot &snapshot)
+{
+    QHash<QUuid, EncodedRecord> encoded;
+    encoded.reserve(snapshot.traceRecords.size());
+    QByteArray records = "[";
+    for (const TraceRecord &record : snapshot.traceRecords) {
+        const auto cached = m_encodedRecords.constFind(record.id);
+        EncodedRecord entry = cached != m_encodedRecords.cend() && cached->record == record
+            ? *cached
+            : EncodedRecord { record, TovraJson::encode(toJson(record)) };
+        if (records.size() > 1)
+            records += ',';
+        records += entry.json;
+        encoded.insert(record.id, std::move(entry));
+    }
+    records += ']';
+    m_encodedRecords = std::move(encoded);
+
+    // The rest of the snapshot is encoded as usual, with the records left
+    // empty and then put in place. Keys are sorted and every later top-level
+    // value is a scalar, so the last occurrence is the top-level key.
+    LedgerSnapshot rest = snapshot;
+    rest.traceRecords.clear();
+    QByteArray json = TovraJson::encode(toJson(rest));
+    static const QByteArray emptyRecords = QByteArrayLiteral("\"traceRecords\":[]");
+    const qsizetype at = json.lastIndexOf(emptyRecords);
+    if (at < 0)
+        return TovraJson::encode(toJson(snapshot));
+    json.replace(at + emptyRecords.size() - 2, 2, records);
+    return json;
 }
 
 } // namespace tovra

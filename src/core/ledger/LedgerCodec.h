@@ -4,7 +4,9 @@
 #include "core/records/LedgerSnapshot.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QUuid>
 
 namespace tovra {
 
@@ -24,14 +26,25 @@ public:
     LedgerCodec(QByteArray envelopeKey, LedgerMigrations migrations, QString ledgerPath);
 
     Decoded decode(const QByteArray &bytes) const;
-    QByteArray encode(const LedgerSnapshot &snapshot) const;
+    // The same bytes as encoding the whole snapshot with TovraJson, but trace
+    // records that are unchanged since the previous call reuse their encoded
+    // JSON: they are nearly all of a long-used ledger and rarely change.
+    QByteArray encode(const LedgerSnapshot &snapshot);
 
     int currentVersion() const noexcept { return m_migrations.currentVersion(); }
 
 private:
+    struct EncodedRecord {
+        TraceRecord record;
+        QByteArray json;
+    };
+
+    QByteArray encodeJson(const LedgerSnapshot &snapshot);
+
     QByteArray m_envelopeKey;
     LedgerMigrations m_migrations;
     QString m_ledgerPath;
+    QHash<QUuid, EncodedRecord> m_encodedRecords;
 };
 
 } // namespace tovra
