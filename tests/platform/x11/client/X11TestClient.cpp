@@ -2,20 +2,26 @@
 // tests: it copies, reports what it receives (keys, clipboard contents) and
 // exposes a plain and a password field to the accessibility bus.
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QClipboard>
 #include <QCryptographicHash>
+#include <QEventLoop>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
 
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -46,6 +52,82 @@ protected:
     }
 };
 
+// Qt stamps its clipboard and focus requests with the time of the last event
+// it handled. A real copy or click follows the user's key or button press,
+// which is newer than any earlier change of the clipboard or the focus; a
+// command read from standard input follows no such event, and the server
+// ignores a request stamped before the latest change (our own write a moment
+// ago, say). So before such a command the client has the server stamp a
+// property change on its own window and waits until Qt has handled that
+// notice, which brings Qt's clock up to the server's.
+class ServerClock : public QAbstractNativeEventFilter {
+public:
+    explicit ServerClock(QWidget &window)
+        : m_widget(window)
+    {
+        qApp->installNativeEventFilter(this);
+    }
+
+    ~ServerClock() override { qApp->removeNativeEventFilter(this); }
+
+    ServerClock(const ServerClock &) = delete;
+    ServerClock &operator=(const ServerClock &) = delete;
+
+    void catchUp()
+    {
+        const auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+        xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+        if (!connection)
+            return;
+        m_window = xcb_window_t(m_widget.winId());
+        if (m_property == XCB_NONE) {
+            static constexpr char name[] = "TOVRA_TEST_CLIENT_CLOCK";
+            xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+                connection, xcb_intern_atom(connection, false, sizeof name - 1, name), nullptr);
+            if (!reply)
+                return;
+            m_property = reply->atom;
+            std::free(reply);
+        }
+        m_stamped = false;
+        xcb_change_property(
+            connection, XCB_PROP_MODE_APPEND, m_window, m_property, XCB_ATOM_INTEGER, 32, 0, nullptr);
+        xcb_flush(connection);
+        QEventLoop loop;
+        m_loop = &loop;
+        // The bound only keeps a broken server from hanging the client.
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        if (!m_stamped)
+            loop.exec();
+        m_loop = nullptr;
+    }
+
+    // The notice passes this filter before Qt takes its time from it, within
+    // the same round of event processing, so the loop ends after both.
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
+    {
+        if (eventType != "xcb_generic_event_t")
+            return false;
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        if ((event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY)
+            return false;
+        const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+        if (notify->window == m_window && notify->atom == m_property) {
+            m_stamped = true;
+            if (m_loop)
+                m_loop->quit();
+        }
+        return false;
+    }
+
+private:
+    QWidget &m_widget;
+    xcb_window_t m_window = XCB_NONE;
+    xcb_atom_t m_property = XCB_NONE;
+    bool m_stamped = false;
+    QEventLoop *m_loop = nullptr;
+};
+
 class Client : public QWidget {
 public:
     Client()
@@ -66,6 +148,14 @@ public:
 
 private:
     QLineEdit *field(const QByteArray &name) { return name == "password" ? &m_password : &m_plain; }
+
+    // Commands wait their turn meanwhile.
+    void catchUpWithServer()
+    {
+        m_input.setEnabled(false);
+        m_clock.catchUp();
+        m_input.setEnabled(true);
+    }
 
     void readCommands()
     {
@@ -89,6 +179,8 @@ private:
         const QList<QByteArray> words = line.split(' ');
         const QByteArray &command = words.value(0);
         QClipboard *clipboard = QApplication::clipboard();
+        if (command.startsWith("copy-") || command == "focus")
+            catchUpWithServer();
         if (command == "copy-text") {
             clipboard->setText(QString::fromUtf8(QByteArray::fromBase64(words.value(1))));
         } else if (command == "copy-image") {
@@ -140,6 +232,7 @@ private:
     QLineEdit m_password;
     ShortcutReporter m_reporter;
     QSocketNotifier m_input { STDIN_FILENO, QSocketNotifier::Read };
+    ServerClock m_clock { *this };
     QByteArray m_pending;
 };
 
