@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkgconf
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qcoro-qt6-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libx11-dev libxtst-dev libxfixes-dev libxi-dev libxres-dev libxkbcommon-dev
+  libx11-dev libxcb1-dev libxtst-dev libxfixes-dev libxi-dev libxres-dev libxkbcommon-dev
   libatspi2.0-dev libsecret-1-dev
   # run and test
   xvfb xauth dbus-daemon dbus-bin at-spi2-core gnome-keyring libsecret-tools
