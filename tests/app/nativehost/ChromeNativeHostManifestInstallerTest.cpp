@@ -9,47 +9,55 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
-using tovra::ChromeNativeHostInstallation;
-using tovra::ChromeNativeHostInstallationError;
-using tovra::ChromeNativeHostManifestInstaller;
+using namespace tovra;
+using Kind = ChromeNativeHostInstallationError::Kind;
 
 namespace {
 
 const QString extensionID = QStringLiteral("abcdefghijklmnopabcdefghijklmnop");
 const QString otherExtensionID = QStringLiteral("ppppppppppppppppaaaaaaaaaaaaaaaa");
 
+void writeFile(const QString &path, const QByteArray &bytes, mode_t mode = 0644)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // A throw-away HOME with an executable standing in for the program.
-class ManifestInstallerTest : public ::testing::Test {
-protected:
-    void SetUp() override
+struct Home {
+    Home()
     {
-        ASSERT_TRUE(root.isValid());
-        home = root.path() + QStringLiteral("/home");
-        ASSERT_TRUE(QDir().mkpath(home));
-        executable = root.path() + QStringLiteral("/bin/tovra");
+        EXPECT_TRUE(root.isValid());
+        QDir().mkpath(path);
         writeFile(executable, "#!/bin/sh\nexit 0\n", 0755);
-        environment.insert(QStringLiteral("HOME"), home);
+        environment.insert(QStringLiteral("HOME"), path);
     }
 
-    static void writeFile(const QString &path, const QByteArray &bytes, int mode)
-    {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.close();
-        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
-    }
-
-    QString folder() const { return home + QStringLiteral("/.config/google-chrome/NativeMessagingHosts"); }
+    QString folder() const { return path + QStringLiteral("/.config/google-chrome/NativeMessagingHosts"); }
     QString manifestPath() const { return folder() + QStringLiteral("/com.tovra.nativehost.json"); }
-
     ChromeNativeHostManifestInstaller installer() const { return { executable, environment }; }
+    QByteArray validManifest() const
+    {
+        return QJsonDocument(ChromeNativeHostManifestInstaller::manifestObject(
+                                 QFileInfo(executable).canonicalFilePath(), extensionID))
+            .toJson();
+    }
 
-    ChromeNativeHostInstallationError::Kind installFailure(const QString &id)
+    std::optional<Kind> installFailure(const QString &id) const
     {
         try {
             installer().install(id);
@@ -57,251 +65,197 @@ protected:
             EXPECT_FALSE(error.localizedDescription().isEmpty());
             return error.kind();
         }
-        ADD_FAILURE() << "installed for " << id.toStdString();
-        return ChromeNativeHostInstallationError::Kind::manifestVerificationFailed;
-    }
-
-    QJsonObject readManifest() const
-    {
-        QFile file(manifestPath());
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return QJsonDocument::fromJson(file.readAll()).object();
+        return std::nullopt;
     }
 
     QTemporaryDir root;
-    QString home;
-    QString executable;
+    const QString path = root.filePath("home");
+    QString executable = root.filePath("bin/tovra");
     QProcessEnvironment environment;
 };
 
 } // namespace
 
-TEST_F(ManifestInstallerTest, WritesTheManifestChromeExpectsAndReportsTheInstallation)
+TEST(ChromeNativeHostManifestInstaller, WritesTheManifestChromeExpectsAndReplacesItOnReinstall)
 {
-    const ChromeNativeHostInstallation installation = installer().install(extensionID);
-
-    EXPECT_EQ(installation.manifestURL, QUrl::fromLocalFile(manifestPath()));
+    const Home home;
+    const ChromeNativeHostInstallation installation = home.installer().install(extensionID);
+    const QString canonical = QFileInfo(home.executable).canonicalFilePath();
+    EXPECT_EQ(installation.manifestURL, QUrl::fromLocalFile(home.manifestPath()));
     EXPECT_EQ(installation.extensionID, extensionID);
-    EXPECT_EQ(installation.executableURL, QUrl::fromLocalFile(QFileInfo(executable).canonicalFilePath()));
+    EXPECT_EQ(installation.executableURL, QUrl::fromLocalFile(canonical));
     EXPECT_FALSE(installation.isStableApplicationLocation);
 
-    const QJsonObject manifest = readManifest();
+    const QJsonObject manifest = QJsonDocument::fromJson(readFile(home.manifestPath())).object();
     EXPECT_EQ(manifest.keys(), QStringList({ "allowed_origins", "description", "name", "path", "type" }));
     EXPECT_EQ(manifest.value("name").toString(), QStringLiteral("com.tovra.nativehost"));
     EXPECT_FALSE(manifest.value("description").toString().isEmpty());
-    EXPECT_EQ(manifest.value("path").toString(), QFileInfo(executable).canonicalFilePath());
+    EXPECT_EQ(manifest.value("path").toString(), canonical);
     EXPECT_EQ(manifest.value("type").toString(), QStringLiteral("stdio"));
     EXPECT_EQ(manifest.value("allowed_origins").toArray(),
         QJsonArray({ QStringLiteral("chrome-extension://abcdefghijklmnopabcdefghijklmnop/") }));
-
     struct stat status { };
-    ASSERT_EQ(::stat(QFile::encodeName(manifestPath()).constData(), &status), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(home.manifestPath()).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, mode_t(0644));
-    EXPECT_EQ(QDir(folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    EXPECT_EQ(home.installer().installedExtensionID(), extensionID);
+
+    home.installer().install(otherExtensionID);
+    EXPECT_EQ(home.installer().installedExtensionID(), otherExtensionID);
+    EXPECT_EQ(QDir(home.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList { "com.tovra.nativehost.json" })
         << "no temporary file may be left behind";
-
-    EXPECT_EQ(installer().installedExtensionID(), extensionID);
 }
 
-TEST_F(ManifestInstallerTest, ReinstallingReplacesTheExtension)
+TEST(ChromeNativeHostManifestInstaller, HonoursAnAbsoluteConfigHomeOfTheEnvironment)
 {
-    installer().install(extensionID);
-    installer().install(otherExtensionID);
-    EXPECT_EQ(readManifest().value("allowed_origins").toArray(),
-        QJsonArray({ QStringLiteral("chrome-extension://ppppppppppppppppaaaaaaaaaaaaaaaa/") }));
-    EXPECT_EQ(installer().installedExtensionID(), otherExtensionID);
-}
-
-TEST_F(ManifestInstallerTest, HonoursTheConfigHomeOfTheEnvironment)
-{
-    const QString configHome = root.path() + QStringLiteral("/xdg-config");
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-    const ChromeNativeHostInstallation installation = installer().install(extensionID);
-    EXPECT_EQ(installation.manifestURL.toLocalFile(),
+    Home home;
+    const QString configHome = home.root.filePath("xdg-config");
+    home.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    EXPECT_EQ(home.installer().install(extensionID).manifestURL.toLocalFile(),
         configHome + QStringLiteral("/google-chrome/NativeMessagingHosts/com.tovra.nativehost.json"));
-    EXPECT_TRUE(QFile::exists(installation.manifestURL.toLocalFile()));
-    EXPECT_FALSE(QFile::exists(manifestPath()));
+    EXPECT_EQ(home.installer().installedExtensionID(), extensionID);
+    EXPECT_FALSE(QFile::exists(home.manifestPath()));
 
-    // A relative value is not a config home; the default applies.
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("relative/config"));
-    EXPECT_EQ(ChromeNativeHostManifestInstaller::manifestFolder(environment), folder());
-}
+    home.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("relative/config"));
+    EXPECT_EQ(ChromeNativeHostManifestInstaller::manifestFolder(home.environment), home.folder());
 
-TEST_F(ManifestInstallerTest, RefusesExtensionIDsThatAreNotExactly32LettersFromAToP)
-{
-    const QString cases[] = {
-        extensionID.left(31),
-        extensionID + QStringLiteral("a"),
-        extensionID.toUpper(),
-        QStringLiteral("abcdefghijklmnopabcdefghijklmnoq"),
-        QStringLiteral("abcdefghijklmnopabcdefghijklmno1"),
-        QStringLiteral(" ") + extensionID.left(31),
-        extensionID + QStringLiteral("\n"),
-        QString(),
-    };
-    for (const QString &id : cases) {
-        EXPECT_EQ(installFailure(id), ChromeNativeHostInstallationError::Kind::invalidExtensionID)
-            << id.toStdString();
-    }
-    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/.config")))
-        << "nothing is created for a refused ID";
-    EXPECT_TRUE(ChromeNativeHostManifestInstaller::isValidExtensionID(extensionID));
-}
-
-TEST_F(ManifestInstallerTest, RefusesAnExecutableThatIsMissingOrCannotRun)
-{
-    const QString notExecutable = root.path() + QStringLiteral("/bin/plain");
-    writeFile(notExecutable, "data", 0644);
-    const QString candidates[] = {
-        root.path() + QStringLiteral("/bin/missing"),
-        notExecutable,
-        root.path() + QStringLiteral("/bin"),
-        QStringLiteral("bin/tovra"),
-        QString(),
-    };
-    for (const QString &candidate : candidates) {
-        executable = candidate;
-        EXPECT_EQ(installFailure(extensionID), ChromeNativeHostInstallationError::Kind::executableUnavailable)
-            << candidate.toStdString();
-    }
-    EXPECT_FALSE(QFileInfo::exists(manifestPath()));
-}
-
-TEST_F(ManifestInstallerTest, RefusesSymbolicLinksOnTheWayToTheManifest)
-{
-    const QString elsewhere = root.path() + QStringLiteral("/elsewhere");
-    ASSERT_TRUE(QDir().mkpath(elsewhere));
-    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/.config/google-chrome")));
-
-    ASSERT_TRUE(QFile::link(elsewhere, folder()));
-    EXPECT_EQ(installFailure(extensionID), ChromeNativeHostInstallationError::Kind::unsafeManifestPath);
-    EXPECT_TRUE(QDir(elsewhere).isEmpty()) << "nothing may be written through the link";
-    EXPECT_EQ(installer().installedExtensionID(), std::nullopt);
-
-    // A manifest written there by someone else is not ours either.
-    writeFile(elsewhere + QStringLiteral("/com.tovra.nativehost.json"),
-        QJsonDocument(ChromeNativeHostManifestInstaller::manifestObject(
-                          QFileInfo(executable).canonicalFilePath(), extensionID))
-            .toJson(),
-        0644);
-    EXPECT_EQ(installer().installedExtensionID(), std::nullopt);
-
-    ASSERT_TRUE(QFile::remove(folder()));
-    ASSERT_TRUE(QDir().rmpath(home + QStringLiteral("/.config/google-chrome")));
-    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/.config")));
-    ASSERT_TRUE(QFile::link(elsewhere, home + QStringLiteral("/.config/google-chrome")));
-    EXPECT_EQ(installFailure(extensionID), ChromeNativeHostInstallationError::Kind::unsafeManifestPath);
-}
-
-TEST_F(ManifestInstallerTest, RefusesAManifestThatIsALinkOrNotAFile)
-{
-    ASSERT_TRUE(QDir().mkpath(folder()));
-    const QString target = root.path() + QStringLiteral("/target.json");
-    writeFile(target, "{}", 0644);
-    ASSERT_TRUE(QFile::link(target, manifestPath()));
-    EXPECT_EQ(installFailure(extensionID), ChromeNativeHostInstallationError::Kind::unsafeManifestPath);
-    QFile targetFile(target);
-    ASSERT_TRUE(targetFile.open(QIODevice::ReadOnly));
-    EXPECT_EQ(targetFile.readAll(), QByteArray("{}")) << "the link's target must stay untouched";
-    EXPECT_EQ(installer().installedExtensionID(), std::nullopt);
-
-    ASSERT_TRUE(QFile::remove(manifestPath()));
-    ASSERT_TRUE(QDir().mkpath(manifestPath()));
-    EXPECT_EQ(installFailure(extensionID), ChromeNativeHostInstallationError::Kind::unsafeManifestPath);
-}
-
-TEST_F(ManifestInstallerTest, RefusesFoldersAndFilesOfAnotherUser)
-{
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "handing a folder to another user needs root";
-    }
-    constexpr uid_t nobody = 65534;
-    ASSERT_TRUE(QDir().mkpath(folder()));
-    ASSERT_EQ(::chown(QFile::encodeName(folder()).constData(), nobody, nobody), 0);
-    EXPECT_EQ(installFailure(extensionID), ChromeNativeHostInstallationError::Kind::unsafeManifestPath);
-    ASSERT_EQ(::chown(QFile::encodeName(folder()).constData(), 0, 0), 0);
-
-    installer().install(extensionID);
-    ASSERT_EQ(::chown(QFile::encodeName(manifestPath()).constData(), nobody, nobody), 0);
-    EXPECT_EQ(installer().installedExtensionID(), std::nullopt);
-    EXPECT_EQ(installFailure(extensionID), ChromeNativeHostInstallationError::Kind::unsafeManifestPath);
-}
-
-TEST_F(ManifestInstallerTest, AFolderThatCannotBeCreatedIsAWriteFailureWithItsErrno)
-{
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("/proc/self"));
+    home.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("/proc/self"));
     try {
-        installer().install(extensionID);
-        FAIL() << "installed into /proc";
+        home.installer().install(extensionID);
+        ADD_FAILURE() << "installed into /proc";
     } catch (const ChromeNativeHostInstallationError &error) {
-        EXPECT_EQ(error.kind(), ChromeNativeHostInstallationError::Kind::manifestWriteFailed);
+        EXPECT_EQ(error.kind(), Kind::manifestWriteFailed);
         EXPECT_NE(error.errorNumber(), 0);
     }
 }
 
-TEST_F(ManifestInstallerTest, InstalledExtensionIDIsNoneUnlessTheManifestIsValidAndStartsThisProgram)
+TEST(ChromeNativeHostManifestInstaller, RefusesBadExtensionIDsAndExecutablesWithoutWriting)
 {
-    EXPECT_EQ(installer().installedExtensionID(), std::nullopt) << "nothing installed yet";
+    Home home;
+    for (const QString &id : { extensionID.left(31), extensionID + "a", extensionID.toUpper(),
+             QStringLiteral("abcdefghijklmnopabcdefghijklmnoq"),
+             QStringLiteral("abcdefghijklmnopabcdefghijklmno1"), " " + extensionID.left(31),
+             extensionID + "\n", QString() }) {
+        EXPECT_EQ(home.installFailure(id), Kind::invalidExtensionID) << id.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(home.path + QStringLiteral("/.config")))
+        << "nothing is created for a refused ID";
 
-    const QString canonical = QFileInfo(executable).canonicalFilePath();
-    const auto install = [&](const QJsonObject &manifest) {
-        writeFile(manifestPath(), QJsonDocument(manifest).toJson(), 0644);
+    writeFile(home.root.filePath("bin/plain"), "data");
+    for (const QString &candidate : { home.root.filePath("bin/missing"), home.root.filePath("bin/plain"),
+             home.root.filePath("bin"), QStringLiteral("bin/tovra"), QString() }) {
+        home.executable = candidate;
+        EXPECT_EQ(home.installFailure(extensionID), Kind::executableUnavailable) << candidate.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(home.manifestPath()));
+}
+
+// Each case leaves a valid manifest for this program somewhere a link or
+// another user's file could lead: it must be neither used nor touched.
+TEST(ChromeNativeHostManifestInstaller, RefusesLinksAndOtherUsersPathsOnTheWayToTheManifest)
+{
+    constexpr uid_t nobody = 65534;
+    const auto chownToNobody = [](const QString &path) {
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), nobody, nobody), 0);
     };
+    const struct {
+        const char *name;
+        bool needsRoot;
+        std::function<void(const Home &, const QString &decoy)> prepare;
+    } cases[] = {
+        { "the hosts folder is a link", false,
+            [](const Home &home, const QString &decoy) {
+                QDir().mkpath(home.path + "/.config/google-chrome");
+                ASSERT_TRUE(QFile::link(QFileInfo(decoy).path(), home.folder()));
+            } },
+        { "the chrome folder is a link", false,
+            [](const Home &home, const QString &decoy) {
+                QDir().mkpath(home.path + "/.config");
+                ASSERT_TRUE(
+                    QFile::link(QFileInfo(decoy).path() + "/..", home.path + "/.config/google-chrome"));
+            } },
+        { "the manifest is a link", false,
+            [](const Home &home, const QString &decoy) {
+                QDir().mkpath(home.folder());
+                ASSERT_TRUE(QFile::link(decoy, home.manifestPath()));
+            } },
+        { "the manifest is a folder", false,
+            [](const Home &home, const QString &) { QDir().mkpath(home.manifestPath()); } },
+        { "the hosts folder belongs to another user", true,
+            [&](const Home &home, const QString &) {
+                writeFile(home.manifestPath(), home.validManifest());
+                chownToNobody(home.folder());
+            } },
+        { "the manifest belongs to another user", true,
+            [&](const Home &home, const QString &) {
+                writeFile(home.manifestPath(), home.validManifest());
+                chownToNobody(home.manifestPath());
+            } },
+    };
+    for (const auto &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        if (testCase.needsRoot && ::geteuid() != 0) {
+            continue;
+        }
+        const Home home;
+        const QString decoy = home.root.filePath("elsewhere/NativeMessagingHosts/com.tovra.nativehost.json");
+        writeFile(decoy, home.validManifest());
+        testCase.prepare(home, decoy);
+        EXPECT_EQ(home.installer().installedExtensionID(), std::nullopt);
+        EXPECT_EQ(home.installFailure(otherExtensionID), Kind::unsafeManifestPath);
+        EXPECT_EQ(readFile(decoy), home.validManifest()) << "nothing may be written through a link";
+        EXPECT_EQ(
+            QDir(QFileInfo(decoy).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList { "com.tovra.nativehost.json" });
+    }
+}
 
-    QJsonObject valid = ChromeNativeHostManifestInstaller::manifestObject(canonical, extensionID);
-    install(valid);
-    EXPECT_EQ(installer().installedExtensionID(), extensionID);
+TEST(
+    ChromeNativeHostManifestInstaller, InstalledExtensionIDIsNoneUnlessTheManifestIsValidAndStartsThisProgram)
+{
+    const Home home;
+    EXPECT_EQ(home.installer().installedExtensionID(), std::nullopt) << "nothing installed yet";
+    const QJsonObject valid = QJsonDocument::fromJson(home.validManifest()).object();
+    writeFile(home.manifestPath(), home.validManifest());
+    EXPECT_EQ(home.installer().installedExtensionID(), extensionID);
 
-    QJsonObject otherProgram = valid;
-    otherProgram.insert("path", QStringLiteral("/opt/other/tovra"));
-    install(otherProgram);
-    EXPECT_EQ(installer().installedExtensionID(), std::nullopt);
-
-    QJsonObject twoOrigins = valid;
-    twoOrigins.insert("allowed_origins",
-        QJsonArray { ChromeNativeHostManifestInstaller::allowedOrigin(extensionID),
-            ChromeNativeHostManifestInstaller::allowedOrigin(otherExtensionID) });
-    install(twoOrigins);
-    EXPECT_EQ(installer().installedExtensionID(), std::nullopt);
-
-    QJsonObject badOrigin = valid;
-    badOrigin.insert("allowed_origins", QJsonArray { QStringLiteral("chrome-extension://ABC/") });
-    install(badOrigin);
-    EXPECT_EQ(installer().installedExtensionID(), std::nullopt);
-
-    QJsonObject otherName = valid;
-    otherName.insert("name", QStringLiteral("com.example.host"));
-    install(otherName);
-    EXPECT_EQ(installer().installedExtensionID(), std::nullopt);
-
-    writeFile(manifestPath(), "{ not json", 0644);
-    EXPECT_EQ(installer().installedExtensionID(), std::nullopt);
+    const std::pair<QString, QJsonValue> changes[] = {
+        { "path", QStringLiteral("/opt/other/tovra") },
+        { "allowed_origins",
+            QJsonArray { ChromeNativeHostManifestInstaller::allowedOrigin(extensionID),
+                ChromeNativeHostManifestInstaller::allowedOrigin(otherExtensionID) } },
+        { "allowed_origins", QJsonArray { QStringLiteral("chrome-extension://ABC/") } },
+        { "name", QStringLiteral("com.example.host") },
+    };
+    for (const auto &[key, value] : changes) {
+        QJsonObject changed = valid;
+        changed.insert(key, value);
+        writeFile(home.manifestPath(), QJsonDocument(changed).toJson());
+        EXPECT_EQ(home.installer().installedExtensionID(), std::nullopt) << key.toStdString();
+    }
+    writeFile(home.manifestPath(), "{ not json");
+    EXPECT_EQ(home.installer().installedExtensionID(), std::nullopt);
 }
 
 TEST(ChromeNativeHostManifestInstaller, StableLocationsAreInstallPrefixesOutsideBuildTrees)
 {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    const QString homePath = home.path();
-    EXPECT_TRUE(ChromeNativeHostManifestInstaller::isStableApplicationLocation("/usr/bin/tovra", homePath));
-    EXPECT_TRUE(
-        ChromeNativeHostManifestInstaller::isStableApplicationLocation("/usr/local/bin/tovra", homePath));
-    EXPECT_TRUE(
-        ChromeNativeHostManifestInstaller::isStableApplicationLocation("/opt/tovra/bin/tovra", homePath));
-    EXPECT_TRUE(ChromeNativeHostManifestInstaller::isStableApplicationLocation(
-        homePath + "/.local/bin/tovra", homePath));
-    EXPECT_FALSE(
-        ChromeNativeHostManifestInstaller::isStableApplicationLocation(homePath + "/bin/tovra", homePath));
-    EXPECT_FALSE(ChromeNativeHostManifestInstaller::isStableApplicationLocation("/tmp/tovra", homePath));
-    EXPECT_FALSE(ChromeNativeHostManifestInstaller::isStableApplicationLocation("/usrlocal/tovra", homePath));
-
     // A build tree inside a prefix is still a build tree.
-    const QString buildTree = homePath + "/.local/src/tovra/build";
-    ASSERT_TRUE(QDir().mkpath(buildTree + "/src"));
-    QFile cache(buildTree + "/CMakeCache.txt");
-    ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
-    cache.close();
-    EXPECT_FALSE(
-        ChromeNativeHostManifestInstaller::isStableApplicationLocation(buildTree + "/src/tovra", homePath));
+    const QString buildTree = home.path() + "/.local/src/tovra/build";
+    writeFile(buildTree + "/CMakeCache.txt", {});
+    const std::pair<QString, bool> cases[] = {
+        { "/usr/bin/tovra", true },
+        { "/usr/local/bin/tovra", true },
+        { "/opt/tovra/bin/tovra", true },
+        { home.path() + "/.local/bin/tovra", true },
+        { home.path() + "/bin/tovra", false },
+        { "/tmp/tovra", false },
+        { "/usrlocal/tovra", false },
+        { buildTree + "/src/tovra", false },
+    };
+    for (const auto &[path, stable] : cases) {
+        EXPECT_EQ(ChromeNativeHostManifestInstaller::isStableApplicationLocation(path, home.path()), stable)
+            << path.toStdString();
+    }
 }

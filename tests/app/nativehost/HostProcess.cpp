@@ -15,7 +15,6 @@ HostProcess::HostProcess(
     const QString &program, const QStringList &arguments, const QProcessEnvironment &environment)
 {
     m_process.setProcessEnvironment(environment);
-    m_process.setReadChannel(QProcess::StandardOutput);
     m_process.start(program, arguments);
     m_process.waitForStarted();
 }
@@ -34,27 +33,21 @@ void HostProcess::write(const QByteArray &bytes)
     while (m_process.bytesToWrite() > 0 && m_process.waitForBytesWritten()) { }
 }
 
-void HostProcess::send(const QByteArray &message)
-{
-    write(frameHeader(quint32(message.size())) + message);
-}
-
 bool HostProcess::fill(qsizetype size)
 {
-    while (m_buffer.size() < size) {
+    for (;;) {
         m_buffer += m_process.readAllStandardOutput();
         if (m_buffer.size() >= size) {
-            break;
+            return true;
         }
         if (!m_process.waitForReadyRead()) {
             m_buffer += m_process.readAllStandardOutput();
             return m_buffer.size() >= size;
         }
     }
-    return true;
 }
 
-std::optional<QByteArray> HostProcess::receive(QByteArray *header)
+std::optional<QByteArray> HostProcess::receive()
 {
     if (!fill(4)) {
         return std::nullopt;
@@ -64,9 +57,6 @@ std::optional<QByteArray> HostProcess::receive(QByteArray *header)
         | (quint32(bytes[3]) << 24);
     if (!fill(4 + qsizetype(length))) {
         return std::nullopt;
-    }
-    if (header) {
-        *header = m_buffer.left(4);
     }
     QByteArray message = m_buffer.mid(4, length);
     m_buffer.remove(0, 4 + length);
@@ -80,18 +70,6 @@ int HostProcess::finish()
         return -1;
     }
     return m_process.exitCode();
-}
-
-QByteArray HostProcess::unreadOutput()
-{
-    QByteArray rest = m_buffer + m_process.readAllStandardOutput();
-    m_buffer.clear();
-    return rest;
-}
-
-QByteArray HostProcess::standardError()
-{
-    return m_process.readAllStandardError();
 }
 
 } // namespace tovra::testing

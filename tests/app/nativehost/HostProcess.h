@@ -9,6 +9,9 @@
 
 namespace tovra::testing {
 
+// A 4-byte little-endian length, as the browser writes it.
+QByteArray frameHeader(quint32 length);
+
 // The tovra executable started as the browser starts a native host, with
 // frames written to its standard input and read from its standard output.
 class HostProcess {
@@ -19,23 +22,20 @@ public:
     HostProcess(const HostProcess &) = delete;
     HostProcess &operator=(const HostProcess &) = delete;
 
-    bool isRunning() const { return m_process.state() == QProcess::Running; }
-
     // Writes raw bytes (a frame or part of one) to standard input.
     void write(const QByteArray &bytes);
-    void send(const QByteArray &message);
+    void send(const QByteArray &message) { write(frameHeader(quint32(message.size())) + message); }
 
     // The next response frame's message; none when the output ends first.
-    // `header` receives the frame's 4 length bytes.
-    std::optional<QByteArray> receive(QByteArray *header = nullptr);
+    std::optional<QByteArray> receive();
 
     // Closes standard input, waits for the end and returns the exit status;
     // -1 when the process crashed or did not end.
     int finish();
 
     // Everything written to standard output and not yet received.
-    QByteArray unreadOutput();
-    QByteArray standardError();
+    QByteArray unreadOutput() { return std::exchange(m_buffer, {}) + m_process.readAllStandardOutput(); }
+    QByteArray standardError() { return m_process.readAllStandardError(); }
 
 private:
     bool fill(qsizetype size);
@@ -43,8 +43,5 @@ private:
     QProcess m_process;
     QByteArray m_buffer;
 };
-
-// A 4-byte little-endian length, as the browser writes it.
-QByteArray frameHeader(quint32 length);
 
 } // namespace tovra::testing

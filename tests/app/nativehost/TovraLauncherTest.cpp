@@ -4,53 +4,42 @@
 
 using tovra::TovraLauncher;
 
-namespace {
-
-QProcessEnvironment environmentWithHostMode(const QString &value)
+TEST(TovraLauncher, HostModeIsSelectedByTheVariableTheOriginArgumentOrTheHostName)
 {
-    QProcessEnvironment environment;
-    environment.insert(QStringLiteral("TOVRA_NATIVE_HOST_MODE"), value);
-    return environment;
-}
-
-} // namespace
-
-TEST(TovraLauncher, TheEnvironmentVariableSelectsHostModeOnlyWhenItIsOne)
-{
-    const QStringList plain { QStringLiteral("/usr/bin/tovra") };
-    EXPECT_TRUE(TovraLauncher::isNativeHostInvocation(plain, environmentWithHostMode("1")));
-    for (const QString value : { "0", "true", "yes", " 1", "" }) {
-        EXPECT_FALSE(TovraLauncher::isNativeHostInvocation(plain, environmentWithHostMode(value)))
-            << value.toStdString();
+    const QString origin = QStringLiteral("chrome-extension://abcdefghijklmnopabcdefghijklmnop/");
+    const struct {
+        QStringList arguments;
+        std::optional<QString> hostModeVariable;
+        bool isHost;
+    } cases[] = {
+        { { "/usr/bin/tovra" }, "1", true },
+        { { "/usr/bin/tovra" }, "0", false },
+        { { "/usr/bin/tovra" }, "true", false },
+        { { "/usr/bin/tovra" }, " 1", false },
+        { { "/usr/bin/tovra" }, "", false },
+        { { "/usr/bin/tovra" }, std::nullopt, false },
+        { { "/usr/bin/tovra", origin }, std::nullopt, true },
+        // Chrome may put an option of its own before the origin.
+        { { "/usr/bin/tovra", "--parent-window=0", origin }, std::nullopt, true },
+        // The program path itself is not an argument.
+        { { origin }, std::nullopt, false },
+        { { "/usr/bin/tovra", "Chrome-Extension://x/" }, std::nullopt, false },
+        { { "/usr/bin/tovra", "--open=chrome-extension://x/" }, std::nullopt, false },
+        { { "/usr/bin/tovra", "tovra://open" }, std::nullopt, false },
+        { { "/opt/tovra/bin/TovraNativeHost" }, std::nullopt, true },
+        { { "TovraNativeHost" }, std::nullopt, true },
+        { { "/opt/tovra/bin/tovranativehost" }, std::nullopt, false },
+        { { "/opt/tovra/bin/TovraNativeHost.sh" }, std::nullopt, false },
+        { { "/opt/TovraNativeHost/bin/tovra" }, std::nullopt, false },
+        { {}, std::nullopt, false },
+    };
+    for (const auto &testCase : cases) {
+        QProcessEnvironment environment;
+        if (testCase.hostModeVariable) {
+            environment.insert(QStringLiteral("TOVRA_NATIVE_HOST_MODE"), *testCase.hostModeVariable);
+        }
+        EXPECT_EQ(TovraLauncher::isNativeHostInvocation(testCase.arguments, environment), testCase.isHost)
+            << testCase.arguments.join(' ').toStdString() << " / "
+            << testCase.hostModeVariable.value_or("-").toStdString();
     }
-    EXPECT_FALSE(TovraLauncher::isNativeHostInvocation(plain, QProcessEnvironment()));
-}
-
-TEST(TovraLauncher, AChromeExtensionOriginAfterTheProgramPathSelectsHostMode)
-{
-    const QProcessEnvironment none;
-    EXPECT_TRUE(TovraLauncher::isNativeHostInvocation(
-        { "/usr/bin/tovra", "chrome-extension://abcdefghijklmnopabcdefghijklmnop/" }, none));
-    // Chrome may put an option of its own before the origin.
-    EXPECT_TRUE(TovraLauncher::isNativeHostInvocation(
-        { "/usr/bin/tovra", "--parent-window=0", "chrome-extension://abcdefghijklmnopabcdefghijklmnop/" },
-        none));
-
-    EXPECT_FALSE(TovraLauncher::isNativeHostInvocation({ "chrome-extension://x/" }, none))
-        << "the program path itself is not an argument";
-    EXPECT_FALSE(TovraLauncher::isNativeHostInvocation({ "/usr/bin/tovra", "Chrome-Extension://x/" }, none));
-    EXPECT_FALSE(
-        TovraLauncher::isNativeHostInvocation({ "/usr/bin/tovra", "--open=chrome-extension://x/" }, none));
-    EXPECT_FALSE(TovraLauncher::isNativeHostInvocation({ "/usr/bin/tovra", "tovra://open" }, none));
-}
-
-TEST(TovraLauncher, TheNativeHostExecutableNameSelectsHostMode)
-{
-    const QProcessEnvironment none;
-    EXPECT_TRUE(TovraLauncher::isNativeHostInvocation({ "/opt/tovra/bin/TovraNativeHost" }, none));
-    EXPECT_TRUE(TovraLauncher::isNativeHostInvocation({ "TovraNativeHost" }, none));
-    EXPECT_FALSE(TovraLauncher::isNativeHostInvocation({ "/opt/tovra/bin/tovranativehost" }, none));
-    EXPECT_FALSE(TovraLauncher::isNativeHostInvocation({ "/opt/tovra/bin/TovraNativeHost.sh" }, none));
-    EXPECT_FALSE(TovraLauncher::isNativeHostInvocation({ "/opt/TovraNativeHost/bin/tovra" }, none));
-    EXPECT_FALSE(TovraLauncher::isNativeHostInvocation({}, none));
 }

@@ -68,6 +68,16 @@ inline QByteArray captureMessage(const QString &requestId, const QJsonObject &pa
         .toJson(QJsonDocument::Compact);
 }
 
+// A 4-byte little-endian length, as the browser writes it.
+inline QByteArray frameHeader(quint32 length)
+{
+    QByteArray bytes;
+    for (int shift = 0; shift < 32; shift += 8) {
+        bytes.append(char((length >> shift) & 0xff));
+    }
+    return bytes;
+}
+
 inline QByteArray statusMessage(const QString &requestId)
 {
     return QJsonDocument(

@@ -1,3 +1,5 @@
+#include "NativeHostTestSupport.h"
+
 #include "core/nativehost/NativeMessageFraming.h"
 #include "core/nativehost/NativeMessagingError.h"
 
@@ -5,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
-using tovra::NativeMessageFraming;
-using tovra::NativeMessagingError;
+using namespace tovra;
+using tovra::testing::frameHeader;
 
 namespace {
+
+constexpr quint32 limit = NativeMessageFraming::maximumMessageBytes;
 
 // Hands out at most one byte per read, the way a pipe may deliver a frame in
 // pieces.
@@ -37,131 +41,80 @@ private:
     qsizetype m_position = 0;
 };
 
-QByteArray header(quint32 length)
-{
-    QByteArray bytes;
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.append(char((length >> shift) & 0xff));
-    }
-    return bytes;
-}
-
-NativeMessagingError::Kind readErrorKind(QIODevice &device)
-{
-    try {
-        NativeMessageFraming::readMessage(device);
-    } catch (const NativeMessagingError &error) {
-        return error.kind();
-    }
-    ADD_FAILURE() << "reading did not fail";
-    return NativeMessagingError::Kind::internalError;
-}
-
 } // namespace
 
-TEST(NativeMessageFraming, HeaderIsLittleEndianLengthFollowedByTheBytes)
-{
-    const QByteArray message(0x0102, 'x');
-    const QByteArray frame = NativeMessageFraming::encodeFrame(message);
-    ASSERT_EQ(frame.size(), 4 + 0x0102);
-    EXPECT_EQ(frame.left(4), QByteArray::fromHex("02010000"));
-    EXPECT_EQ(frame.mid(4), message);
-    EXPECT_EQ(NativeMessageFraming::encodeFrame("{}"), QByteArray::fromHex("020000007b7d"));
-}
-
-TEST(NativeMessageFraming, ReadsConsecutiveFramesThenReportsTheCleanEnd)
-{
-    QByteArray stream = NativeMessageFraming::encodeFrame(R"({"a":1})");
-    stream += NativeMessageFraming::encodeFrame(QByteArray());
-    stream += NativeMessageFraming::encodeFrame("second");
-    QBuffer buffer(&stream);
-    buffer.open(QIODevice::ReadOnly);
-
-    EXPECT_EQ(NativeMessageFraming::readMessage(buffer), QByteArray(R"({"a":1})"));
-    const std::optional<QByteArray> empty = NativeMessageFraming::readMessage(buffer);
-    ASSERT_TRUE(empty.has_value()) << "an empty frame is a message, not the end of input";
-    EXPECT_TRUE(empty->isEmpty());
-    EXPECT_EQ(NativeMessageFraming::readMessage(buffer), QByteArray("second"));
-    EXPECT_EQ(NativeMessageFraming::readMessage(buffer), std::nullopt);
-}
-
-TEST(NativeMessageFraming, AssemblesFramesDeliveredOneByteAtATime)
+TEST(NativeMessageFraming, ReadsFramesDeliveredOneByteAtATimeThenReportsTheCleanEnd)
 {
     const QByteArray first(300, 'a');
     const QByteArray second = QStringLiteral("{\"t\":\"剪贴板\"}").toUtf8();
-    TricklingDevice device(
-        NativeMessageFraming::encodeFrame(first) + NativeMessageFraming::encodeFrame(second));
+    EXPECT_EQ(NativeMessageFraming::encodeFrame("{}"), QByteArray::fromHex("020000007b7d"));
+    TricklingDevice device(NativeMessageFraming::encodeFrame(first) + NativeMessageFraming::encodeFrame({})
+        + NativeMessageFraming::encodeFrame(second));
 
     EXPECT_EQ(NativeMessageFraming::readMessage(device), first);
+    EXPECT_EQ(NativeMessageFraming::readMessage(device), QByteArray())
+        << "an empty frame is a message, not the end of input";
     EXPECT_EQ(NativeMessageFraming::readMessage(device), second);
     EXPECT_EQ(NativeMessageFraming::readMessage(device), std::nullopt);
 }
 
-TEST(NativeMessageFraming, InputEndingInsideAFrameIsMalformed)
+TEST(NativeMessageFraming, RefusesTruncatedFramesAndLengthsOverTheLimit)
 {
-    QByteArray partialHeader = header(10).left(2);
-    QBuffer headerBuffer(&partialHeader);
-    headerBuffer.open(QIODevice::ReadOnly);
-    EXPECT_EQ(readErrorKind(headerBuffer), NativeMessagingError::Kind::malformedRequest);
+    using Kind = NativeMessagingError::Kind;
+    const struct {
+        QByteArray input;
+        Kind kind;
+    } cases[] = {
+        { frameHeader(10).left(2), Kind::malformedRequest },
+        { frameHeader(1), Kind::malformedRequest },
+        { frameHeader(10) + "12345", Kind::malformedRequest },
+        // The oversized body is never read, so no body bytes need to follow.
+        { frameHeader(limit + 1), Kind::messageTooLarge },
+        { frameHeader(0xffffffffu), Kind::messageTooLarge },
+    };
+    for (const auto &testCase : cases) {
+        SCOPED_TRACE(testCase.input.toHex().constData());
+        TricklingDevice device(testCase.input);
+        try {
+            NativeMessageFraming::readMessage(device);
+            ADD_FAILURE() << "reading did not fail";
+        } catch (const NativeMessagingError &error) {
+            EXPECT_EQ(error.kind(), testCase.kind);
+        }
+    }
 
-    TricklingDevice partialBody(header(10) + "12345");
-    EXPECT_EQ(readErrorKind(partialBody), NativeMessagingError::Kind::malformedRequest);
-
-    QByteArray headerOnly = header(1);
-    QBuffer headerOnlyBuffer(&headerOnly);
-    headerOnlyBuffer.open(QIODevice::ReadOnly);
-    EXPECT_EQ(readErrorKind(headerOnlyBuffer), NativeMessagingError::Kind::malformedRequest);
+    QByteArray atLimit = frameHeader(limit) + QByteArray(qsizetype(limit), 'z');
+    QBuffer buffer(&atLimit);
+    buffer.open(QIODevice::ReadOnly);
+    EXPECT_EQ(NativeMessageFraming::readMessage(buffer), atLimit.mid(4));
 }
 
-TEST(NativeMessageFraming, AcceptsTheLimitAndRefusesOneByteMore)
-{
-    const QByteArray largest(qsizetype(NativeMessageFraming::maximumMessageBytes), 'z');
-    QByteArray atLimit = header(NativeMessageFraming::maximumMessageBytes) + largest;
-    QBuffer atLimitBuffer(&atLimit);
-    atLimitBuffer.open(QIODevice::ReadOnly);
-    EXPECT_EQ(NativeMessageFraming::readMessage(atLimitBuffer), largest);
-
-    // The oversized body is never read, so no body bytes need to follow.
-    QByteArray overLimit = header(NativeMessageFraming::maximumMessageBytes + 1);
-    QBuffer overLimitBuffer(&overLimit);
-    overLimitBuffer.open(QIODevice::ReadOnly);
-    EXPECT_EQ(readErrorKind(overLimitBuffer), NativeMessagingError::Kind::messageTooLarge);
-
-    QByteArray hugeLength = header(0xffffffffu);
-    QBuffer hugeBuffer(&hugeLength);
-    hugeBuffer.open(QIODevice::ReadOnly);
-    EXPECT_EQ(readErrorKind(hugeBuffer), NativeMessagingError::Kind::messageTooLarge);
-}
-
-TEST(NativeMessageFraming, WritesWholeFramesAndRefusesOversizedOnes)
+TEST(NativeMessageFraming, WritesWholeFramesAndReportsWhatCannotBeWritten)
 {
     QByteArray written;
     QBuffer output(&written);
     output.open(QIODevice::WriteOnly);
     NativeMessageFraming::writeMessage(output, R"({"ok":true})");
     NativeMessageFraming::writeMessage(output, "x");
-    EXPECT_EQ(written, header(11) + R"({"ok":true})" + header(1) + "x");
+    EXPECT_EQ(written, frameHeader(11) + R"({"ok":true})" + frameHeader(1) + "x");
 
-    const QByteArray tooLarge(qsizetype(NativeMessageFraming::maximumMessageBytes) + 1, 'y');
-    try {
-        NativeMessageFraming::writeMessage(output, tooLarge);
-        FAIL() << "an oversized response was written";
-    } catch (const NativeMessagingError &error) {
-        EXPECT_EQ(error.kind(), NativeMessagingError::Kind::messageTooLarge);
-        EXPECT_EQ(error.code(), QStringLiteral("message_too_large"));
+    QBuffer readOnly;
+    readOnly.open(QIODevice::ReadOnly);
+    const struct {
+        QIODevice *device;
+        QByteArray message;
+        NativeMessagingError::Kind kind;
+    } refusals[] = {
+        { &output, QByteArray(qsizetype(limit) + 1, 'y'), NativeMessagingError::Kind::messageTooLarge },
+        { &readOnly, "{}", NativeMessagingError::Kind::internalError },
+    };
+    for (const auto &refusal : refusals) {
+        try {
+            NativeMessageFraming::writeMessage(*refusal.device, refusal.message);
+            ADD_FAILURE() << "a refused write was reported as success";
+        } catch (const NativeMessagingError &error) {
+            EXPECT_EQ(error.kind(), refusal.kind);
+        }
     }
     EXPECT_EQ(written.size(), 4 + 11 + 4 + 1) << "nothing of the refused frame may be written";
-}
-
-TEST(NativeMessageFraming, AWriteTheDeviceRefusesIsReported)
-{
-    QByteArray storage;
-    QBuffer readOnly(&storage);
-    readOnly.open(QIODevice::ReadOnly);
-    try {
-        NativeMessageFraming::writeMessage(readOnly, "{}");
-        FAIL() << "a refused write was reported as success";
-    } catch (const NativeMessagingError &error) {
-        EXPECT_EQ(error.kind(), NativeMessagingError::Kind::internalError);
-    }
 }
