@@ -49,62 +49,49 @@ TraceRecord trace(std::optional<PendingSource> source)
     return trace;
 }
 
-TEST(LedgerRecordMappingTest, ABrowserSourceKeepsItsAddressHostAndTitle)
-{
-    const ProvenanceRecord record = mapping::provenanceRecord(trace(browserSource()));
-    EXPECT_EQ(record.source.url, QUrl(QStringLiteral("https://docs.example.com/guide?page=2")));
-    EXPECT_EQ(record.source.domain, QStringLiteral("docs.example.com"));
-    EXPECT_EQ(record.source.title, QStringLiteral("The guide"));
-    EXPECT_EQ(record.source.applicationName, QStringLiteral("Google Chrome"));
-    EXPECT_EQ(record.source.bundleIdentifier, std::nullopt);
-    EXPECT_EQ(record.source.capturedAt, capturedAt);
-    EXPECT_FALSE(record.source.isUnknown);
-}
-
-TEST(LedgerRecordMappingTest, AnApplicationSourceHasNoAddressTitleOrDomain)
-{
-    const SourceSnapshot source = mapping::sourceSnapshot(trace(applicationSource()));
-    EXPECT_EQ(source.url, std::nullopt);
-    EXPECT_TRUE(source.title.isEmpty());
-    EXPECT_TRUE(source.domain.isEmpty());
-    EXPECT_EQ(source.applicationName, QStringLiteral("Text Editor"));
-    EXPECT_EQ(source.bundleIdentifier, QStringLiteral("org.gnome.TextEditor"));
-    EXPECT_FALSE(source.isUnknown);
-}
-
-TEST(LedgerRecordMappingTest, ASourceWithoutAUsableNameIsNamedByItsIdentifierOrAsUnknownApp)
+TEST(LedgerRecordMappingTest, SourcesKeepAValidAddressItsHostAndTheBestNameAtHand)
 {
     PendingSource blankName = applicationSource();
     blankName.sourceAppName = QStringLiteral("  ");
-    EXPECT_EQ(
-        mapping::sourceSnapshot(trace(blankName)).applicationName, QStringLiteral("org.gnome.TextEditor"));
-
     PendingSource nameless = applicationSource();
     nameless.sourceAppName.reset();
     nameless.sourceAppBundleID.reset();
-    const SourceSnapshot source = mapping::sourceSnapshot(trace(nameless));
-    EXPECT_EQ(source.applicationName, QStringLiteral("未知 App"));
-    EXPECT_EQ(source.bundleIdentifier, std::nullopt);
-}
-
-TEST(LedgerRecordMappingTest, AnAddressThatIsNoLongerAValidWebAddressIsDropped)
-{
     PendingSource damaged = browserSource();
     damaged.sanitizedURL = QStringLiteral("javascript:alert(1)");
-    const SourceSnapshot source = mapping::sourceSnapshot(trace(damaged));
-    EXPECT_EQ(source.url, std::nullopt);
-    EXPECT_TRUE(source.domain.isEmpty());
-    EXPECT_EQ(source.title, QStringLiteral("The guide"));
-}
 
-TEST(LedgerRecordMappingTest, ATraceWithoutSourceHasAnUnknownSourceAtThePasteTime)
-{
-    const SourceSnapshot source = mapping::sourceSnapshot(trace(std::nullopt));
-    EXPECT_TRUE(source.isUnknown);
-    EXPECT_EQ(source.applicationName, QStringLiteral("来源未知"));
-    EXPECT_EQ(source.capturedAt, pastedAt);
-    EXPECT_EQ(source.url, std::nullopt);
-    EXPECT_TRUE(source.title.isEmpty());
+    struct Case {
+        const char *name;
+        std::optional<PendingSource> source;
+        std::optional<QUrl> url;
+        QString domain, title, applicationName;
+        std::optional<QString> bundleIdentifier;
+        bool isUnknown;
+    };
+    const QString guide = QStringLiteral("The guide");
+    const QString editorID = QStringLiteral("org.gnome.TextEditor");
+    const Case cases[] = {
+        { "browser", browserSource(), QUrl(QStringLiteral("https://docs.example.com/guide?page=2")),
+            QStringLiteral("docs.example.com"), guide, QStringLiteral("Google Chrome"), std::nullopt, false },
+        { "application", applicationSource(), std::nullopt, {}, {}, QStringLiteral("Text Editor"), editorID,
+            false },
+        { "blank name", blankName, std::nullopt, {}, {}, editorID, editorID, false },
+        { "nameless", nameless, std::nullopt, {}, {}, QStringLiteral("未知 App"), std::nullopt, false },
+        // An address that is no longer a valid web address is dropped.
+        { "damaged address", damaged, std::nullopt, {}, guide, QStringLiteral("Google Chrome"), std::nullopt,
+            false },
+        { "no source", std::nullopt, std::nullopt, {}, {}, QStringLiteral("来源未知"), std::nullopt, true },
+    };
+    for (const Case &expected : cases) {
+        SCOPED_TRACE(expected.name);
+        const SourceSnapshot source = mapping::sourceSnapshot(trace(expected.source));
+        EXPECT_EQ(source.url, expected.url);
+        EXPECT_EQ(source.domain, expected.domain);
+        EXPECT_EQ(source.title, expected.title);
+        EXPECT_EQ(source.applicationName, expected.applicationName);
+        EXPECT_EQ(source.bundleIdentifier, expected.bundleIdentifier);
+        EXPECT_EQ(source.isUnknown, expected.isUnknown);
+        EXPECT_EQ(source.capturedAt, expected.source ? capturedAt : pastedAt);
+    }
 }
 
 TEST(LedgerRecordMappingTest, TheDestinationKeepsWhatTheAppShows)
@@ -145,14 +132,12 @@ TEST(LedgerRecordMappingTest, DestinationsGoBackToTheLedgerWithTheFieldsItJudges
     destination.isSecureTextEntry = true;
     destination.pastedAt = pastedAt;
 
-    DestinationContext expected;
-    expected.appBundleID = QStringLiteral("md.obsidian");
-    expected.appName = QStringLiteral("Obsidian");
-    expected.windowTitle = QStringLiteral("Daily note");
-    expected.fieldRole = QStringLiteral("password text");
-    expected.fieldLabel = QStringLiteral("Secret");
-    expected.isSecureTextEntry = true;
-    EXPECT_EQ(mapping::destinationContext(destination), expected);
+    PasteRecord expected = trace(std::nullopt).paste;
+    expected.destination.documentID.reset();
+    expected.destination.fieldRole = QStringLiteral("password text");
+    expected.destination.fieldLabel = QStringLiteral("Secret");
+    expected.destination.isSecureTextEntry = true;
+    EXPECT_EQ(mapping::destinationContext(destination), expected.destination);
 
     destination.bundleIdentifier.reset();
     destination.applicationName = QStringLiteral(" ");
@@ -161,15 +146,11 @@ TEST(LedgerRecordMappingTest, DestinationsGoBackToTheLedgerWithTheFieldsItJudges
     EXPECT_EQ(unnamed.appName, std::nullopt);
 }
 
-TEST(LedgerRecordMappingTest, ConfidencesMapCaseByCase)
+TEST(LedgerRecordMappingTest, ConfidencesAndRejectionsMapCaseByCase)
 {
     EXPECT_EQ(mapping::traceConfidence(tovra::TraceConfidence::verified), TraceConfidence::verified);
     EXPECT_EQ(mapping::traceConfidence(tovra::TraceConfidence::observed), TraceConfidence::observed);
     EXPECT_EQ(mapping::traceConfidence(tovra::TraceConfidence::inferred), TraceConfidence::inferred);
-}
-
-TEST(LedgerRecordMappingTest, RejectionsBecomeTheAppsExclusionReasons)
-{
     const std::vector<std::pair<RejectionReason, PasteExclusionReason>> table {
         { RejectionReason::paused, PasteExclusionReason::paused },
         { RejectionReason::incognito, PasteExclusionReason::invalidDestination },
@@ -193,13 +174,8 @@ TEST(LedgerRecordMappingTest, CommitResultsBecomePasteCommits)
     const PasteCommit recorded = mapping::pasteCommit(PasteCommitResult::recorded(committed));
     ASSERT_EQ(recorded.outcome.kind(), PastePreparationOutcome::Kind::recorded);
     EXPECT_EQ(*recorded.outcome.record(), mapping::provenanceRecord(committed));
-    EXPECT_EQ(recorded.outcome.exclusionReason(), std::nullopt);
-
-    const PasteCommit excluded
-        = mapping::pasteCommit(PasteCommitResult::excluded(RejectionReason::deniedDomain));
-    EXPECT_EQ(excluded.outcome.kind(), PastePreparationOutcome::Kind::excluded);
-    EXPECT_EQ(excluded.outcome.exclusionReason(), PasteExclusionReason::deniedDomain);
-    EXPECT_EQ(excluded.outcome.record(), nullptr);
+    EXPECT_EQ(mapping::pasteCommit(PasteCommitResult::excluded(RejectionReason::deniedDomain)).outcome,
+        PastePreparationOutcome::excluded(PasteExclusionReason::deniedDomain));
 
     EXPECT_EQ(mapping::pasteCommit(PasteCommitResult::sourceUnmatched()).outcome,
         PastePreparationOutcome::sourceUnmatched());
@@ -214,7 +190,6 @@ TEST(LedgerRecordMappingTest, DenylistRulesAndApplicationsCrossOver)
         (DenylistEntry { DenylistEntryKind::bundleID, QStringLiteral("org.Example.Vault"), false }));
     EXPECT_EQ(mapping::denylistKind(DenylistEntryKind::domain), DenylistKind::domain);
     EXPECT_EQ(mapping::denylistKind(DenylistEntryKind::bundleID), DenylistKind::bundleID);
-    EXPECT_EQ(mapping::denylistEntryKind(DenylistKind::domain), DenylistEntryKind::domain);
 
     const ApplicationSnapshot application { QStringLiteral("Files"), QStringLiteral("org.gnome.Nautilus"),
         99 };

@@ -38,11 +38,10 @@ TEST(SerialJobQueueTest, RunsJobsInSubmissionOrderOnOneThreadOfItsOwn)
             return index * 2;
         }));
     }
-    for (int index = 0; index < 50; ++index)
-        EXPECT_EQ(futures.at(std::size_t(index)).result(), index * 2);
-
     std::vector<int> expected(50);
     std::iota(expected.begin(), expected.end(), 0);
+    for (const int index : expected)
+        EXPECT_EQ(futures.at(std::size_t(index)).result(), index * 2);
     EXPECT_EQ(order, expected);
     EXPECT_EQ(std::set<std::thread::id>(threads.cbegin(), threads.cend()).size(), 1u);
     EXPECT_NE(threads.front(), std::this_thread::get_id());
@@ -52,28 +51,23 @@ TEST(SerialJobQueueTest, RunsJobsInSubmissionOrderOnOneThreadOfItsOwn)
 TEST(SerialJobQueueTest, AJobsOwnExceptionReachesTheAwaitingCoroutine)
 {
     SerialJobQueue queue;
-    auto awaitFailure = [&]() -> QCoro::Task<int> {
+    auto valueJob = [&]() -> QCoro::Task<int> {
         co_return co_await queue.submit(
             []() -> int { throw DescribedFailure("ledger file unreadable", 13); });
     };
+    auto voidJob = [&]() -> QCoro::Task<void> {
+        co_await queue.submit([] { throw DescribedFailure("write failed", 28); });
+    };
     try {
-        awaitTask(awaitFailure());
+        awaitTask(valueJob());
         FAIL() << "the job's exception was lost";
     } catch (const DescribedFailure &failure) {
         EXPECT_STREQ(failure.what(), "ledger file unreadable");
         EXPECT_EQ(failure.code, 13);
     }
-}
-
-TEST(SerialJobQueueTest, AVoidJobsExceptionReachesTheAwaitingCoroutine)
-{
-    SerialJobQueue queue;
-    auto awaitFailure = [&]() -> QCoro::Task<void> {
-        co_await queue.submit([] { throw DescribedFailure("write failed", 28); });
-    };
     try {
-        awaitTask(awaitFailure());
-        FAIL() << "the job's exception was lost";
+        awaitTask(voidJob());
+        FAIL() << "the void job's exception was lost";
     } catch (const DescribedFailure &failure) {
         EXPECT_EQ(failure.code, 28);
     }

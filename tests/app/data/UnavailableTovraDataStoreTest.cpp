@@ -83,10 +83,9 @@ std::vector<std::pair<const char *, std::function<void(TovraAppDataProviding &)>
     };
 }
 
-TEST(UnavailableTovraDataStoreTest, EveryOperationThatCanFailReportsTheLedgerCannotBeOpenedAndWhy)
+TEST(UnavailableTovraDataStoreTest, EveryOperationFailsWhenAwaitedSayingTheLedgerCannotBeOpenedAndWhy)
 {
     UnavailableTovraDataStore store(openError);
-    EXPECT_EQ(store.openErrorDescription(), openError);
     const auto operations = failingOperations();
     EXPECT_EQ(operations.size(), 21u);
     for (const auto &[name, operation] : operations) {
@@ -99,6 +98,10 @@ TEST(UnavailableTovraDataStoreTest, EveryOperationThatCanFailReportsTheLedgerCan
             EXPECT_EQ(error.localizedDescription(), QStringLiteral("无法打开本地加密账本：") + openError);
         }
     }
+    std::optional<QCoro::Task<QList<ProvenanceRecord>>> task;
+    ASSERT_NO_THROW(task.emplace(store.listRecords()));
+    EXPECT_THROW(awaitTask(std::move(*task)), LocalStoreError);
+    EXPECT_EQ(awaitTask(store.nativeHostStatus()), NativeHostStatus::disconnected);
 }
 
 TEST(UnavailableTovraDataStoreTest, WithoutADescriptionItStillSaysTheLedgerCannotBeOpened)
@@ -110,20 +113,6 @@ TEST(UnavailableTovraDataStoreTest, WithoutADescriptionItStillSaysTheLedgerCanno
     } catch (const LocalStoreError &error) {
         EXPECT_EQ(error.localizedDescription(), QStringLiteral("无法打开本地加密账本。"));
     }
-}
-
-TEST(UnavailableTovraDataStoreTest, FailsWhenAwaitedNotWhenCalled)
-{
-    UnavailableTovraDataStore store(openError);
-    std::optional<QCoro::Task<QList<ProvenanceRecord>>> task;
-    ASSERT_NO_THROW(task.emplace(store.listRecords()));
-    EXPECT_THROW(awaitTask(std::move(*task)), LocalStoreError);
-}
-
-TEST(UnavailableTovraDataStoreTest, TheNativeHostCountsAsDisconnected)
-{
-    UnavailableTovraDataStore store(openError);
-    EXPECT_EQ(awaitTask(store.nativeHostStatus()), NativeHostStatus::disconnected);
 }
 
 } // namespace

@@ -12,7 +12,6 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -44,15 +43,13 @@ protected:
         EXPECT_TRUE(process.waitForBytesWritten(processDeadlineMs));
     }
 
-    // The trace ids a client reported as committed.
-    static QSet<QString> reportedTraces(QProcess &process)
+    // The trace ids a client printed, one a line.
+    static void addReported(QSet<QString> &ids, const QByteArray &output)
     {
-        QSet<QString> ids;
-        for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
+        for (const QByteArray &line : output.split('\n')) {
             if (!line.isEmpty())
                 ids.insert(QString::fromLatin1(line));
         }
-        return ids;
     }
 
     QSet<QString> storedTraces()
@@ -112,29 +109,18 @@ TEST_F(LedgerMultiProcessTest, ConcurrentProcessesNeverLoseEachOthersChanges)
     QSet<QString> reported;
     for (auto &client : clients) {
         ASSERT_TRUE(client->waitForFinished(processDeadlineMs));
-        EXPECT_EQ(client->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(client->exitCode(), 0) << client->readAllStandardError().toStdString();
-        reported += reportedTraces(*client);
+        addReported(reported, client->readAllStandardOutput());
     }
     EXPECT_EQ(reported.size(), processCount * operationsEach);
-    const QSet<QString> stored = storedTraces();
-    EXPECT_EQ(QSet<QString>(reported).subtract(stored).size(), 0) << "committed traces lost";
-    EXPECT_EQ(QSet<QString>(stored).subtract(reported).size(), 0) << "traces nobody committed";
-
-    auto ledger = openLedger();
-    EXPECT_EQ(ledger->status(tovra::testing::at(60)).pendingSourceCount, processCount * operationsEach);
-    for (int index = 0; index < processCount; ++index) {
-        TraceFilter filter;
-        filter.query = QStringLiteral("example.org/client%1/").arg(index);
-        EXPECT_EQ(ledger->listRecords(filter).size(), operationsEach) << index;
-    }
-    EXPECT_FALSE(tovra::testing::decryptLedger(ledgerPath()).isEmpty());
+    EXPECT_EQ(storedTraces(), reported);
+    EXPECT_EQ(openLedger()->status(tovra::testing::at(60)).pendingSourceCount, processCount * operationsEach);
 }
 
 TEST_F(LedgerMultiProcessTest, WriterKilledWhileWritingLeavesEverythingItCommitted)
 {
+    const QString folder = QFileInfo(ledgerPath()).absolutePath();
     QSet<QString> reported;
-    int interruptedWrites = 0;
     for (int round = 0; round < 6; ++round) {
         auto writer = startClient(QStringLiteral("round%1").arg(round), 0);
         go(*writer);
@@ -146,33 +132,21 @@ TEST_F(LedgerMultiProcessTest, WriterKilledWhileWritingLeavesEverythingItCommitt
         }
         // Kill the writer the moment its next temporary file appears: in the
         // middle of writing, before the rename that would publish it.
-        TemporaryFileWatch watch(QFileInfo(ledgerPath()).absolutePath());
+        TemporaryFileWatch watch(folder);
         ASSERT_TRUE(watch.waitForTemporaryFile(QFileInfo(ledgerPath()).fileName() + QStringLiteral(".tmp-")))
             << "the ledger is not written through a temporary file";
         ::kill(static_cast<pid_t>(writer->processId()), SIGKILL);
         ASSERT_TRUE(writer->waitForFinished(processDeadlineMs));
         EXPECT_EQ(writer->exitStatus(), QProcess::CrashExit);
-        output += writer->readAllStandardOutput();
-        for (const QByteArray &line : output.split('\n')) {
-            if (!line.isEmpty())
-                reported.insert(QString::fromLatin1(line));
-        }
-        if (!QDir(QFileInfo(ledgerPath()).absolutePath())
-                 .entryList({ QStringLiteral("*.tmp-*") }, QDir::Files | QDir::Hidden)
-                 .isEmpty())
-            ++interruptedWrites;
+        addReported(reported, output + writer->readAllStandardOutput());
 
         const QSet<QString> stored = storedTraces();
-        EXPECT_EQ(QSet<QString>(reported).subtract(stored).size(), 0)
-            << "committed traces lost in round " << round;
+        EXPECT_TRUE(stored.contains(reported)) << "committed traces lost in round " << round;
         // A commit may have reached the file just before the kill without being reported.
         EXPECT_LE(stored.size(), reported.size() + round + 1);
     }
-    std::printf("writes cut short before their rename: %d of 6\n", interruptedWrites);
 
     // The next writer clears what a killed one left behind.
     openLedger()->setPaused(true, tovra::testing::at(1));
-    EXPECT_TRUE(QDir(QFileInfo(ledgerPath()).absolutePath())
-                    .entryList({ QStringLiteral("*.tmp-*") }, QDir::Files | QDir::Hidden)
-                    .isEmpty());
+    EXPECT_TRUE(QDir(folder).entryList({ QStringLiteral("*.tmp-*") }, QDir::Files | QDir::Hidden).isEmpty());
 }

@@ -22,11 +22,6 @@ inline QByteArray testMasterKey()
     return QByteArray(32, '\x5a');
 }
 
-inline QByteArray otherMasterKey()
-{
-    return QByteArray(32, '\x33');
-}
-
 // A fixed instant plus `seconds`: tests step time instead of waiting.
 inline QDateTime at(qint64 seconds)
 {
@@ -44,8 +39,7 @@ inline QByteArray readBytes(const QString &path)
 inline void writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
 }
 
 // The plain JSON inside a ledger file.
@@ -59,13 +53,12 @@ inline QByteArray sealLedgerJson(const QByteArray &json, const QByteArray &maste
     return EncryptedEnvelope::seal(json, DerivedKeys::derive(masterKey).ledgerEnvelopeKey);
 }
 
-inline SourceCapturePayload browserCapture(const QString &text,
-    const QString &url = QStringLiteral("https://example.org/article?id=7"),
-    const QString &title = QStringLiteral("An article"))
+inline SourceCapturePayload browserCapture(
+    const QString &text, const QString &url = QStringLiteral("https://example.org/article?id=7"))
 {
     SourceCapturePayload payload;
     payload.url = url;
-    payload.title = title;
+    payload.title = QStringLiteral("An article");
     payload.selectedText = text;
     return payload;
 }
@@ -81,7 +74,6 @@ inline DestinationContext obsidianNote()
     destination.appBundleID = QStringLiteral("md.obsidian");
     destination.appName = QStringLiteral("Obsidian");
     destination.windowTitle = QStringLiteral("Reading notes");
-    destination.fieldRole = QStringLiteral("text");
     return destination;
 }
 

@@ -18,9 +18,7 @@ protected:
 
     PendingSource captureFromBrowser(const QString &text, qint64 seconds)
     {
-        const SourceCaptureResult result = ledger->captureSource(browserCapture(text), at(seconds));
-        EXPECT_EQ(result.kind(), SourceCaptureResult::Kind::stored);
-        return *result.storedSource();
+        return *ledger->captureSource(browserCapture(text), at(seconds)).storedSource();
     }
 
     std::unique_ptr<TovraLedger> ledger;
@@ -37,29 +35,44 @@ DestinationContext destination(const QString &bundleID)
 
 } // namespace
 
-TEST_F(TovraLedgerPastesTest, PreflightReportsPauseDenialSecretsAndInvalidTargets)
+TEST_F(TovraLedgerPastesTest, PreflightAndCommitRejectPausedDeniedSecretAndInvalidTargets)
 {
-    EXPECT_EQ(ledger->preflightTracePaste(obsidianNote()), std::nullopt);
-    EXPECT_EQ(ledger->preflightTracePaste(destination(QString())), RejectionReason::malformedRequest);
-    EXPECT_EQ(ledger->preflightTracePaste(destination(QStringLiteral("org.gnome.Shell"))),
-        RejectionReason::malformedRequest);
-    EXPECT_EQ(ledger->preflightTracePaste(destination(QStringLiteral("com.googlecode.iterm2"))),
-        RejectionReason::deniedApplication);
-
+    ledger->addDenylistEntry(DenylistKind::domain, QStringLiteral("intranet.example"), at(0));
     DestinationContext secret = obsidianNote();
     secret.isSecureTextEntry = true;
-    EXPECT_EQ(ledger->preflightTracePaste(secret), RejectionReason::sensitiveField);
-
-    ledger->addDenylistEntry(DenylistKind::domain, QStringLiteral("intranet.example"), at(0));
     DestinationContext web = destination(QStringLiteral("org.mozilla.firefox"));
     web.url = QStringLiteral("https://wiki.intranet.example/page");
-    EXPECT_EQ(ledger->preflightTracePaste(web), RejectionReason::deniedDomain);
+    const std::pair<DestinationContext, std::optional<RejectionReason>> cases[] = {
+        { obsidianNote(), std::nullopt },
+        { destination(QString()), RejectionReason::malformedRequest },
+        { destination(QStringLiteral("org.gnome.Shell")), RejectionReason::malformedRequest },
+        { destination(QStringLiteral("com.googlecode.iterm2")), RejectionReason::deniedApplication },
+        { secret, RejectionReason::sensitiveField },
+        { web, RejectionReason::deniedDomain },
+    };
+    for (const auto &[target, reason] : cases)
+        EXPECT_EQ(ledger->preflightTracePaste(target), reason) << target.appBundleID.toStdString();
 
-    ledger->setPaused(true, at(1));
+    captureFromBrowser(copiedText, 0);
+    const auto outcome = [&](const DestinationContext &target, const std::optional<QString> &text,
+                             qint64 time) { return ledger->commitTracePaste(target, text, at(time)); };
+    EXPECT_EQ(outcome(obsidianNote(), QStringLiteral("never captured"), 1).kind(),
+        PasteCommitResult::Kind::sourceUnmatched);
+    EXPECT_EQ(outcome(obsidianNote(), copiedText, TovraLedger::pendingSourceLifetimeSeconds + 1).kind(),
+        PasteCommitResult::Kind::sourceUnmatched);
+    EXPECT_EQ(
+        outcome(obsidianNote(), QStringLiteral("  "), 1).exclusionReason(), RejectionReason::emptyContent);
+    EXPECT_EQ(outcome(obsidianNote(), QString(262'145, QLatin1Char('z')), 1).exclusionReason(),
+        RejectionReason::contentTooLarge);
+    EXPECT_EQ(outcome(destination(QStringLiteral("kitty")), copiedText, 1).exclusionReason(),
+        RejectionReason::deniedApplication);
+    ledger->setPaused(true, at(2));
     EXPECT_EQ(ledger->preflightTracePaste(obsidianNote()), RejectionReason::paused);
+    EXPECT_EQ(outcome(obsidianNote(), copiedText, 3).exclusionReason(), RejectionReason::paused);
+    EXPECT_TRUE(ledger->listRecords().isEmpty());
 }
 
-TEST_F(TovraLedgerPastesTest, DedicatedPasteBindsToTheMatchingSourceWithObservedConfidence)
+TEST_F(TovraLedgerPastesTest, DedicatedPasteBindsToTheMatchingSourceAndTheSameTraceIdReplacesIt)
 {
     const PendingSource source = captureFromBrowser(copiedText, 0);
     const QUuid traceID = QUuid::createUuid();
@@ -70,39 +83,16 @@ TEST_F(TovraLedgerPastesTest, DedicatedPasteBindsToTheMatchingSourceWithObserved
     EXPECT_EQ(trace.source, source);
     EXPECT_EQ(trace.confidence, TraceConfidence::observed);
     EXPECT_EQ(trace.receiptStatus, PasteReceiptStatus::posted);
-    EXPECT_EQ(trace.paste.destination, obsidianNote());
-    EXPECT_EQ(trace.paste.pastedAt, at(20));
     EXPECT_EQ(trace.paste.contentFingerprint, source.contentFingerprint);
     EXPECT_EQ(trace.paste.byteCount, copiedText.toUtf8().size());
-    EXPECT_FALSE(trace.paste.isImage);
-
     EXPECT_EQ(openLedger()->listRecords(), QList<TraceRecord> { trace });
-}
 
-TEST_F(TovraLedgerPastesTest, PasteOutcomesForMissingMatchesAndExcludedTargets)
-{
-    captureFromBrowser(copiedText, 0);
-    EXPECT_EQ(ledger->commitTracePaste(obsidianNote(), QStringLiteral("never captured"), at(1)).kind(),
-        PasteCommitResult::Kind::sourceUnmatched);
-    EXPECT_EQ(ledger->commitTracePaste(obsidianNote(), std::nullopt, at(1)).exclusionReason(),
-        RejectionReason::emptyContent);
-    EXPECT_EQ(ledger->commitTracePaste(obsidianNote(), QStringLiteral("  "), at(1)).exclusionReason(),
-        RejectionReason::emptyContent);
-    EXPECT_EQ(
-        ledger->commitTracePaste(obsidianNote(), QString(262'145, QLatin1Char('z')), at(1)).exclusionReason(),
-        RejectionReason::contentTooLarge);
-    EXPECT_EQ(
-        ledger->commitTracePaste(destination(QStringLiteral("kitty")), copiedText, at(1)).exclusionReason(),
-        RejectionReason::deniedApplication);
-    EXPECT_EQ(
-        ledger->commitTracePaste(
-                  obsidianNote(), copiedText, at(TovraLedger::pendingSourceLifetimeSeconds + 1))
-            .kind(),
-        PasteCommitResult::Kind::sourceUnmatched);
-    ledger->setPaused(true, at(2));
-    EXPECT_EQ(ledger->commitTracePaste(obsidianNote(), copiedText, at(3)).exclusionReason(),
-        RejectionReason::paused);
-    EXPECT_TRUE(ledger->listRecords().isEmpty());
+    DestinationContext moved = obsidianNote();
+    moved.windowTitle = QStringLiteral("Another note");
+    ledger->commitTracePaste(moved, copiedText, at(21), traceID);
+    const QList<TraceRecord> records = ledger->listRecords();
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records.first().paste.destination.windowTitle, QStringLiteral("Another note"));
 }
 
 TEST_F(TovraLedgerPastesTest, HistoryPastePrefersTheItemsOwnSourceAndSourcesAreNotConsumed)
@@ -115,30 +105,22 @@ TEST_F(TovraLedgerPastesTest, HistoryPastePrefersTheItemsOwnSourceAndSourcesAreN
         = ledger->commitTracePaste(obsidianNote(), copiedText, at(10), std::nullopt, application.id);
     ASSERT_EQ(preferred.kind(), PasteCommitResult::Kind::recorded);
     EXPECT_EQ(preferred.trace()->source->id, application.id);
-
     const auto again = ledger->commitTracePaste(obsidianNote(), copiedText, at(11));
     ASSERT_EQ(again.kind(), PasteCommitResult::Kind::recorded);
     EXPECT_EQ(again.trace()->source->id, browser.id);
     EXPECT_NE(again.trace()->id, preferred.trace()->id);
     EXPECT_EQ(ledger->status(at(12)).pendingSourceCount, 2);
-}
 
-TEST_F(TovraLedgerPastesTest, ImagePasteMatchesTheImageBytes)
-{
     const QByteArray image(2048, '\x42');
-    const auto source = *ledger->captureApplicationImageSource(
-        textEditor(), image, CaptureMethod::pasteboardInference, at(0));
-    const auto result = ledger->commitImageTracePaste(obsidianNote(), image, at(3), std::nullopt, source.id);
-    ASSERT_EQ(result.kind(), PasteCommitResult::Kind::recorded);
-    EXPECT_TRUE(result.trace()->paste.isImage);
-    EXPECT_EQ(result.trace()->paste.byteCount, 2048);
-    EXPECT_EQ(result.trace()->source->id, source.id);
-    EXPECT_EQ(result.trace()->confidence, TraceConfidence::observed);
-
-    EXPECT_EQ(ledger->commitImageTracePaste(obsidianNote(), QByteArray(2048, '\x43'), at(4)).kind(),
+    const auto picture = *ledger->captureApplicationImageSource(
+        textEditor(), image, CaptureMethod::pasteboardInference, at(12));
+    const auto pasted
+        = ledger->commitImageTracePaste(obsidianNote(), image, at(13), std::nullopt, picture.id);
+    ASSERT_EQ(pasted.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_TRUE(pasted.trace()->paste.isImage);
+    EXPECT_EQ(pasted.trace()->source->id, picture.id);
+    EXPECT_EQ(ledger->commitImageTracePaste(obsidianNote(), QByteArray(2048, '\x43'), at(14)).kind(),
         PasteCommitResult::Kind::sourceUnmatched);
-    EXPECT_EQ(ledger->commitImageTracePaste(obsidianNote(), std::nullopt, at(4)).exclusionReason(),
-        RejectionReason::emptyContent);
 }
 
 TEST_F(TovraLedgerPastesTest, ObservedPastesAreInferredAndKeptEvenWithoutAKnownSource)
@@ -146,7 +128,6 @@ TEST_F(TovraLedgerPastesTest, ObservedPastesAreInferredAndKeptEvenWithoutAKnownS
     const PendingSource source = captureFromBrowser(copiedText, 0);
     DestinationContext reduced;
     reduced.appBundleID = QStringLiteral("org.gnome.TextEditor");
-    reduced.appName = QStringLiteral("Text Editor");
 
     const auto matched = ledger->observeStandardPaste(reduced, copiedText, at(5));
     ASSERT_EQ(matched.kind(), PasteCommitResult::Kind::recorded);
@@ -154,37 +135,28 @@ TEST_F(TovraLedgerPastesTest, ObservedPastesAreInferredAndKeptEvenWithoutAKnownS
     EXPECT_EQ(matched.trace()->receiptStatus, PasteReceiptStatus::observed);
     EXPECT_EQ(matched.trace()->source, source);
 
-    const auto unknown = ledger->observeStandardPaste(reduced, QStringLiteral("typed elsewhere"), at(6));
-    ASSERT_EQ(unknown.kind(), PasteCommitResult::Kind::recorded);
-    EXPECT_EQ(unknown.trace()->source, std::nullopt);
-    EXPECT_TRUE(unknown.trace()->paste.contentFingerprint.has_value());
-
     const auto empty = ledger->observeStandardPaste(reduced, std::nullopt, at(7));
     ASSERT_EQ(empty.kind(), PasteCommitResult::Kind::recorded);
+    EXPECT_EQ(empty.trace()->source, std::nullopt);
     EXPECT_EQ(empty.trace()->paste.contentFingerprint, std::nullopt);
-    EXPECT_EQ(empty.trace()->paste.byteCount, 0);
 
     const auto oversized = ledger->observeStandardImagePaste(reduced, QByteArray(20'971'521, 'i'), at(8));
     ASSERT_EQ(oversized.kind(), PasteCommitResult::Kind::recorded);
-    EXPECT_TRUE(oversized.trace()->paste.isImage);
     EXPECT_EQ(oversized.trace()->paste.contentFingerprint, std::nullopt);
 
     reduced.appBundleID = QStringLiteral("org.keepassxc.KeePassXC");
     EXPECT_EQ(ledger->observeStandardPaste(reduced, copiedText, at(9)).exclusionReason(),
         RejectionReason::deniedApplication);
-    EXPECT_EQ(ledger->listRecords().size(), 4);
+    EXPECT_EQ(ledger->listRecords().size(), 3);
 }
 
-TEST_F(TovraLedgerPastesTest, ObsidianPasteIsVerifiedForTheNamedSource)
+TEST_F(TovraLedgerPastesTest, ObsidianPasteIsVerifiedForTheNamedUnexpiredSource)
 {
     const PendingSource source = captureFromBrowser(copiedText, 0);
-    const QUuid traceID = QUuid::createUuid();
-    const auto result = ledger->commitObsidianPaste(source.id, obsidianNote(), at(30), traceID);
+    const auto result = ledger->commitObsidianPaste(source.id, obsidianNote(), at(30));
     ASSERT_EQ(result.kind(), PasteCommitResult::Kind::recorded);
-    EXPECT_EQ(result.trace()->id, traceID);
     EXPECT_EQ(result.trace()->confidence, TraceConfidence::verified);
     EXPECT_EQ(result.trace()->receiptStatus, PasteReceiptStatus::confirmed);
-    EXPECT_EQ(result.trace()->paste.contentFingerprint, source.contentFingerprint);
 
     EXPECT_EQ(ledger->commitObsidianPaste(QUuid::createUuid(), obsidianNote(), at(31)).kind(),
         PasteCommitResult::Kind::sourceUnmatched);
@@ -193,19 +165,6 @@ TEST_F(TovraLedgerPastesTest, ObsidianPasteIsVerifiedForTheNamedSource)
                       source.id, obsidianNote(), at(TovraLedger::pendingSourceLifetimeSeconds + 1))
                   .kind(),
         PasteCommitResult::Kind::sourceUnmatched);
-}
-
-TEST_F(TovraLedgerPastesTest, CommittingTheSameTraceAgainReplacesIt)
-{
-    captureFromBrowser(copiedText, 0);
-    const QUuid traceID = QUuid::createUuid();
-    ledger->commitTracePaste(obsidianNote(), copiedText, at(1), traceID);
-    DestinationContext moved = obsidianNote();
-    moved.windowTitle = QStringLiteral("Another note");
-    ledger->commitTracePaste(moved, copiedText, at(2), traceID);
-    const QList<TraceRecord> records = ledger->listRecords();
-    ASSERT_EQ(records.size(), 1);
-    EXPECT_EQ(records.first().paste.destination.windowTitle, QStringLiteral("Another note"));
 }
 
 TEST_F(TovraLedgerPastesTest, DestinationMetadataIsBoundedAndOnlySanitisedAddressesAreKept)
@@ -237,10 +196,10 @@ TEST_F(TovraLedgerPastesTest, RecordsAreListedNewestFirstFilteredDeletedAndClear
     ledger->observeStandardPaste(editor, std::nullopt, at(95));
 
     const QList<TraceRecord> all = ledger->listRecords();
-    ASSERT_EQ(all.size(), 5);
-    for (qsizetype index = 1; index < all.size(); ++index)
-        EXPECT_GE(all[index - 1].paste.pastedAt, all[index].paste.pastedAt);
-    EXPECT_EQ(all.first().paste.pastedAt, at(100));
+    QList<QDateTime> times;
+    for (const TraceRecord &trace : all)
+        times.append(trace.paste.pastedAt);
+    EXPECT_EQ(times, (QList<QDateTime> { at(100), at(95), at(90), at(80), at(70) }));
 
     TraceFilter inferredOnly;
     inferredOnly.confidence = TraceConfidence::inferred;
@@ -266,11 +225,8 @@ TEST_F(TovraLedgerPastesTest, RecordsAreListedNewestFirstFilteredDeletedAndClear
 TEST_F(TovraLedgerPastesTest, PausedFlagAndStatusAreSharedThroughTheFile)
 {
     auto other = openLedger();
-    EXPECT_FALSE(other->isPaused());
     ledger->setPaused(true, at(0));
     EXPECT_TRUE(other->isPaused());
-    EXPECT_EQ(
-        ledger->captureSource(browserCapture(copiedText), at(1)).rejectionReason(), RejectionReason::paused);
     EXPECT_EQ(other->status(at(2)), (TovraStatus { true, 0, LedgerSnapshot::currentVersion }));
     ledger->setPaused(false, at(3));
     captureFromBrowser(copiedText, 4);

