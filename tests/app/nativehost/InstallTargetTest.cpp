@@ -1,3 +1,5 @@
+#include "HostProcess.h"
+
 #include "app/nativehost/ChromeNativeHostManifestInstaller.h"
 
 #include <QFile>
@@ -8,20 +10,7 @@
 #include <gtest/gtest.h>
 
 using tovra::ChromeNativeHostManifestInstaller;
-
-namespace {
-
-QByteArray frame(const QByteArray &message)
-{
-    QByteArray bytes;
-    const auto length = quint32(message.size());
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.append(char((length >> shift) & 0xff));
-    }
-    return bytes + message;
-}
-
-} // namespace
+using tovra::testing::HostProcess;
 
 // `cmake --install` into ~/.local of a throw-away home: the program lands in a
 // stable place, registers the URL scheme, runs as the host from there, and
@@ -45,9 +34,10 @@ TEST(InstallTarget, InstallsARunnableHostAndTheDesktopEntryIntoAStablePrefix)
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     const QByteArray desktopEntry = entry.readAll();
     EXPECT_TRUE(desktopEntry.startsWith("[Desktop Entry]\n"));
-    EXPECT_TRUE(desktopEntry.contains("\nType=Application\n"));
-    EXPECT_TRUE(desktopEntry.contains("\nExec=tovra %u\n"));
-    EXPECT_TRUE(desktopEntry.contains("\nMimeType=x-scheme-handler/tovra;\n"));
+    for (const char *line :
+        { "\nType=Application\n", "\nExec=tovra %u\n", "\nMimeType=x-scheme-handler/tovra;\n" }) {
+        EXPECT_TRUE(desktopEntry.contains(line)) << line;
+    }
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", home.path());
@@ -55,15 +45,11 @@ TEST(InstallTarget, InstallsARunnableHostAndTheDesktopEntryIntoAStablePrefix)
     environment.insert("TOVRA_TESTING", "1");
     environment.insert("TOVRA_TEST_MASTER_KEY_HEX", QString(64, '1'));
     environment.insert("TOVRA_LEDGER_PATH", home.filePath("ledger.json.enc"));
-    QProcess host;
-    host.setProcessEnvironment(environment);
-    host.start(executable, { "chrome-extension://abcdefghijklmnopabcdefghijklmnop/" });
-    host.write(frame(
-        R"({"schemaVersion":1,"type":"get_status","requestId":"9d8c7b6a-5f4e-4d3c-8b2a-190817263544"})"));
-    host.closeWriteChannel();
-    ASSERT_TRUE(host.waitForFinished());
-    EXPECT_EQ(host.exitCode(), 0);
-    EXPECT_TRUE(host.readAllStandardOutput().contains(R"("type":"status")"));
+    HostProcess host(executable, { "chrome-extension://abcdefghijklmnopabcdefghijklmnop/" }, environment);
+    host.send(
+        R"({"schemaVersion":1,"type":"get_status","requestId":"9d8c7b6a-5f4e-4d3c-8b2a-190817263544"})");
+    EXPECT_EQ(host.finish(), 0);
+    EXPECT_TRUE(host.unreadOutput().contains(R"("type":"status")"));
 
     ChromeNativeHostManifestInstaller installer(executable, environment);
     const auto installation = installer.install("abcdefghijklmnopabcdefghijklmnop");

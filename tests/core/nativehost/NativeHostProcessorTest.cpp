@@ -170,11 +170,8 @@ TEST_F(NativeHostProcessorTest, ALedgerThatCannotBeOpenedIsUnavailable)
         },
         clipboard);
     const NativeHostResponse response = locked.process(statusMessage(firstId), hostTime(0));
-    const auto *error = std::get_if<NativeHostResponse::Error>(&response.body());
-    ASSERT_NE(error, nullptr);
-    EXPECT_EQ(error->kind, NativeMessagingError::Kind::ledgerUnavailable);
-    EXPECT_TRUE(error->message.contains(QStringLiteral("the keyring is locked")))
-        << error->message.toStdString();
+    EXPECT_EQ(outcome(response), "ledger_unavailable");
+    EXPECT_TRUE(response.toJson().value("message").toString().contains("the keyring is locked"));
     EXPECT_EQ(response.requestId(), QUuid::fromString(firstId));
 
     // A ledger written with another key cannot be read with this one.
