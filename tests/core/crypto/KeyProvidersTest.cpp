@@ -9,120 +9,89 @@
 #include <gtest/gtest.h>
 
 using namespace tovra;
+using namespace tovra::cryptotest;
 using Kind = TovraCryptoError::Kind;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const char kKeyHex[] = "00112233445566778899aabbccddeeff0123456789abcdeffedcba9876543210";
+const QByteArray keyHex("00112233445566778899aabbccddeeff0123456789abcdeffedcba9876543210");
+const QByteArray key = QByteArray::fromHex(keyHex);
 
-QProcessEnvironment environment(std::initializer_list<std::pair<const char *, QString>> variables)
+QProcessEnvironment environment(std::optional<QString> testing, std::optional<QString> masterKeyHex)
 {
     QProcessEnvironment result;
     result.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin"));
-    for (const auto &[name, value] : variables)
-        result.insert(QString::fromLatin1(name), value);
+    if (testing)
+        result.insert(QStringLiteral("TOVRA_TESTING"), *testing);
+    if (masterKeyHex)
+        result.insert(QStringLiteral("TOVRA_TEST_MASTER_KEY_HEX"), *masterKeyHex);
     return result;
-}
-
-QProcessEnvironment testEnvironment(const QString &keyHex)
-{
-    return environment({ { "TOVRA_TESTING", QStringLiteral("1") }, { "TOVRA_TEST_MASTER_KEY_HEX", keyHex } });
 }
 
 } // namespace
 
-TEST(MasterKeyHexTest, DecodesExactly64HexDigitsInEitherCase)
+TEST(MasterKeyHexTest, DecodesExactly64HexDigitsInEitherCaseAndNothingElse)
 {
-    const QByteArray expected = QByteArray::fromHex(kKeyHex);
-    EXPECT_EQ(decodeMasterKeyHex(kKeyHex), expected);
-    EXPECT_EQ(decodeMasterKeyHex(QByteArray(kKeyHex).toUpper()), expected);
-    EXPECT_EQ(encodeMasterKeyHex(expected), QByteArray(kKeyHex));
-}
-
-TEST(MasterKeyHexTest, RefusesAnythingElse)
-{
-    const QByteArray good(kKeyHex);
-    for (const QByteArray &bad : { QByteArray(), good.left(63), good + "0", good.left(62), good + "00",
-             "0x" + good.left(62), " " + good.left(63), good.left(63) + "\n", good.left(63) + "g",
-             good.left(31) + ":" + good.left(32), QByteArray(64, '\0') }) {
+    EXPECT_EQ(decodeMasterKeyHex(keyHex), key);
+    EXPECT_EQ(decodeMasterKeyHex(keyHex.toUpper()), key);
+    EXPECT_EQ(encodeMasterKeyHex(key), keyHex);
+    for (const QByteArray &bad : { QByteArray(), keyHex.left(63), keyHex + "0", keyHex.left(62),
+             keyHex + "00", "0x" + keyHex.left(62), " " + keyHex.left(63), keyHex.left(63) + "\n",
+             keyHex.left(63) + "g", keyHex.left(31) + ":" + keyHex.left(32), QByteArray(64, '\0') }) {
         EXPECT_FALSE(decodeMasterKeyHex(bad).has_value()) << bad.toStdString();
     }
-    EXPECT_EQ(
-        cryptotest::cryptoErrorKind([] { encodeMasterKeyHex(QByteArray(31, 'k')); }), Kind::invalidKeyLength);
 }
 
 TEST(FixedTovraKeyProviderTest, HandsOutItsKeyAndRefusesAWrongLength)
 {
-    const QByteArray key = QByteArray::fromHex(kKeyHex);
-    FixedTovraKeyProvider provider(key);
-    EXPECT_EQ(provider.masterKey(), key);
-    EXPECT_EQ(provider.masterKey(), key);
-
-    FixedTovraKeyProvider shortKey(key.left(31));
-    EXPECT_EQ(cryptotest::cryptoErrorKind([&] { shortKey.masterKey(); }), Kind::malformedMasterKey);
+    EXPECT_EQ(FixedTovraKeyProvider(key).masterKey(), key);
+    EXPECT_EQ(
+        cryptoErrorKind([] { FixedTovraKeyProvider(key.left(31)).masterKey(); }), Kind::malformedMasterKey);
 }
 
-TEST(EnvironmentTovraKeyProviderTest, ReadsTheTestKeyInEitherCase)
+TEST(EnvironmentTovraKeyProviderTest, ReadsAWellFormedKeyOnlyInTestMode)
 {
-    const QByteArray expected = QByteArray::fromHex(kKeyHex);
-    EXPECT_EQ(
-        EnvironmentTovraKeyProvider(testEnvironment(QString::fromLatin1(kKeyHex))).masterKey(), expected);
-    EXPECT_EQ(
-        EnvironmentTovraKeyProvider(testEnvironment(QString::fromLatin1(kKeyHex).toUpper())).masterKey(),
-        expected);
-}
+    const QString good = QString::fromLatin1(keyHex);
+    const auto kindFor = [](const QProcessEnvironment &variables) {
+        return cryptoErrorKind([&] { EnvironmentTovraKeyProvider(variables).masterKey(); });
+    };
+    EXPECT_EQ(EnvironmentTovraKeyProvider(environment(u"1"_s, good)).masterKey(), key);
+    EXPECT_EQ(EnvironmentTovraKeyProvider(environment(u"1"_s, good.toUpper())).masterKey(), key);
 
-TEST(EnvironmentTovraKeyProviderTest, RefusesMalformedKeysWithoutEchoingThem)
-{
-    const QString good = QString::fromLatin1(kKeyHex);
-    for (const QString &bad : { good.left(63), good + QLatin1Char('f'), good.left(63) + QLatin1Char('x'),
-             QStringLiteral(" ") + good, good + QLatin1Char('\n'), u"zz"_s.repeated(32),
+    // Non-Latin-1 digits must not slip through a lossy conversion.
+    for (const QString &bad : { good.left(63), good + QLatin1Char('f'), QStringLiteral(" ") + good,
              good.left(63) + QChar(0x0660), QStringLiteral("not a key at all") }) {
         const auto error
-            = cryptotest::cryptoError([&] { EnvironmentTovraKeyProvider(testEnvironment(bad)).masterKey(); });
+            = cryptoError([&] { EnvironmentTovraKeyProvider(environment(u"1"_s, bad)).masterKey(); });
         ASSERT_TRUE(error.has_value()) << bad.toStdString();
         EXPECT_EQ(error->kind(), Kind::malformedMasterKey) << bad.toStdString();
         EXPECT_TRUE(error->localizedDescription().contains(QStringLiteral("TOVRA_TEST_MASTER_KEY_HEX")));
         EXPECT_FALSE(error->localizedDescription().contains(bad.trimmed().left(16)));
     }
-}
 
-TEST(EnvironmentTovraKeyProviderTest, NeedsTestModeAndAKey)
-{
-    const QString key = QString::fromLatin1(kKeyHex);
-    const auto kindFor = [](const QProcessEnvironment &variables) {
-        return cryptotest::cryptoErrorKind([&] { EnvironmentTovraKeyProvider(variables).masterKey(); });
-    };
-    EXPECT_EQ(kindFor(environment({ { "TOVRA_TEST_MASTER_KEY_HEX", key } })), Kind::testModeNotEnabled);
-    for (const char *flag : { "0", "true", "yes", " 1", "" }) {
-        EXPECT_EQ(kindFor(environment({ { "TOVRA_TESTING", QString::fromLatin1(flag) },
-                      { "TOVRA_TEST_MASTER_KEY_HEX", key } })),
-            Kind::testModeNotEnabled)
-            << flag;
+    for (const std::optional<QString> &flag : { std::optional<QString>(), std::optional(u"0"_s),
+             std::optional(u"true"_s), std::optional(u" 1"_s), std::optional(QString()) }) {
+        EXPECT_EQ(kindFor(environment(flag, good)), Kind::testModeNotEnabled)
+            << flag.value_or(u"<unset>"_s).toStdString();
     }
-    EXPECT_EQ(kindFor(environment({ { "TOVRA_TESTING", QStringLiteral("1") } })), Kind::testMasterKeyMissing);
-    EXPECT_EQ(kindFor(testEnvironment(QString())), Kind::testMasterKeyMissing);
+    EXPECT_EQ(kindFor(environment(u"1"_s, std::nullopt)), Kind::testMasterKeyMissing);
+    EXPECT_EQ(kindFor(environment(u"1"_s, QString())), Kind::testMasterKeyMissing);
 }
 
 TEST(TovraKeyProvidersTest, LiveChoosesTheTestKeyOnlyInTestMode)
 {
-    const auto testProvider = TovraKeyProviders::live(testEnvironment(QString::fromLatin1(kKeyHex)));
+    const auto testProvider = TovraKeyProviders::live(environment(u"1"_s, QString::fromLatin1(keyHex)));
     ASSERT_NE(dynamic_cast<EnvironmentTovraKeyProvider *>(testProvider.get()), nullptr);
-    EXPECT_EQ(testProvider->masterKey(), QByteArray::fromHex(kKeyHex));
+    EXPECT_EQ(testProvider->masterKey(), key);
 
     // A test key in the environment must not replace the keyring outside test mode.
-    for (const char *flag : { "0", "" }) {
-        const auto live
-            = TovraKeyProviders::live(environment({ { "TOVRA_TESTING", QString::fromLatin1(flag) },
-                { "TOVRA_TEST_MASTER_KEY_HEX", QString::fromLatin1(kKeyHex) } }));
-        EXPECT_NE(dynamic_cast<SecretServiceTovraKeyProvider *>(live.get()), nullptr) << flag;
+    for (const std::optional<QString> &flag : { std::optional<QString>(), std::optional(u"0"_s) }) {
+        const auto live = TovraKeyProviders::live(environment(flag, QString::fromLatin1(keyHex)));
+        EXPECT_NE(dynamic_cast<SecretServiceTovraKeyProvider *>(live.get()), nullptr);
     }
-    EXPECT_NE(
-        dynamic_cast<SecretServiceTovraKeyProvider *>(TovraKeyProviders::live(QProcessEnvironment()).get()),
-        nullptr);
 
     // Test mode without a usable key is an error, never a silent fall-back to the keyring.
-    const auto broken = TovraKeyProviders::live(environment({ { "TOVRA_TESTING", QStringLiteral("1") } }));
-    EXPECT_EQ(cryptotest::cryptoErrorKind([&] { broken->masterKey(); }), Kind::testMasterKeyMissing);
+    const auto broken = TovraKeyProviders::live(environment(u"1"_s, std::nullopt));
+    EXPECT_EQ(cryptoErrorKind([&] { broken->masterKey(); }), Kind::testMasterKeyMissing);
 }

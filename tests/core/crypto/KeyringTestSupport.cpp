@@ -18,32 +18,27 @@ namespace {
 
 // Spelled out rather than taken from the provider, so that renaming the
 // schema or the attribute there (which would orphan every stored key) fails here.
-const SecretSchema *schema()
-{
-    static const SecretSchema result = [] {
-        SecretSchema value {};
-        value.name = "app.tovra.MasterKey";
-        value.flags = SECRET_SCHEMA_NONE;
-        value.attributes[0].name = "account";
-        value.attributes[0].type = SECRET_SCHEMA_ATTRIBUTE_STRING;
-        return value;
-    }();
-    return &result;
-}
+const SecretSchema schema = [] {
+    SecretSchema value {};
+    value.name = "app.tovra.MasterKey";
+    value.attributes[0] = { "account", SECRET_SCHEMA_ATTRIBUTE_STRING };
+    return value;
+}();
 
-[[noreturn]] void fail(const char *what, GError *error)
+void check(bool ok, const char *what, GError *error)
 {
-    std::string message = std::string(what) + ": " + (error ? error->message : "no error");
-    g_clear_error(&error);
-    throw std::runtime_error(message);
+    if (!ok || error) {
+        const std::string message = std::string(what) + ": " + (error ? error->message : "no result");
+        g_clear_error(&error);
+        throw std::runtime_error(message);
+    }
 }
 
 SecretService *service()
 {
     GError *error = nullptr;
     SecretService *result = secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, nullptr, &error);
-    if (!result)
-        fail("secret_service_get_sync", error);
+    check(result, "secret service", error);
     return result;
 }
 
@@ -64,39 +59,31 @@ QString uniqueAccount(const char *purpose)
 
 void plantItem(const QString &account, const QByteArray &secret)
 {
-    SecretService *secrets = service();
+    g_autoptr(SecretService) secrets = service();
     GError *error = nullptr;
-    SecretCollection *collection = secret_collection_for_alias_sync(
+    g_autoptr(SecretCollection) collection = secret_collection_for_alias_sync(
         secrets, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, nullptr, &error);
-    g_object_unref(secrets);
-    if (!collection)
-        fail("secret_collection_for_alias_sync", error);
+    check(collection, "default collection", error);
     const QByteArray accountUtf8 = account.toUtf8();
-    GHashTable *attributes = attributesFor(accountUtf8);
+    g_autoptr(GHashTable) attributes = attributesFor(accountUtf8);
     SecretValue *value = secret_value_new(secret.constData(), secret.size(), "text/plain");
-    SecretItem *item = secret_item_create_sync(collection, schema(), attributes, "planted by a test", value,
-        SECRET_ITEM_CREATE_NONE, nullptr, &error);
+    g_autoptr(SecretItem) item = secret_item_create_sync(collection, &schema, attributes, "planted by a test",
+        value, SECRET_ITEM_CREATE_NONE, nullptr, &error);
     secret_value_unref(value);
-    g_hash_table_unref(attributes);
-    g_object_unref(collection);
-    if (!item)
-        fail("secret_item_create_sync", error);
-    g_object_unref(item);
+    check(item, "create item", error);
 }
 
 QList<QByteArray> storedSecrets(const QString &account)
 {
-    SecretService *secrets = service();
+    g_autoptr(SecretService) secrets = service();
     const QByteArray accountUtf8 = account.toUtf8();
-    GHashTable *attributes = attributesFor(accountUtf8);
+    g_autoptr(GHashTable) attributes = attributesFor(accountUtf8);
     GError *error = nullptr;
-    GList *found = secret_service_search_sync(secrets, schema(), attributes,
+    GList *found = secret_service_search_sync(secrets, &schema, attributes,
         SecretSearchFlags(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS), nullptr, &error);
-    g_hash_table_unref(attributes);
-    g_object_unref(secrets);
-    if (error)
-        fail("secret_service_search_sync", error);
+    check(true, "search", error);
 
+    // Creation times have whole seconds; item paths end in an increasing number.
     std::vector<std::tuple<guint64, qsizetype, QByteArray, QByteArray>> items;
     for (GList *node = found; node; node = node->next) {
         auto *item = static_cast<SecretItem *>(node->data);
@@ -112,7 +99,6 @@ QList<QByteArray> storedSecrets(const QString &account)
     }
     g_list_free_full(found, g_object_unref);
     std::sort(items.begin(), items.end());
-
     QList<QByteArray> result;
     for (const auto &item : items)
         result.append(std::get<3>(item));

@@ -1,5 +1,4 @@
 #include "core/crypto/SecretServiceTovraKeyProvider.h"
-#include "core/crypto/MasterKeyHex.h"
 
 #include "CryptoTestSupport.h"
 #include "KeyringTestSupport.h"
@@ -28,100 +27,80 @@ TEST(SecretServiceTovraKeyProviderTest, CreatesTheKeyOnFirstUseAndKeepsIt)
     SecretServiceTovraKeyProvider provider(account);
     const QByteArray key = provider.masterKey();
     ASSERT_EQ(key.size(), 32);
-    EXPECT_NE(key, QByteArray(32, '\0'));
     EXPECT_EQ(storedSecrets(account), QList<QByteArray> { key.toHex() });
-
     EXPECT_EQ(provider.masterKey(), key);
     EXPECT_EQ(SecretServiceTovraKeyProvider(account).masterKey(), key);
     EXPECT_EQ(storedSecrets(account).size(), 1);
-
-    const QString otherAccount = uniqueAccount("first-use-other");
-    EXPECT_NE(SecretServiceTovraKeyProvider(otherAccount).masterKey(), key);
+    EXPECT_NE(SecretServiceTovraKeyProvider(uniqueAccount("first-use-other")).masterKey(), key);
 }
 
-TEST(SecretServiceTovraKeyProviderTest, ReadsAKeyStoredByAnotherWriter)
+TEST(SecretServiceTovraKeyProviderTest, ReadsTheOldestOfSeveralStoredKeysAndLeavesThemInPlace)
 {
-    const QByteArray key
+    const QString account = uniqueAccount("stored");
+    const QByteArray first
         = QByteArray::fromHex("8899aabbccddeeff00112233445566778899aabbccddeeff0011223344556677");
-    const QString lower = uniqueAccount("stored-lower");
-    plantItem(lower, key.toHex());
-    EXPECT_EQ(SecretServiceTovraKeyProvider(lower).masterKey(), key);
+    const QByteArray second(32, '\x22');
+    plantItem(account, first.toHex().toUpper());
+    plantItem(account, second.toHex());
 
-    const QString upper = uniqueAccount("stored-upper");
-    plantItem(upper, key.toHex().toUpper());
-    EXPECT_EQ(SecretServiceTovraKeyProvider(upper).masterKey(), key);
+    EXPECT_EQ(SecretServiceTovraKeyProvider(account).masterKey(), first);
+    EXPECT_EQ(SecretServiceTovraKeyProvider(account).masterKey(), first);
+    EXPECT_EQ(storedSecrets(account), (QList<QByteArray> { first.toHex().toUpper(), second.toHex() }));
 }
 
 TEST(SecretServiceTovraKeyProviderTest, ACorruptItemIsAnErrorAndIsNeverReplaced)
 {
-    const QByteArray goodHex = QByteArray(32, '\x5a').toHex();
-    for (const QByteArray &corrupt : { QByteArray("not a key"), QByteArray(), goodHex.left(62),
-             goodHex + "00", goodHex.left(63) + "q", goodHex + "\n", QByteArray(32, '\x5a') }) {
+    // Empty and raw (unencoded) keys must not pass for "no key yet" or for a key.
+    for (const QByteArray &corrupt : { QByteArray("not a key"), QByteArray(), QByteArray(32, '\x5a'),
+             QByteArray(32, '\x5a').toHex() + "\n" }) {
+        SCOPED_TRACE(corrupt.toHex().toStdString());
         const QString account = uniqueAccount("corrupt");
         plantItem(account, corrupt);
 
         SecretServiceTovraKeyProvider provider(account);
         const auto error = cryptoError([&] { provider.masterKey(); });
-        ASSERT_TRUE(error.has_value()) << corrupt.toStdString();
+        ASSERT_TRUE(error.has_value());
         EXPECT_EQ(error->kind(), Kind::malformedMasterKey);
         EXPECT_TRUE(error->localizedDescription().contains(QStringLiteral("keyring")));
-        if (corrupt.size() > 4) {
+        if (!corrupt.isEmpty()) {
             EXPECT_FALSE(error->localizedDescription().toUtf8().contains(corrupt.left(8)));
         }
 
-        // Asking again must not have "repaired" the item with a new key.
         EXPECT_EQ(cryptoErrorKind([&] { provider.masterKey(); }), Kind::malformedMasterKey);
         EXPECT_EQ(storedSecrets(account), QList<QByteArray> { corrupt });
     }
 }
 
-TEST(SecretServiceTovraKeyProviderTest, DuplicateItemsResolveToTheOldestWhichIsLeftInPlace)
-{
-    const QString account = uniqueAccount("duplicates");
-    const QByteArray first = QByteArray(32, '\x11');
-    const QByteArray second = QByteArray(32, '\x22');
-    plantItem(account, first.toHex());
-    plantItem(account, second.toHex());
-
-    EXPECT_EQ(SecretServiceTovraKeyProvider(account).masterKey(), first);
-    EXPECT_EQ(SecretServiceTovraKeyProvider(account).masterKey(), first);
-    EXPECT_EQ(storedSecrets(account), (QList<QByteArray> { first.toHex(), second.toHex() }));
-}
-
 TEST(SecretServiceTovraKeyProviderTest, ConcurrentFirstUsesAgreeOnOneKey)
 {
     const QString account = uniqueAccount("concurrent");
-    constexpr int writers = 6;
-    std::vector<QByteArray> keys(writers);
-    std::vector<std::optional<QString>> failures(writers);
+    std::vector<QByteArray> keys(6);
+    std::vector<QString> failures(keys.size());
     {
         std::vector<std::jthread> threads;
-        for (int index = 0; index < writers; ++index) {
+        for (size_t index = 0; index < keys.size(); ++index) {
             threads.emplace_back([&, index] {
-                try {
-                    keys[index] = SecretServiceTovraKeyProvider(account).masterKey();
-                } catch (const TovraCryptoError &error) {
-                    failures[index] = error.localizedDescription();
-                }
+                if (const auto error
+                    = cryptoError([&] { keys[index] = SecretServiceTovraKeyProvider(account).masterKey(); }))
+                    failures[index] = error->localizedDescription();
             });
         }
     }
-    for (int index = 0; index < writers; ++index) {
-        ASSERT_FALSE(failures[index].has_value()) << failures[index]->toStdString();
+    for (size_t index = 0; index < keys.size(); ++index) {
+        EXPECT_EQ(failures[index], QString()) << index;
         EXPECT_EQ(keys[index], keys[0]) << index;
     }
     EXPECT_EQ(keys[0].size(), 32);
     const QList<QByteArray> stored = storedSecrets(account);
     ASSERT_FALSE(stored.isEmpty());
     EXPECT_EQ(stored.first(), keys[0].toHex());
-    EXPECT_EQ(SecretServiceTovraKeyProvider(account).masterKey(), keys[0]);
 }
 
 namespace {
 
 struct ProbeOutcome {
     QStringList lines;
-    QString errors;
+    std::string errors;
 };
 
 // Runs `script` with bash in a fresh session bus with its own home folder, so
@@ -151,8 +130,11 @@ ProbeOutcome runInPrivateSession(const QString &script)
     process.start(QStringLiteral("dbus-run-session"),
         { QStringLiteral("--"), QStringLiteral("bash"), QStringLiteral("-c"), script });
     EXPECT_TRUE(process.waitForFinished(120'000)) << "the private keyring session did not end";
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    // Reading a locked keyring must never ask the user for its password.
+    EXPECT_FALSE(errors.contains(QStringLiteral("SystemPrompter"))) << errors.toStdString();
     return ProbeOutcome { QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
-        QString::fromUtf8(process.readAllStandardError()) };
+        errors.toStdString() };
 }
 
 QString errorLine(Kind kind)
@@ -164,7 +146,7 @@ QString errorLine(Kind kind)
 
 TEST(SecretServiceTovraKeyProviderTest, ALockedKeyringIsReportedWithoutUnlockingIt)
 {
-    const ProbeOutcome outcome = runInPrivateSession(
+    const auto [lines, errors] = runInPrivateSession(
         QStringLiteral("set -eu\n"
                        "echo -n pw | gnome-keyring-daemon --unlock --components=secrets >/dev/null\n"
                        "\"$PROBE\" stored\n"
@@ -173,46 +155,36 @@ TEST(SecretServiceTovraKeyProviderTest, ALockedKeyringIsReportedWithoutUnlocking
                        "gnome-keyring-daemon --replace --components=secrets >/dev/null 2>&1\n"
                        "\"$PROBE\" stored\n"
                        "\"$PROBE\" fresh\n"));
-    ASSERT_EQ(outcome.lines.size(), 4)
-        << outcome.lines.join(u'\n').toStdString() << outcome.errors.toStdString();
-    EXPECT_TRUE(outcome.lines[0].startsWith(QStringLiteral("ok "))) << outcome.lines[0].toStdString();
-    EXPECT_EQ(outcome.lines[1], outcome.lines[0]);
-    EXPECT_TRUE(outcome.lines[2].startsWith(errorLine(Kind::keyStoreLocked)))
-        << outcome.lines[2].toStdString();
-    EXPECT_TRUE(outcome.lines[3].startsWith(errorLine(Kind::keyStoreLocked)))
-        << outcome.lines[3].toStdString();
-    // Reading a locked keyring must not ask the user for its password.
-    EXPECT_FALSE(outcome.errors.contains(QStringLiteral("SystemPrompter"))) << outcome.errors.toStdString();
+    ASSERT_EQ(lines.size(), 4) << lines.join(u'\n').toStdString() << errors;
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("ok "))) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], lines[0]);
+    EXPECT_TRUE(lines[2].startsWith(errorLine(Kind::keyStoreLocked))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith(errorLine(Kind::keyStoreLocked))) << lines[3].toStdString();
 }
 
 TEST(SecretServiceTovraKeyProviderTest, AKeyringWithoutADefaultCollectionIsUnavailable)
 {
-    const ProbeOutcome outcome
-        = runInPrivateSession(QStringLiteral("set -eu\n"
-                                             "gnome-keyring-daemon --start --components=secrets >/dev/null\n"
-                                             "\"$PROBE\" fresh\n"));
-    ASSERT_EQ(outcome.lines.size(), 1) << outcome.errors.toStdString();
-    EXPECT_TRUE(outcome.lines[0].startsWith(errorLine(Kind::keyStoreUnavailable)))
-        << outcome.lines[0].toStdString();
+    const auto [lines, errors] = runInPrivateSession(QStringLiteral(
+        "set -eu\ngnome-keyring-daemon --start --components=secrets >/dev/null\n\"$PROBE\" fresh\n"));
+    ASSERT_EQ(lines.size(), 1) << errors;
+    EXPECT_TRUE(lines[0].startsWith(errorLine(Kind::keyStoreUnavailable))) << lines[0].toStdString();
 }
 
 TEST(SecretServiceTovraKeyProviderTest, AKeyringThatNeverAnswersIsGivenUpOnAfterTheTimeout)
 {
     // The probe allows 300 ms; without the bound it would wait for D-Bus's own
     // 25 s time-out on each call.
-    const ProbeOutcome outcome
+    const auto [lines, errors]
         = runInPrivateSession(QStringLiteral("set -eu\n"
                                              "coproc SILENT { exec \"$SILENT_SECRET_SERVICE\"; }\n"
                                              "read -r ready <&\"${SILENT[0]}\"\n"
                                              "echo \"$ready\"\n"
                                              "\"$PROBE\" any 300\n"
                                              "kill \"$SILENT_PID\"\n"));
-    ASSERT_EQ(outcome.lines.size(), 2) << outcome.errors.toStdString();
-    EXPECT_EQ(outcome.lines[0], QStringLiteral("ready"));
-    EXPECT_TRUE(outcome.lines[1].startsWith(errorLine(Kind::keyStoreUnavailable)))
-        << outcome.lines[1].toStdString();
-    EXPECT_TRUE(outcome.lines[1].contains(QStringLiteral("did not answer within 0.3 s")))
-        << outcome.lines[1].toStdString();
+    ASSERT_EQ(lines.size(), 2) << errors;
+    EXPECT_EQ(lines[0], QStringLiteral("ready"));
+    EXPECT_TRUE(lines[1].startsWith(errorLine(Kind::keyStoreUnavailable))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("did not answer within 0.3 s"))) << lines[1].toStdString();
 }
 
 TEST(SecretServiceTovraKeyProviderTest, AMissingSessionBusIsUnavailable)
