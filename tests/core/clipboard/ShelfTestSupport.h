@@ -17,17 +17,14 @@ template <typename T> T finished(QCoro::Task<T> task)
     return QCoro::waitFor(std::move(task));
 }
 
-inline QDateTime baseTime()
-{
-    return QDateTime::fromSecsSinceEpoch(1'721'308'500, Qt::UTC);
-}
-
 inline QDateTime secondsLater(qint64 seconds)
 {
-    return baseTime().addSecs(seconds);
+    return QDateTime::fromSecsSinceEpoch(1'721'308'500 + seconds, Qt::UTC);
 }
 
-inline PendingSource sourceFor(const QString &fingerprint, const QDateTime &capturedAt = baseTime())
+// A pending source; without a fingerprint it is the kind an image copy has.
+inline PendingSource sourceFor(
+    const std::optional<QString> &fingerprint, const QDateTime &capturedAt = secondsLater(0))
 {
     PendingSource source;
     source.id = QUuid::createUuid();
@@ -40,21 +37,18 @@ inline PendingSource sourceFor(const QString &fingerprint, const QDateTime &capt
     return source;
 }
 
-inline PendingSource imageSource()
-{
-    PendingSource source = sourceFor(QString());
-    source.contentFingerprint.reset();
-    return source;
-}
-
-// An image of `byteCount` bytes whose content (and so fingerprint) is told
-// apart by `seed`.
-inline SessionClipboardImage imageOf(qint64 byteCount, int seed)
+// `byteCount` bytes whose content (and so fingerprint) is told apart by `seed`.
+inline QByteArray bytesOf(qint64 byteCount, int seed)
 {
     QByteArray data(byteCount, char('a' + seed % 26));
     const QByteArray tag = QByteArray::number(seed);
     data.replace(0, std::min<qsizetype>(tag.size(), data.size()), tag.left(data.size()));
-    return SessionClipboardImage(data, QStringLiteral("public.png"), 4, 3);
+    return data;
+}
+
+inline SessionClipboardImage imageOf(qint64 byteCount, int seed)
+{
+    return SessionClipboardImage(bytesOf(byteCount, seed), QStringLiteral("public.png"), 4, 3);
 }
 
 // Stores `text` under a fingerprint derived from the text itself, as the
@@ -68,13 +62,15 @@ inline std::optional<SessionClipboardItem> copyText(
 inline std::optional<SessionClipboardItem> copyImage(SessionClipboardShelf &shelf,
     const SessionClipboardImage &image, const QDateTime &at, qint64 changeCount = 1)
 {
-    return finished(shelf.upsert(imageSource(), image, image.sessionFingerprint(), changeCount, at));
+    return finished(
+        shelf.upsert(sourceFor(std::nullopt), image, image.sessionFingerprint(), changeCount, at));
 }
 
-inline QList<QUuid> idsOf(const QList<SessionClipboardItem> &items)
+// The ids of the items alive at `at`, in display order.
+inline QList<QUuid> idsAt(SessionClipboardShelf &shelf, const QDateTime &at)
 {
     QList<QUuid> ids;
-    for (const SessionClipboardItem &item : items)
+    for (const SessionClipboardItem &item : finished(shelf.items(at)))
         ids.append(item.id);
     return ids;
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace tovra;
 using namespace std::chrono_literals;
 using tovra::testing::integrationFailureOf;
@@ -26,11 +28,10 @@ SimulatedElement field(const QString &identifier, const QString &label)
     return element;
 }
 
-// The user typed in the notes application, then opened this program's panel
-// and asked for the paste from there.
-class CommandVPasterTest : public ::testing::Test {
-protected:
-    void SetUp() override
+// The user typed in the body of a note, then opened this program's panel and
+// asked for the paste from there.
+struct NotesScene {
+    NotesScene()
     {
         notes = desktop.launch(QStringLiteral("Obsidian"), QStringLiteral("md.obsidian"),
             { field(QStringLiteral("body"), QStringLiteral("Body")),
@@ -41,6 +42,8 @@ protected:
         target = inspector.inspect();
     }
 
+    void focus(const char *identifier) { desktop.workspace().focus(notes, QString::fromLatin1(identifier)); }
+
     SimulatedDesktop desktop;
     DestinationContextInspector inspector { desktop.ownProcessIdentifier(), desktop.workspace(),
         desktop.accessibility(), desktop.clock() };
@@ -49,127 +52,99 @@ protected:
     InspectedDestination target;
 };
 
+class CommandVPasterTest : public ::testing::Test, protected NotesScene { };
+
 } // namespace
 
-TEST_F(CommandVPasterTest, ConfirmsAtTheFirstCheckAfterActivation)
+// Checks run 140 ms after the activation request and then every 60 ms, nine
+// more times, so the last one is at 680 ms.
+TEST(CommandVPaster, ActivateAndConfirmSettlesAtTheRightCheck)
 {
-    TaskProbe<InspectedDestination> probe(paster.activateAndConfirm(target));
-    EXPECT_EQ(desktop.workspace().activationRequests(), QList<ProcessIdentifier> { notes });
-    desktop.advance(CommandVPaster::firstConfirmationDelay - 1ms);
-    EXPECT_FALSE(probe.isDone());
-    desktop.advance(1ms);
-    ASSERT_TRUE(probe.value().has_value());
-    EXPECT_EQ(probe.value()->processIdentifier, notes);
-    EXPECT_TRUE(probe.value()->hasSameFocus(target));
-    EXPECT_EQ(probe.value()->snapshot.pastedAt, desktop.clock().now());
-}
-
-TEST_F(CommandVPasterTest, KeepsCheckingUntilASlowApplicationComesForward)
-{
-    desktop.workspace().application(notes).activationDelay = 300ms;
-    TaskProbe<InspectedDestination> probe(paster.activateAndConfirm(target));
-    // Checks at 140, 200, 260 and 320 ms; the application is in front at 300.
-    desktop.advance(319ms);
-    EXPECT_FALSE(probe.isDone());
-    desktop.advance(1ms);
-    ASSERT_TRUE(probe.value().has_value());
-    EXPECT_EQ(desktop.workspace().frontmostProcessIdentifier(), notes);
-}
-
-TEST_F(CommandVPasterTest, ATargetThatNeverComesForwardIsUnavailableAfterTheLastCheck)
-{
-    desktop.workspace().application(notes).activationDelay.reset();
-    TaskProbe<InspectedDestination> probe(paster.activateAndConfirm(target));
-    const auto lastCheck = CommandVPaster::firstConfirmationDelay
-        + CommandVPaster::additionalConfirmationAttempts * CommandVPaster::confirmationInterval;
-    ASSERT_EQ(lastCheck, 680ms);
-    desktop.advance(lastCheck - 1ms);
-    EXPECT_FALSE(probe.isDone());
-    desktop.advance(1ms);
-    EXPECT_EQ(probe.errorAs<SystemIntegrationError>().value().kind(), Kind::targetApplicationUnavailable);
-    EXPECT_EQ(desktop.clock().pendingCount(), 0);
-}
-
-TEST_F(CommandVPasterTest, AFocusThatMovedAwayIsATargetChange)
-{
-    TaskProbe<InspectedDestination> probe(paster.activateAndConfirm(target));
-    desktop.advance(100ms);
-    desktop.workspace().focus(notes, QStringLiteral("search"));
-    desktop.advance(579ms);
-    EXPECT_FALSE(probe.isDone());
-    desktop.advance(1ms);
-    EXPECT_EQ(probe.errorAs<SystemIntegrationError>().value().kind(), Kind::targetChanged);
-}
-
-TEST_F(CommandVPasterTest, AFocusThatReturnsBeforeTheLastCheckIsConfirmed)
-{
-    desktop.workspace().focus(notes, QStringLiteral("search"));
-    TaskProbe<InspectedDestination> probe(paster.activateAndConfirm(target));
-    desktop.advance(400ms);
-    EXPECT_FALSE(probe.isDone());
-    desktop.workspace().focus(notes, QStringLiteral("body"));
-    // The next check, at 440 ms, sees the field the user left.
-    desktop.advance(40ms);
-    ASSERT_TRUE(probe.value().has_value());
-    EXPECT_EQ(probe.value()->focusedElementIdentifier, QStringLiteral("body"));
-}
-
-TEST_F(CommandVPasterTest, AnotherApplicationTakingTheFrontAfterwardsIsATargetChange)
-{
-    const auto mail = desktop.launch(QStringLiteral("Mail"), QStringLiteral("org.example.Mail"));
-    desktop.workspace().focus(notes, QStringLiteral("search"));
-    TaskProbe<InspectedDestination> probe(paster.activateAndConfirm(target));
-    desktop.advance(150ms);
-    desktop.switchTo(mail);
-    desktop.advance(1s);
-    EXPECT_EQ(probe.errorAs<SystemIntegrationError>().value().kind(), Kind::targetChanged);
-}
-
-TEST_F(CommandVPasterTest, ActivationNeedsTrustAndARunningTarget)
-{
-    desktop.accessibility().setTrusted(false);
-    TaskProbe<InspectedDestination> untrusted(paster.activateAndConfirm(target));
-    EXPECT_EQ(
-        untrusted.errorAs<SystemIntegrationError>().value().kind(), Kind::accessibilityPermissionMissing);
-    EXPECT_TRUE(desktop.workspace().activationRequests().isEmpty());
-
-    desktop.accessibility().setTrusted(true);
-    TaskProbe<InspectedDestination> revoked(paster.activateAndConfirm(target));
-    desktop.accessibility().setTrusted(false);
-    desktop.advance(CommandVPaster::firstConfirmationDelay);
-    EXPECT_EQ(revoked.errorAs<SystemIntegrationError>().value().kind(), Kind::accessibilityPermissionMissing);
-
-    desktop.accessibility().setTrusted(true);
-    desktop.workspace().application(notes).activationDelay = 1s;
-    TaskProbe<InspectedDestination> quitting(paster.activateAndConfirm(target));
-    desktop.workspace().terminate(notes);
-    desktop.advance(CommandVPaster::firstConfirmationDelay);
-    EXPECT_EQ(quitting.errorAs<SystemIntegrationError>().value().kind(), Kind::targetApplicationUnavailable);
-
-    TaskProbe<InspectedDestination> gone(paster.activateAndConfirm(target));
-    EXPECT_EQ(gone.errorAs<SystemIntegrationError>().value().kind(), Kind::targetApplicationUnavailable);
+    using Step = std::function<void(NotesScene &)>;
+    struct Row {
+        const char *name;
+        Step before;
+        std::chrono::milliseconds changeAt;
+        Step change;
+        std::chrono::milliseconds settlesAt;
+        std::optional<Kind> failure;
+    };
+    const std::vector<Row> rows {
+        { "in front at the first check", nullptr, 0ms, nullptr, 140ms, std::nullopt },
+        { "slow application, in front at 300 ms",
+            [](auto &s) { s.desktop.workspace().application(s.notes).activationDelay = 300ms; }, 0ms, nullptr,
+            320ms, std::nullopt },
+        { "never comes forward",
+            [](auto &s) { s.desktop.workspace().application(s.notes).activationDelay.reset(); }, 0ms, nullptr,
+            680ms, Kind::targetApplicationUnavailable },
+        { "focus moves away mid-way", nullptr, 100ms, [](auto &s) { s.focus("search"); }, 680ms,
+            Kind::targetChanged },
+        { "focus returns before the last check", [](auto &s) { s.focus("search"); }, 400ms,
+            [](auto &s) { s.focus("body"); }, 440ms, std::nullopt },
+        { "another application takes the front", [](auto &s) { s.focus("search"); }, 150ms,
+            [](auto &s) {
+                s.desktop.switchTo(
+                    s.desktop.launch(QStringLiteral("Mail"), QStringLiteral("org.example.Mail")));
+            },
+            680ms, Kind::targetChanged },
+        { "no trust", [](auto &s) { s.desktop.accessibility().setTrusted(false); }, 0ms, nullptr, 0ms,
+            Kind::accessibilityPermissionMissing },
+        { "trust revoked meanwhile", nullptr, 0ms,
+            [](auto &s) { s.desktop.accessibility().setTrusted(false); }, 140ms,
+            Kind::accessibilityPermissionMissing },
+        { "target not running", [](auto &s) { s.desktop.workspace().terminate(s.notes); }, 0ms, nullptr, 0ms,
+            Kind::targetApplicationUnavailable },
+        { "target quits meanwhile",
+            [](auto &s) { s.desktop.workspace().application(s.notes).activationDelay = 1s; }, 0ms,
+            [](auto &s) { s.desktop.workspace().terminate(s.notes); }, 140ms,
+            Kind::targetApplicationUnavailable },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        NotesScene scene;
+        if (row.before)
+            row.before(scene);
+        TaskProbe<InspectedDestination> probe(scene.paster.activateAndConfirm(scene.target));
+        EXPECT_EQ(scene.desktop.workspace().activationRequests().isEmpty(), row.settlesAt == 0ms);
+        if (row.change) {
+            scene.desktop.advance(row.changeAt);
+            row.change(scene);
+        }
+        const auto remaining = row.settlesAt - (row.change ? row.changeAt : 0ms);
+        if (remaining > 0ms) {
+            scene.desktop.advance(remaining - 1ms);
+            EXPECT_FALSE(probe.isDone());
+            scene.desktop.advance(1ms);
+        }
+        ASSERT_TRUE(probe.isDone());
+        EXPECT_EQ(probe.failure(), row.failure);
+        if (!row.failure) {
+            ASSERT_TRUE(probe.value().has_value());
+            EXPECT_EQ(probe.value()->processIdentifier, scene.notes);
+            EXPECT_EQ(probe.value()->focusedElementIdentifier, QStringLiteral("body"));
+            EXPECT_EQ(probe.value()->snapshot.pastedAt, scene.desktop.clock().now());
+        }
+    }
 }
 
 TEST_F(CommandVPasterTest, ReconfirmRequiresTheSameFrontmostFocus)
 {
     desktop.switchTo(notes);
-    const InspectedDestination fresh = paster.reconfirm(target);
-    EXPECT_TRUE(fresh.hasSameFocus(target));
+    EXPECT_TRUE(paster.reconfirm(target).hasSameFocus(target));
 
-    desktop.workspace().focus(notes, QStringLiteral("search"));
-    EXPECT_EQ(integrationFailureOf([&] { paster.reconfirm(target); }), Kind::targetChanged);
-    desktop.workspace().focus(notes, QStringLiteral("body"));
-
+    const auto reconfirmFailure
+        = [this] { return integrationFailureOf([this] { paster.reconfirm(target); }); };
+    focus("search");
+    EXPECT_EQ(reconfirmFailure(), Kind::targetChanged);
+    focus("body");
     desktop.workspace().application(notes).elements[0].windowTitle = QStringLiteral("Another note");
-    EXPECT_EQ(integrationFailureOf([&] { paster.reconfirm(target); }), Kind::targetChanged);
+    EXPECT_EQ(reconfirmFailure(), Kind::targetChanged);
     desktop.workspace().application(notes).elements[0].windowTitle = QStringLiteral("Daily note");
-
     desktop.switchTo(desktop.ownProcessIdentifier());
-    EXPECT_EQ(integrationFailureOf([&] { paster.reconfirm(target); }), Kind::targetChanged);
-
+    EXPECT_EQ(reconfirmFailure(), Kind::targetChanged);
     desktop.switchTo(notes);
     desktop.accessibility().setTrusted(false);
-    EXPECT_EQ(integrationFailureOf([&] { paster.reconfirm(target); }), Kind::accessibilityPermissionMissing);
+    EXPECT_EQ(reconfirmFailure(), Kind::accessibilityPermissionMissing);
 }
 
 TEST_F(CommandVPasterTest, PostsOnePasteThatLandsInTheTargetField)
@@ -194,38 +169,26 @@ TEST_F(CommandVPasterTest, PostsOnePasteThatLandsInTheTargetField)
     EXPECT_EQ(own[0].target, notes);
 }
 
-TEST_F(CommandVPasterTest, AChangedPasteboardStopsThePasteBeforeAnyKey)
+TEST_F(CommandVPasterTest, AFailedCheckStopsThePasteBeforeAnyKey)
 {
     desktop.pasteboard().setText(QStringLiteral("a quote"));
     const auto expectation = PasteboardContentExpectation::text(
         PasteboardTextSnapshot { desktop.pasteboard().changeCount(), QStringLiteral("a quote") });
-    desktop.pasteboard().setText(QStringLiteral("copied meanwhile"));
     desktop.switchTo(notes);
+    focus("search");
+    EXPECT_EQ(integrationFailureOf([&] { paster.postPaste(target, expectation); }), Kind::targetChanged);
+    focus("body");
 
+    desktop.pasteboard().setText(QStringLiteral("copied meanwhile"));
     EXPECT_EQ(integrationFailureOf([&] { paster.postPaste(target, expectation); }), Kind::clipboardChanged);
-    EXPECT_TRUE(desktop.keyboard().ownEvents().isEmpty());
-    EXPECT_TRUE(desktop.focusedText(notes).isEmpty());
-}
 
-TEST_F(CommandVPasterTest, WithoutAnExpectationThePasteboardIsNotRead)
-{
-    desktop.pasteboard().setText(QStringLiteral("secret"));
+    // Without an expectation the pasteboard is not even read.
     int reads = 0;
     desktop.pasteboard().setReadHook([&](const QString &) { ++reads; });
     desktop.keyboard().setEventCreationFails(true);
-    desktop.switchTo(notes);
-
     EXPECT_EQ(
         integrationFailureOf([&] { paster.postPaste(target, std::nullopt); }), Kind::eventCreationFailed);
     EXPECT_EQ(reads, 0);
     EXPECT_TRUE(desktop.keyboard().ownEvents().isEmpty());
-}
-
-TEST_F(CommandVPasterTest, ATargetThatChangedGetsNoKeyEvent)
-{
-    desktop.pasteboard().setText(QStringLiteral("a quote"));
-    desktop.switchTo(notes);
-    desktop.workspace().focus(notes, QStringLiteral("search"));
-    EXPECT_EQ(integrationFailureOf([&] { paster.postPaste(target, std::nullopt); }), Kind::targetChanged);
-    EXPECT_TRUE(desktop.keyboard().ownEvents().isEmpty());
+    EXPECT_TRUE(desktop.focusedText(notes).isEmpty());
 }

@@ -51,68 +51,45 @@ TEST_F(DestinationContextInspectorTest, DescribesTheFocusedFieldOfTheFrontmostAp
     EXPECT_TRUE(snapshot.isSecureTextEntry);
     EXPECT_EQ(snapshot.isEditableTextTarget, true);
     EXPECT_EQ(snapshot.pastedAt, desktop.clock().now());
-}
-
-TEST_F(DestinationContextInspectorTest, SetsAShortMessagingTimeout)
-{
-    ASSERT_TRUE(desktop.accessibility().messagingTimeout().has_value());
-    EXPECT_EQ(*desktop.accessibility().messagingTimeout(),
+    EXPECT_EQ(desktop.accessibility().messagingTimeout(),
         DestinationContextInspector::accessibilityMessagingTimeout);
 }
 
-TEST_F(DestinationContextInspectorTest, WhileOurOwnWindowIsInFrontTheLastExternalApplicationIsTheTarget)
+TEST_F(
+    DestinationContextInspectorTest, WhileOurOwnOrASystemWindowIsInFrontTheLastExternalApplicationIsTheTarget)
 {
     const auto editor = desktop.launch(QStringLiteral("Editor"), QStringLiteral("org.example.Editor"));
     const auto notes = desktop.launch(QStringLiteral("Obsidian"), QStringLiteral("md.obsidian"));
+    const auto shell = desktop.launch(QStringLiteral("GNOME Shell"), QStringLiteral("org.gnome.shell"));
     desktop.switchTo(editor);
     inspector.start();
     EXPECT_EQ(inspector.rememberedProcessIdentifier(), editor);
-
     desktop.switchTo(desktop.ownProcessIdentifier());
     EXPECT_EQ(inspector.inspect().processIdentifier, editor);
 
     desktop.switchTo(notes);
-    desktop.switchTo(desktop.ownProcessIdentifier());
-    EXPECT_EQ(inspector.inspect().processIdentifier, notes);
-}
-
-TEST_F(DestinationContextInspectorTest, TransientSystemApplicationsAreNeverTheTarget)
-{
-    const auto editor = desktop.launch(QStringLiteral("Editor"), QStringLiteral("org.example.Editor"));
-    const auto shell = desktop.launch(QStringLiteral("GNOME Shell"), QStringLiteral("org.gnome.shell"));
-    inspector.start();
-    desktop.switchTo(editor);
     desktop.switchTo(shell);
-    EXPECT_EQ(inspector.rememberedProcessIdentifier(), editor);
-    EXPECT_EQ(inspector.inspect().processIdentifier, editor);
+    EXPECT_EQ(inspector.rememberedProcessIdentifier(), notes);
+    EXPECT_EQ(inspector.inspect().processIdentifier, notes);
+
+    // A remembered application that quit is forgotten.
+    desktop.switchTo(desktop.ownProcessIdentifier());
+    desktop.workspace().terminate(notes);
+    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+    EXPECT_FALSE(inspector.rememberedProcessIdentifier().has_value());
 }
 
 TEST_F(DestinationContextInspectorTest, WithoutAnyEligibleApplicationThereIsNoTarget)
 {
     inspector.start();
     EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
-
     desktop.switchTo(desktop.ownProcessIdentifier());
     EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
-
-    const auto anonymous = desktop.launch(QStringLiteral("Unnamed tool"), std::nullopt);
-    desktop.switchTo(anonymous);
-    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
-
-    const auto blank = desktop.launch(QStringLiteral("Blank"), QString());
-    desktop.switchTo(blank);
-    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
-}
-
-TEST_F(DestinationContextInspectorTest, ARememberedApplicationThatQuitIsForgotten)
-{
-    const auto editor = desktop.launch(QStringLiteral("Editor"), QStringLiteral("org.example.Editor"));
-    inspector.start();
-    desktop.switchTo(editor);
-    desktop.switchTo(desktop.ownProcessIdentifier());
-    desktop.workspace().terminate(editor);
-    EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
-    EXPECT_FALSE(inspector.rememberedProcessIdentifier().has_value());
+    for (const std::optional<QString> &bundle :
+        { std::optional<QString>(), std::optional<QString>(QString()) }) {
+        desktop.switchTo(desktop.launch(QStringLiteral("Unnamed tool"), bundle));
+        EXPECT_EQ(integrationFailureOf([&] { inspector.inspect(); }), Kind::noTargetApplication);
+    }
 }
 
 TEST_F(DestinationContextInspectorTest, InspectingAProcessNeedsItRunningAndTrust)
@@ -132,22 +109,17 @@ TEST_F(DestinationContextInspectorTest, InspectingAProcessNeedsItRunningAndTrust
 
 TEST_F(DestinationContextInspectorTest, AnApplicationThatExposesNothingIsDescribedByItsIdentityAlone)
 {
-    const auto legacy = desktop.launch(QStringLiteral("Legacy"), QStringLiteral("org.example.Legacy"));
+    const auto legacy = desktop.launch(QString(), QStringLiteral("org.example.Legacy"));
     desktop.workspace().application(legacy).exposesAccessibility = false;
     const InspectedDestination destination = inspector.inspect(legacy);
-    EXPECT_EQ(destination.snapshot.applicationName, QStringLiteral("Legacy"));
+    EXPECT_EQ(destination.snapshot.applicationName, QStringLiteral("org.example.Legacy"))
+        << "without a name, the identifier names it";
     EXPECT_EQ(destination.snapshot.bundleIdentifier, QStringLiteral("org.example.Legacy"));
     EXPECT_FALSE(destination.snapshot.windowTitle.has_value());
     EXPECT_FALSE(destination.snapshot.accessibilityRole.has_value());
     EXPECT_FALSE(destination.snapshot.isSecureTextEntry);
     EXPECT_FALSE(destination.snapshot.isEditableTextTarget.has_value());
     EXPECT_FALSE(destination.focusedElementIdentifier.has_value());
-}
-
-TEST_F(DestinationContextInspectorTest, AnApplicationWithoutANameIsNamedByItsIdentifier)
-{
-    const auto tool = desktop.launch(QString(), QStringLiteral("org.example.Tool"));
-    EXPECT_EQ(inspector.inspect(tool).snapshot.applicationName, QStringLiteral("org.example.Tool"));
 }
 
 TEST(InspectedDestination, SameFocusComparesPlaceNotTime)

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace tovra;
 using Kind = PasteboardImageCaptureResult::Kind;
 
@@ -25,89 +27,106 @@ QByteArray encodedImage(int width, int height, const char *format)
     return bytes;
 }
 
-QImage decoded(const QByteArray &bytes)
+QString writeFile(const QTemporaryDir &directory, const QString &name, const QByteArray &bytes)
 {
-    return QImage::fromData(bytes);
+    QFile file(directory.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return file.fileName();
+}
+
+QList<PasteboardItem> fileList(const QString &path)
+{
+    return { PasteboardItem { { PasteboardRepresentation {
+        PasteboardType::uriList, QUrl::fromLocalFile(path).toEncoded() + "\r\n" } } } };
 }
 
 } // namespace
 
-TEST(PasteboardImageCapture, DecodesSizeAndRendersABoundedPngThumbnail)
+TEST(PasteboardImageCapture, DecodesSizeAndRendersABoundedPngThumbnailOfThePreferredType)
 {
-    SimulatedPasteboard pasteboard;
+    struct Case {
+        const char *name;
+        QList<PasteboardRepresentation> offered;
+        QString capturedType;
+        QSize size;
+        QSize thumbnailSize;
+    };
     const QByteArray png = encodedImage(400, 100, "PNG");
-    pasteboard.setImage(png, PasteboardType::png);
-    const auto result = PasteboardImageSnapshot::capture(pasteboard, 20'971'520);
-    ASSERT_EQ(result.kind(), Kind::captured);
-    const PasteboardImageSnapshot &snapshot = *result.snapshot();
-    EXPECT_EQ(snapshot.changeCount, pasteboard.changeCount());
-    EXPECT_EQ(snapshot.image.data(), png);
-    EXPECT_EQ(snapshot.image.typeIdentifier(), PasteboardType::png);
-    EXPECT_EQ(snapshot.image.pixelWidth(), 400);
-    EXPECT_EQ(snapshot.image.pixelHeight(), 100);
-    EXPECT_FALSE(snapshot.image.fileName().has_value());
-    EXPECT_EQ(snapshot.validation, PasteboardImageValidation::imageData(PasteboardType::png));
-
-    ASSERT_TRUE(snapshot.image.thumbnailData().has_value());
-    ASSERT_TRUE(snapshot.image.thumbnailData()->startsWith("\x89PNG"));
-    const QImage thumbnail = decoded(*snapshot.image.thumbnailData());
-    EXPECT_EQ(thumbnail.width(), 160);
-    EXPECT_EQ(thumbnail.height(), 40);
-    EXPECT_TRUE(snapshot.matches(pasteboard));
+    const QByteArray jpeg = encodedImage(20, 30, "JPEG");
+    const std::vector<Case> cases {
+        { "a wide image is scaled down", { { PasteboardType::png, png } }, PasteboardType::png, { 400, 100 },
+            { 160, 40 } },
+        { "a small image keeps its size", { { PasteboardType::jpeg, jpeg } }, PasteboardType::jpeg,
+            { 20, 30 }, { 20, 30 } },
+        { "PNG is preferred", { { PasteboardType::jpeg, jpeg }, { PasteboardType::png, png } },
+            PasteboardType::png, { 400, 100 }, { 160, 40 } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedPasteboard pasteboard;
+        pasteboard.setContents({ PasteboardItem { c.offered } });
+        const auto result = PasteboardImageSnapshot::capture(pasteboard, 20'971'520);
+        ASSERT_EQ(result.kind(), Kind::captured);
+        const PasteboardImageSnapshot &snapshot = *result.snapshot();
+        EXPECT_EQ(snapshot.changeCount, pasteboard.changeCount());
+        EXPECT_EQ(snapshot.image.data(), pasteboard.data(c.capturedType));
+        EXPECT_EQ(snapshot.image.typeIdentifier(), c.capturedType);
+        EXPECT_EQ(QSize(snapshot.image.pixelWidth(), snapshot.image.pixelHeight()), c.size);
+        EXPECT_FALSE(snapshot.image.fileName().has_value());
+        EXPECT_EQ(snapshot.validation, PasteboardImageValidation::imageData(c.capturedType));
+        ASSERT_TRUE(snapshot.image.thumbnailData().has_value());
+        EXPECT_TRUE(snapshot.image.thumbnailData()->startsWith("\x89PNG"));
+        EXPECT_EQ(QImage::fromData(*snapshot.image.thumbnailData()).size(), c.thumbnailSize);
+        EXPECT_TRUE(snapshot.matches(pasteboard));
+    }
 }
 
-TEST(PasteboardImageCapture, KeepsSmallImagesAtTheirSizeInTheThumbnail)
+TEST(PasteboardImageCapture, ReportsWhyNothingWasCaptured)
 {
-    SimulatedPasteboard pasteboard;
-    pasteboard.setImage(encodedImage(20, 30, "JPEG"), PasteboardType::jpeg);
-    const auto result = PasteboardImageSnapshot::capture(pasteboard, 1'000'000);
-    ASSERT_EQ(result.kind(), Kind::captured);
-    const QImage thumbnail = decoded(*result.snapshot()->image.thumbnailData());
-    EXPECT_EQ(thumbnail.size(), QSize(20, 30));
-    EXPECT_EQ(result.snapshot()->image.typeIdentifier(), PasteboardType::jpeg);
-}
-
-TEST(PasteboardImageCapture, PrefersPngWhenSeveralImageTypesAreOffered)
-{
-    SimulatedPasteboard pasteboard;
-    const QByteArray png = encodedImage(8, 8, "PNG");
-    pasteboard.setContents({ PasteboardItem { {
-        PasteboardRepresentation { PasteboardType::jpeg, encodedImage(8, 8, "JPEG") },
-        PasteboardRepresentation { PasteboardType::png, png },
-    } } });
-    const auto result = PasteboardImageSnapshot::capture(pasteboard, 1'000'000);
-    ASSERT_EQ(result.kind(), Kind::captured);
-    EXPECT_EQ(result.snapshot()->image.data(), png);
+    QTemporaryDir directory;
+    const QString notes = writeFile(directory, QStringLiteral("notes.txt"), "plain words");
+    struct Case {
+        const char *name;
+        QList<PasteboardItem> contents;
+        Kind kind;
+    };
+    const std::vector<Case> cases {
+        { "nothing", {}, Kind::noImage },
+        { "text", { PasteboardItem { { { PasteboardType::plainText, QByteArray("just words") } } } },
+            Kind::noImage },
+        { "a file that is no image", fileList(notes), Kind::noImage },
+        { "bytes that do not decode",
+            { PasteboardItem {
+                { { PasteboardType::png, QByteArray("\x89PNG\r\n\x1a\n but then garbage") } } } },
+            Kind::unsupportedImage },
+        { "an unknown image type",
+            { PasteboardItem { { { QStringLiteral("image/x-unknown"), QByteArray("<svg/>") } } } },
+            Kind::unsupportedImage },
+    };
+    for (const Case &c : cases) {
+        SimulatedPasteboard pasteboard;
+        pasteboard.setContents(c.contents);
+        EXPECT_EQ(PasteboardImageSnapshot::capture(pasteboard, 1000).kind(), c.kind) << c.name;
+    }
 }
 
 TEST(PasteboardImageCapture, ReportsTheSizeOfAnImageOverTheLimit)
 {
-    SimulatedPasteboard pasteboard;
+    QTemporaryDir directory;
     const QByteArray png = encodedImage(64, 64, "PNG");
-    pasteboard.setImage(png, PasteboardType::png);
-    const auto over = PasteboardImageSnapshot::capture(pasteboard, png.size() - 1);
-    EXPECT_EQ(over.kind(), Kind::tooLarge);
-    EXPECT_EQ(over.byteCount(), png.size());
-    EXPECT_FALSE(over.snapshot().has_value());
-    // Exactly at the limit is allowed.
-    EXPECT_EQ(PasteboardImageSnapshot::capture(pasteboard, png.size()).kind(), Kind::captured);
-}
-
-TEST(PasteboardImageCapture, TextOrNothingIsNoImage)
-{
     SimulatedPasteboard pasteboard;
-    EXPECT_EQ(PasteboardImageSnapshot::capture(pasteboard, 1000).kind(), Kind::noImage);
-    pasteboard.setText(QStringLiteral("just words"));
-    EXPECT_EQ(PasteboardImageSnapshot::capture(pasteboard, 1000).kind(), Kind::noImage);
-}
-
-TEST(PasteboardImageCapture, BytesThatDoNotDecodeAreUnsupported)
-{
-    SimulatedPasteboard pasteboard;
-    pasteboard.setImage(QByteArray("\x89PNG\r\n\x1a\n but then garbage"), PasteboardType::png);
-    EXPECT_EQ(PasteboardImageSnapshot::capture(pasteboard, 1000).kind(), Kind::unsupportedImage);
-    pasteboard.setImage(QByteArray("<svg/>"), QStringLiteral("image/x-unknown"));
-    EXPECT_EQ(PasteboardImageSnapshot::capture(pasteboard, 1000).kind(), Kind::unsupportedImage);
+    // A named file is judged by its size without being read.
+    for (const auto &contents :
+        { QList<PasteboardItem> { PasteboardItem { { { PasteboardType::png, png } } } },
+            fileList(writeFile(directory, QStringLiteral("big.png"), png)) }) {
+        pasteboard.setContents(contents);
+        const auto over = PasteboardImageSnapshot::capture(pasteboard, png.size() - 1);
+        EXPECT_EQ(over.kind(), Kind::tooLarge);
+        EXPECT_EQ(over.byteCount(), png.size());
+        EXPECT_FALSE(over.snapshot().has_value());
+        EXPECT_EQ(PasteboardImageSnapshot::capture(pasteboard, png.size()).kind(), Kind::captured);
+    }
 }
 
 TEST(PasteboardImageCapture, AChangeWhileReadingIsReportedNotCaptured)
@@ -116,10 +135,8 @@ TEST(PasteboardImageCapture, AChangeWhileReadingIsReportedNotCaptured)
     pasteboard.setImage(encodedImage(10, 10, "PNG"), PasteboardType::png);
     bool changed = false;
     pasteboard.setReadHook([&](const QString &type) {
-        if (!changed && type == PasteboardType::png) {
-            changed = true;
+        if (type == PasteboardType::png && !std::exchange(changed, true))
             pasteboard.setImage(encodedImage(12, 12, "PNG"), PasteboardType::png);
-        }
     });
     EXPECT_EQ(PasteboardImageSnapshot::capture(pasteboard, 1'000'000).kind(), Kind::changed);
 }
@@ -127,18 +144,10 @@ TEST(PasteboardImageCapture, AChangeWhileReadingIsReportedNotCaptured)
 TEST(PasteboardImageCapture, ReadsAnImageFileNamedOnThePasteboard)
 {
     QTemporaryDir directory;
-    ASSERT_TRUE(directory.isValid());
-    const QString path = directory.filePath(QStringLiteral("diagram.png"));
     const QByteArray png = encodedImage(50, 40, "PNG");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(png);
-    }
+    const QString path = writeFile(directory, QStringLiteral("diagram.png"), png);
     SimulatedPasteboard pasteboard;
-    const QUrl url = QUrl::fromLocalFile(path);
-    pasteboard.setContents({ PasteboardItem {
-        { PasteboardRepresentation { PasteboardType::uriList, url.toEncoded() + "\r\n" } } } });
+    pasteboard.setContents(fileList(path));
 
     const auto result = PasteboardImageSnapshot::capture(pasteboard, 1'000'000);
     ASSERT_EQ(result.kind(), Kind::captured);
@@ -150,30 +159,10 @@ TEST(PasteboardImageCapture, ReadsAnImageFileNamedOnThePasteboard)
     EXPECT_EQ(snapshot.validation.kind, PasteboardImageValidation::Kind::fileURL);
     EXPECT_TRUE(snapshot.matches(pasteboard));
 
-    // Over the limit, the file is judged by its size without being read.
-    const auto tooLarge = PasteboardImageSnapshot::capture(pasteboard, png.size() - 1);
-    EXPECT_EQ(tooLarge.kind(), Kind::tooLarge);
-    EXPECT_EQ(tooLarge.byteCount(), png.size());
-
     // Another file list is another content, even at the same change count.
     const PasteboardImageSnapshot renamed { snapshot.changeCount, snapshot.image,
         PasteboardImageValidation::file(QUrl::fromLocalFile(path + "x")) };
     EXPECT_FALSE(renamed.matches(pasteboard));
-}
-
-TEST(PasteboardImageCapture, AFileThatIsNotAnImageIsNoImage)
-{
-    QTemporaryDir directory;
-    const QString path = directory.filePath(QStringLiteral("notes.txt"));
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("plain words");
-    }
-    SimulatedPasteboard pasteboard;
-    pasteboard.setContents({ PasteboardItem {
-        { PasteboardRepresentation { PasteboardType::uriList, QUrl::fromLocalFile(path).toEncoded() } } } });
-    EXPECT_EQ(PasteboardImageSnapshot::capture(pasteboard, 1'000'000).kind(), Kind::noImage);
 }
 
 TEST(PasteboardImageSnapshot, MatchesOnlyTheSameCountAndBytes)

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 using namespace tovra;
 
 namespace {
@@ -24,25 +27,25 @@ QList<PasteboardItem> richContents()
     };
 }
 
-SessionClipboardImage sampleImage()
-{
-    return SessionClipboardImage(QByteArray("jpeg-bytes"), PasteboardType::jpeg, 4, 3);
-}
-
 } // namespace
 
-TEST(PasteboardArchive, CapturesEveryItemAndRestoresThemAll)
+TEST(PasteboardArchive, CapturesEveryItemAndRestoresThemAllOrReportsARefusedWrite)
 {
     SimulatedPasteboard pasteboard;
+    for (const QList<PasteboardItem> &contents : { richContents(), QList<PasteboardItem>() }) {
+        pasteboard.setContents(contents);
+        const PasteboardArchive archive = PasteboardArchive::capture(pasteboard);
+        EXPECT_TRUE(archive.isComplete);
+        EXPECT_EQ(archive.capturedChangeCount, pasteboard.changeCount());
+        EXPECT_EQ(archive.items, contents);
+        pasteboard.setText(QStringLiteral("something else"));
+        EXPECT_TRUE(archive.restore(pasteboard));
+        EXPECT_EQ(pasteboard.contents(), contents);
+    }
     pasteboard.setContents(richContents());
     const PasteboardArchive archive = PasteboardArchive::capture(pasteboard);
-    EXPECT_TRUE(archive.isComplete);
-    EXPECT_EQ(archive.capturedChangeCount, pasteboard.changeCount());
-    EXPECT_EQ(archive.items, richContents());
-
-    pasteboard.setText(QStringLiteral("something else"));
-    EXPECT_TRUE(archive.restore(pasteboard));
-    EXPECT_EQ(pasteboard.contents(), richContents());
+    pasteboard.setWriteRefusal(SimulatedPasteboard::WriteRefusal::everything);
+    EXPECT_FALSE(archive.restore(pasteboard));
 }
 
 TEST(PasteboardArchive, AnUndeliveredTypeOrAChangeWhileReadingMakesItIncomplete)
@@ -57,31 +60,10 @@ TEST(PasteboardArchive, AnUndeliveredTypeOrAChangeWhileReadingMakesItIncomplete)
     pasteboard.setUndeliverable(QStringLiteral("text/html"), false);
     bool changed = false;
     pasteboard.setReadHook([&](const QString &) {
-        if (!changed) {
-            changed = true;
+        if (!std::exchange(changed, true))
             pasteboard.setText(QStringLiteral("copied meanwhile"));
-        }
     });
     EXPECT_FALSE(PasteboardArchive::capture(pasteboard).isComplete);
-}
-
-TEST(PasteboardArchive, AnEmptyPasteboardIsCompleteAndRestoresToEmpty)
-{
-    SimulatedPasteboard pasteboard;
-    const PasteboardArchive archive = PasteboardArchive::capture(pasteboard);
-    EXPECT_TRUE(archive.isComplete);
-    pasteboard.setText(QStringLiteral("x"));
-    EXPECT_TRUE(archive.restore(pasteboard));
-    EXPECT_TRUE(pasteboard.contents().isEmpty());
-}
-
-TEST(PasteboardArchive, RestoreReportsARefusedWrite)
-{
-    SimulatedPasteboard pasteboard;
-    pasteboard.setContents(richContents());
-    const PasteboardArchive archive = PasteboardArchive::capture(pasteboard);
-    pasteboard.setWriteRefusal(SimulatedPasteboard::WriteRefusal::everything);
-    EXPECT_FALSE(archive.restore(pasteboard));
 }
 
 TEST(PasteboardTextSnapshot, MatchesOnlyTheSameCountAndText)
@@ -90,12 +72,14 @@ TEST(PasteboardTextSnapshot, MatchesOnlyTheSameCountAndText)
     pasteboard.setText(QStringLiteral("quote"));
     const PasteboardTextSnapshot snapshot { pasteboard.changeCount(), QStringLiteral("quote") };
     EXPECT_TRUE(snapshot.matches(pasteboard));
+    EXPECT_TRUE(PasteboardContentExpectation::text(snapshot).matches(pasteboard));
     EXPECT_FALSE(
         (PasteboardTextSnapshot { pasteboard.changeCount(), QStringLiteral("quote!") }).matches(pasteboard));
 
     // The same text copied again is a new change.
     pasteboard.setText(QStringLiteral("quote"));
     EXPECT_FALSE(snapshot.matches(pasteboard));
+    EXPECT_FALSE(PasteboardContentExpectation::text(snapshot).matches(pasteboard));
 
     // Other text served at the same count does not match either.
     const PasteboardTextSnapshot again { pasteboard.changeCount(), QStringLiteral("quote") };
@@ -116,82 +100,84 @@ TEST(TemporaryPasteboardTextReplacement, InstallsTheTextAndRestoresTheOriginalWh
     ASSERT_TRUE(replacement.has_value());
     EXPECT_EQ(pasteboard.string(), QStringLiteral("cited"));
     EXPECT_EQ(replacement->installedChangeCount, pasteboard.changeCount());
-    EXPECT_EQ(replacement->text, QStringLiteral("cited"));
     EXPECT_EQ(replacement->original.items, richContents());
 
     EXPECT_TRUE(replacement->restoreIfUnchanged(pasteboard));
     EXPECT_EQ(pasteboard.contents(), richContents());
 }
 
-TEST(TemporaryPasteboardTextReplacement, LeavesAnotherProgramsCopyAlone)
+TEST(TemporaryPasteboardTextReplacement, LeavesAnyLaterChangeAlone)
 {
-    SimulatedPasteboard pasteboard;
-    pasteboard.setText(QStringLiteral("original"));
-    const auto replacement = TemporaryPasteboardTextReplacement::install(QStringLiteral("cited"), pasteboard);
+    struct Change {
+        const char *name;
+        std::function<void(SimulatedPasteboard &)> apply;
+        QString leftText;
+    };
+    const std::vector<Change> changes {
+        { "another program's copy", [](auto &p) { p.setText(QStringLiteral("copied meanwhile")); },
+            QStringLiteral("copied meanwhile") },
+        { "the same text copied again", [](auto &p) { p.setText(QStringLiteral("cited")); },
+            QStringLiteral("cited") },
+        { "other text at the same count",
+            [](auto &p) {
+                p.changeContentsSilently({ PasteboardItem {
+                    { PasteboardRepresentation { PasteboardType::plainText, QByteArray("edited") } } } });
+            },
+            QStringLiteral("edited") },
+    };
+    for (const Change &change : changes) {
+        SCOPED_TRACE(change.name);
+        SimulatedPasteboard pasteboard;
+        pasteboard.setText(QStringLiteral("original"));
+        const auto replacement
+            = TemporaryPasteboardTextReplacement::install(QStringLiteral("cited"), pasteboard);
+        ASSERT_TRUE(replacement.has_value());
+        change.apply(pasteboard);
+        const qint64 countAfterChange = pasteboard.changeCount();
+        EXPECT_FALSE(replacement->restoreIfUnchanged(pasteboard));
+        EXPECT_EQ(pasteboard.string(), change.leftText);
+        EXPECT_EQ(pasteboard.changeCount(), countAfterChange);
+    }
+
+    SimulatedPasteboard refusing;
+    refusing.setText(QStringLiteral("original"));
+    const auto replacement = TemporaryPasteboardTextReplacement::install(QStringLiteral("cited"), refusing);
     ASSERT_TRUE(replacement.has_value());
-
-    pasteboard.setText(QStringLiteral("copied meanwhile"));
-    const qint64 countAfterCopy = pasteboard.changeCount();
-    EXPECT_FALSE(replacement->restoreIfUnchanged(pasteboard));
-    EXPECT_EQ(pasteboard.string(), QStringLiteral("copied meanwhile"));
-    EXPECT_EQ(pasteboard.changeCount(), countAfterCopy);
-
-    // The same text copied again by someone else is still not ours to undo.
-    pasteboard.setText(QStringLiteral("cited"));
-    EXPECT_FALSE(replacement->restoreIfUnchanged(pasteboard));
-    EXPECT_EQ(pasteboard.string(), QStringLiteral("cited"));
+    refusing.setWriteRefusal(SimulatedPasteboard::WriteRefusal::everything);
+    EXPECT_FALSE(replacement->restoreIfUnchanged(refusing)) << "a refused write back is no restoration";
 }
 
-TEST(TemporaryPasteboardTextReplacement, AnUnannouncedChangeOfTextIsNotRestoredOver)
+TEST(TemporaryPasteboardReplacement, RefusesWhenTheOriginalCannotBeKeptOrTheWriteIsRefused)
 {
-    SimulatedPasteboard pasteboard;
-    pasteboard.setText(QStringLiteral("original"));
-    const auto replacement = TemporaryPasteboardTextReplacement::install(QStringLiteral("cited"), pasteboard);
-    ASSERT_TRUE(replacement.has_value());
-    pasteboard.changeContentsSilently({ PasteboardItem {
-        { PasteboardRepresentation { PasteboardType::plainText, QByteArray("edited") } } } });
-    ASSERT_EQ(pasteboard.changeCount(), replacement->installedChangeCount);
-    EXPECT_FALSE(replacement->restoreIfUnchanged(pasteboard));
-    EXPECT_EQ(pasteboard.string(), QStringLiteral("edited"));
-}
+    const auto install = [](bool image, SimulatedPasteboard &pasteboard) {
+        return image
+            ? TemporaryPasteboardImageReplacement::install(
+                SessionClipboardImage(QByteArray("jpeg-bytes"), PasteboardType::jpeg, 4, 3), pasteboard)
+                  .has_value()
+            : TemporaryPasteboardTextReplacement::install(QStringLiteral("cited"), pasteboard).has_value();
+    };
+    for (const bool image : { false, true }) {
+        SCOPED_TRACE(image ? "image" : "text");
+        SimulatedPasteboard pasteboard;
+        pasteboard.setContents(richContents());
+        pasteboard.setUndeliverable(PasteboardType::png);
+        const qint64 before = pasteboard.changeCount();
+        EXPECT_FALSE(install(image, pasteboard));
+        EXPECT_EQ(pasteboard.changeCount(), before);
 
-TEST(TemporaryPasteboardTextReplacement, RefusesWhenTheOriginalCannotBeKept)
-{
-    SimulatedPasteboard pasteboard;
-    pasteboard.setContents(richContents());
-    pasteboard.setUndeliverable(PasteboardType::png);
-    const qint64 before = pasteboard.changeCount();
-    EXPECT_FALSE(
-        TemporaryPasteboardTextReplacement::install(QStringLiteral("cited"), pasteboard).has_value());
-    EXPECT_EQ(pasteboard.changeCount(), before);
-    EXPECT_EQ(pasteboard.string(), QStringLiteral("Hello"));
-}
-
-TEST(TemporaryPasteboardTextReplacement, PutsTheOriginalBackWhenTheWriteIsRefused)
-{
-    SimulatedPasteboard pasteboard;
-    pasteboard.setContents(richContents());
-    pasteboard.setWriteRefusal(SimulatedPasteboard::WriteRefusal::textAndImages);
-    EXPECT_FALSE(
-        TemporaryPasteboardTextReplacement::install(QStringLiteral("cited"), pasteboard).has_value());
-    EXPECT_EQ(pasteboard.contents(), richContents());
-}
-
-TEST(TemporaryPasteboardTextReplacement, RestoreFailsWhenTheSystemRefusesTheWriteBack)
-{
-    SimulatedPasteboard pasteboard;
-    pasteboard.setText(QStringLiteral("original"));
-    const auto replacement = TemporaryPasteboardTextReplacement::install(QStringLiteral("cited"), pasteboard);
-    ASSERT_TRUE(replacement.has_value());
-    pasteboard.setWriteRefusal(SimulatedPasteboard::WriteRefusal::everything);
-    EXPECT_FALSE(replacement->restoreIfUnchanged(pasteboard));
+        pasteboard.setUndeliverable(PasteboardType::png, false);
+        pasteboard.setWriteRefusal(SimulatedPasteboard::WriteRefusal::textAndImages);
+        EXPECT_FALSE(install(image, pasteboard));
+        EXPECT_EQ(pasteboard.contents(), richContents()) << "the original is put back";
+    }
 }
 
 TEST(TemporaryPasteboardImageReplacement, InstallsTheImageAndDescribesItForTheExpectation)
 {
     SimulatedPasteboard pasteboard;
     pasteboard.setContents(richContents());
-    const auto replacement = TemporaryPasteboardImageReplacement::install(sampleImage(), pasteboard);
+    const auto replacement = TemporaryPasteboardImageReplacement::install(
+        SessionClipboardImage(QByteArray("jpeg-bytes"), PasteboardType::jpeg, 4, 3), pasteboard);
     ASSERT_TRUE(replacement.has_value());
     EXPECT_EQ(pasteboard.data(PasteboardType::jpeg), QByteArray("jpeg-bytes"));
     EXPECT_FALSE(pasteboard.string().has_value());
@@ -200,35 +186,7 @@ TEST(TemporaryPasteboardImageReplacement, InstallsTheImageAndDescribesItForTheEx
 
     const PasteboardImageSnapshot installed = replacement->installedSnapshot();
     EXPECT_EQ(installed.changeCount, replacement->installedChangeCount);
-    EXPECT_TRUE(installed.matches(pasteboard));
     EXPECT_TRUE(PasteboardContentExpectation::image(installed).matches(pasteboard));
-
     pasteboard.setImage(QByteArray("jpeg-bytes"), PasteboardType::jpeg);
-    EXPECT_FALSE(installed.matches(pasteboard));
-    EXPECT_TRUE(replacement->original.restore(pasteboard));
-    EXPECT_EQ(pasteboard.contents(), richContents());
-}
-
-TEST(TemporaryPasteboardImageReplacement, RefusesIncompleteArchivesAndRefusedWrites)
-{
-    SimulatedPasteboard pasteboard;
-    pasteboard.setContents(richContents());
-    pasteboard.setUndeliverable(QStringLiteral("text/html"));
-    EXPECT_FALSE(TemporaryPasteboardImageReplacement::install(sampleImage(), pasteboard).has_value());
-
-    pasteboard.setUndeliverable(QStringLiteral("text/html"), false);
-    pasteboard.setWriteRefusal(SimulatedPasteboard::WriteRefusal::textAndImages);
-    EXPECT_FALSE(TemporaryPasteboardImageReplacement::install(sampleImage(), pasteboard).has_value());
-    EXPECT_EQ(pasteboard.contents(), richContents());
-}
-
-TEST(PasteboardContentExpectation, DelegatesToItsTextSnapshot)
-{
-    SimulatedPasteboard pasteboard;
-    pasteboard.setText(QStringLiteral("quote"));
-    const auto expectation = PasteboardContentExpectation::text(
-        PasteboardTextSnapshot { pasteboard.changeCount(), QStringLiteral("quote") });
-    EXPECT_TRUE(expectation.matches(pasteboard));
-    pasteboard.setText(QStringLiteral("other"));
-    EXPECT_FALSE(expectation.matches(pasteboard));
+    EXPECT_FALSE(PasteboardContentExpectation::image(installed).matches(pasteboard));
 }

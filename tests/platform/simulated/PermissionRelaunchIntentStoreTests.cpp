@@ -30,86 +30,44 @@ protected:
 
 } // namespace
 
-TEST_F(PermissionRelaunchIntentStoreTest, RecordsTheClocksTimeAsSecondsSince1970)
+TEST_F(PermissionRelaunchIntentStoreTest, RecordsTheClocksTimeAsSecondsSince1970ThroughToTheFile)
 {
     clock.advance(1500ms);
-    const auto defaults = settings();
-    store(defaults).recordInputMonitoringRelaunchIntent();
-    const double expected = double(clock.now().toMSecsSinceEpoch()) / 1000.0;
-    EXPECT_DOUBLE_EQ(defaults->value(PermissionRelaunchIntentStore::intentKey).toDouble(), expected);
-    EXPECT_EQ(PermissionRelaunchIntentStore::intentKey,
-        QStringLiteral("tovra.permissions.inputMonitoringRelaunchIntentAt"));
-
-    // Written through: a fresh reader of the same file, as after a restart, sees it.
-    const auto afterRestart = settings();
-    EXPECT_DOUBLE_EQ(
-        afterRestart->value(PermissionRelaunchIntentStore::intentKey).toString().toDouble(), expected);
+    store(settings()).recordInputMonitoringRelaunchIntent();
+    // A fresh reader of the same file, as after a restart, sees it.
+    EXPECT_DOUBLE_EQ(settings()->value(PermissionRelaunchIntentStore::intentKey).toString().toDouble(),
+        double(clock.now().toMSecsSinceEpoch()) / 1000.0);
 }
 
-TEST_F(PermissionRelaunchIntentStoreTest, AnIntentCountsWithinOneDayAndFiveMinutesAhead)
+TEST_F(PermissionRelaunchIntentStoreTest, AnIntentCountsOnceWithinOneDayBackAndFiveMinutesAhead)
 {
     struct Case {
         const char *name;
-        std::chrono::seconds stepAfterRecording;
+        QVariant stored; // relative to now, in seconds, unless text
         bool counts;
+        bool consumed;
     };
-    const std::vector<Case> cases = {
-        { "at once", 0s, true },
-        { "a minute later", 60s, true },
-        { "exactly one day later", 86400s, true },
-        { "one day and a second later", 86401s, false },
+    const double now = double(clock.now().toSecsSinceEpoch());
+    const std::vector<Case> cases {
+        { "at once", now, true, true },
+        { "exactly one day ago", now - 86400, true, true },
+        { "one day and a second ago", now - 86401, false, true },
+        { "five minutes ahead", now + 300, true, true },
+        { "five minutes and a second ahead", now + 301, false, true },
+        { "a number read back as text", QString::number(now - 10, 'f', 3), true, true },
+        { "a word", QStringLiteral("yesterday"), false, false },
+        { "a list", QStringList { QStringLiteral("1"), QStringLiteral("2") }, false, false },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const auto defaults = settings();
-        store(defaults).recordInputMonitoringRelaunchIntent();
-        clock.advance(c.stepAfterRecording);
+        defaults->setValue(PermissionRelaunchIntentStore::intentKey, c.stored);
         EXPECT_EQ(store(defaults).consumeInputMonitoringRelaunchIntent(), c.counts);
-        EXPECT_FALSE(defaults->contains(PermissionRelaunchIntentStore::intentKey));
+        EXPECT_FALSE(store(defaults).consumeInputMonitoringRelaunchIntent()) << "never counts twice";
+        EXPECT_EQ(settings()->contains(PermissionRelaunchIntentStore::intentKey), !c.consumed);
+        EXPECT_EQ(
+            defaults->value(PermissionRelaunchIntentStore::intentKey), c.consumed ? QVariant() : c.stored);
     }
-}
-
-TEST_F(PermissionRelaunchIntentStoreTest, AnIntentInTheFutureCountsUpToFiveMinutes)
-{
-    const auto defaults = settings();
-    const double now = double(clock.now().toSecsSinceEpoch());
-    defaults->setValue(PermissionRelaunchIntentStore::intentKey, now + 300);
-    EXPECT_TRUE(store(defaults).consumeInputMonitoringRelaunchIntent());
-    defaults->setValue(PermissionRelaunchIntentStore::intentKey, now + 301);
-    EXPECT_FALSE(store(defaults).consumeInputMonitoringRelaunchIntent());
-    EXPECT_FALSE(defaults->contains(PermissionRelaunchIntentStore::intentKey));
-}
-
-TEST_F(PermissionRelaunchIntentStoreTest, AConsumedIntentDoesNotCountTwice)
-{
-    const auto defaults = settings();
-    store(defaults).recordInputMonitoringRelaunchIntent();
-    EXPECT_TRUE(store(defaults).consumeInputMonitoringRelaunchIntent());
-    EXPECT_FALSE(store(defaults).consumeInputMonitoringRelaunchIntent());
-    EXPECT_FALSE(settings()->contains(PermissionRelaunchIntentStore::intentKey));
-}
-
-TEST_F(PermissionRelaunchIntentStoreTest, SomethingOtherThanANumberIsLeftAlone)
-{
-    const auto defaults = settings();
-    defaults->setValue(PermissionRelaunchIntentStore::intentKey, QStringLiteral("yesterday"));
-    EXPECT_FALSE(store(defaults).consumeInputMonitoringRelaunchIntent());
-    EXPECT_FALSE(store(defaults).consumeInputMonitoringRelaunchIntent());
-    EXPECT_EQ(
-        defaults->value(PermissionRelaunchIntentStore::intentKey).toString(), QStringLiteral("yesterday"));
-
-    defaults->setValue(
-        PermissionRelaunchIntentStore::intentKey, QStringList { QStringLiteral("1"), QStringLiteral("2") });
-    EXPECT_FALSE(store(defaults).consumeInputMonitoringRelaunchIntent());
-    EXPECT_TRUE(defaults->contains(PermissionRelaunchIntentStore::intentKey));
-}
-
-TEST_F(PermissionRelaunchIntentStoreTest, ANumberReadBackAsTextStillCounts)
-{
-    const auto defaults = settings();
-    defaults->setValue(PermissionRelaunchIntentStore::intentKey,
-        QString::number(double(clock.now().toSecsSinceEpoch()) - 10, 'f', 3));
-    EXPECT_TRUE(store(defaults).consumeInputMonitoringRelaunchIntent());
 }
 
 TEST_F(PermissionRelaunchIntentStoreTest, UsesItsMaximumAgeAndTheCurrentTimeByDefault)
@@ -118,11 +76,13 @@ TEST_F(PermissionRelaunchIntentStoreTest, UsesItsMaximumAgeAndTheCurrentTimeByDe
     const PermissionRelaunchIntentStore shortLived(
         defaults, [this] { return clock.now(); }, 10);
     shortLived.recordInputMonitoringRelaunchIntent();
+    clock.advance(10s);
+    EXPECT_TRUE(shortLived.consumeInputMonitoringRelaunchIntent());
+    shortLived.recordInputMonitoringRelaunchIntent();
     clock.advance(11s);
     EXPECT_FALSE(shortLived.consumeInputMonitoringRelaunchIntent());
 
     const PermissionRelaunchIntentStore wallClock(defaults);
-    EXPECT_EQ(wallClock.maximumAge(), 86400);
     wallClock.recordInputMonitoringRelaunchIntent();
     EXPECT_TRUE(wallClock.consumeInputMonitoringRelaunchIntent());
 }
