@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
@@ -33,109 +31,68 @@ namespace {
 const QString bundle = QStringLiteral("/Applications/Obsidian.app");
 const QString mainExecutable = bundle + "/Contents/MacOS/Obsidian";
 
-// Which lookups a validation made, in order.
-struct LookupLog {
-    QStringList calls;
-    std::optional<QString> executable = mainExecutable;
-    std::optional<QString> bundlePath = bundle;
-
-    ResolverPeerValidator::ExecutablePathLookup executableLookup()
-    {
-        return [this](qint32 pid) {
-            calls.append(QStringLiteral("executable %1").arg(pid));
-            return executable;
-        };
+// A process entry as /proc lays it out: a folder, and a link to the
+// executable unless `target` is empty.
+void addProcessEntry(const QTemporaryDir &root, const QString &name, const QByteArray &target)
+{
+    ASSERT_TRUE(QDir(root.path()).mkpath(name));
+    if (!target.isEmpty()) {
+        ASSERT_EQ(
+            ::symlink(target.constData(), QFile::encodeName(root.filePath(name + "/exe")).constData()), 0);
     }
-    ResolverPeerValidator::BundlePathLookup bundleLookup()
-    {
-        return [this] {
-            calls.append(QStringLiteral("bundle"));
-            return bundlePath;
-        };
-    }
-    std::optional<ResolverPeerIdentity> validate(const Credentials &credentials, quint32 currentUser = 501)
-    {
-        return ResolverPeerValidator::validate(credentials, currentUser, executableLookup(), bundleLookup());
-    }
-};
+}
 
 } // namespace
 
-// The gates -------------------------------------------------------------------------
-
-TEST(ResolverPeerValidator, AcceptedPeerCarriesItsCredentialsAndExecutable)
+TEST(ResolverPeerValidator, GatesAreCheckedInOrderAndStopAtTheFirstRefusal)
 {
-    LookupLog log;
-    EXPECT_EQ(log.validate({ 501, 20, 4242 }), (ResolverPeerIdentity { 501, 20, 4242, mainExecutable }));
-    // The executable is read before the running bundle.
-    EXPECT_EQ(log.calls, (QStringList { "executable 4242", "bundle" }));
-}
-
-TEST(ResolverPeerValidator, PeerOfAnotherUserIsRefusedBeforeAnythingIsLookedUp)
-{
-    LookupLog log;
-    EXPECT_EQ(log.validate({ 502, 20, 4242 }), std::nullopt);
-    EXPECT_EQ(log.validate({ 0, 0, 4242 }), std::nullopt);
-    EXPECT_TRUE(log.calls.isEmpty());
-}
-
-TEST(ResolverPeerValidator, PeerWithoutARealProcessIsRefusedBeforeItsExecutableIsLookedUp)
-{
-    LookupLog log;
-    EXPECT_EQ(log.validate({ 501, 20, 0 }), std::nullopt);
-    EXPECT_EQ(log.validate({ 501, 20, -7 }), std::nullopt);
-    EXPECT_TRUE(log.calls.isEmpty());
-    EXPECT_NE(log.validate({ 501, 20, 1 }), std::nullopt);
-}
-
-TEST(ResolverPeerValidator, UnknownExecutableIsRefusedWithoutAskingForObsidian)
-{
-    LookupLog log;
-    log.executable = std::nullopt;
-    EXPECT_EQ(log.validate({ 501, 20, 4242 }), std::nullopt);
-    EXPECT_EQ(log.calls, QStringList { "executable 4242" });
-}
-
-TEST(ResolverPeerValidator, PeerIsRefusedWhileObsidianIsNotRunning)
-{
-    LookupLog log;
-    log.bundlePath = std::nullopt;
-    EXPECT_EQ(log.validate({ 501, 20, 4242 }), std::nullopt);
-    EXPECT_EQ(log.calls, (QStringList { "executable 4242", "bundle" }));
-}
-
-TEST(ResolverPeerValidator, ExecutableOutsideTheRunningBundleIsRefused)
-{
-    LookupLog log;
-    log.executable = QStringLiteral("/usr/bin/nc");
-    EXPECT_EQ(log.validate({ 501, 20, 4242 }), std::nullopt);
-    log.executable = bundle
+    const QString renderer = bundle
         + "/Contents/Frameworks/Obsidian Helper (Renderer).app/Contents/MacOS/Obsidian Helper (Renderer)";
-    EXPECT_EQ(log.validate({ 501, 20, 4242 })->executablePath, *log.executable);
-}
-
-// Which Obsidian counts ---------------------------------------------------------------
-
-TEST(ResolverPeerValidator, OnlyTheFirstListedObsidianCounts)
-{
-    const QList<RunningApplicationBundle> running {
-        { 10, QStringLiteral("org.gnome.TextEditor"), QStringLiteral("/usr/bin") },
-        { 11, std::nullopt, QStringLiteral("/opt/Unknown") },
-        { 12, QStringLiteral("md.obsidian"), QString() },
-        { 13, QStringLiteral("MD.OBSIDIAN"), QStringLiteral("/Applications/Shouting.app") },
-        { 14, QStringLiteral("md.obsidian"), QStringLiteral("/Applications/Obsidian.app") },
-        { 15, QStringLiteral("md.obsidian"), QStringLiteral("/Users/me/Obsidian.app") },
+    struct Case {
+        const char *name;
+        Credentials credentials;
+        std::optional<QString> executable;
+        std::optional<QString> bundlePath;
+        bool accepted;
+        QStringList lookups;
     };
-    EXPECT_EQ(ResolverPeerValidator::runningObsidianBundlePath(running),
-        QStringLiteral("/Applications/Obsidian.app"));
-
-    LookupLog log;
-    log.bundlePath = ResolverPeerValidator::runningObsidianBundlePath(running);
-    log.executable = QStringLiteral("/Users/me/Obsidian.app/Contents/MacOS/Obsidian");
-    EXPECT_EQ(log.validate({ 501, 20, 4242 }), std::nullopt);
+    const std::vector<Case> cases {
+        { "accepted", { 501, 20, 4242 }, mainExecutable, bundle, true, { "executable 4242", "bundle" } },
+        { "helper", { 501, 20, 1 }, renderer, bundle, true, { "executable 1", "bundle" } },
+        { "another user", { 502, 20, 4242 }, mainExecutable, bundle, false, {} },
+        { "root", { 0, 0, 4242 }, mainExecutable, bundle, false, {} },
+        { "no process", { 501, 20, 0 }, mainExecutable, bundle, false, {} },
+        { "negative process", { 501, 20, -7 }, mainExecutable, bundle, false, {} },
+        { "unknown executable", { 501, 20, 4242 }, std::nullopt, bundle, false, { "executable 4242" } },
+        { "Obsidian not running", { 501, 20, 4242 }, mainExecutable, std::nullopt, false,
+            { "executable 4242", "bundle" } },
+        { "outside the bundle", { 501, 20, 4242 }, QStringLiteral("/usr/bin/nc"), bundle, false,
+            { "executable 4242", "bundle" } },
+    };
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        QStringList lookups;
+        const auto identity = ResolverPeerValidator::validate(
+            testCase.credentials, 501,
+            [&](qint32 pid) {
+                lookups.append(QStringLiteral("executable %1").arg(pid));
+                return testCase.executable;
+            },
+            [&] {
+                lookups.append(QStringLiteral("bundle"));
+                return testCase.bundlePath;
+            });
+        if (testCase.accepted)
+            EXPECT_EQ(identity,
+                (ResolverPeerIdentity { testCase.credentials.uid, testCase.credentials.gid,
+                    testCase.credentials.pid, *testCase.executable }));
+        else
+            EXPECT_EQ(identity, std::nullopt);
+        EXPECT_EQ(lookups, testCase.lookups);
+    }
 }
 
-TEST(ResolverPeerValidator, ObsidianIsKnownByItsApplicationIdentifiers)
+TEST(ResolverPeerValidator, OnlyTheFirstListedObsidianCountsByItsApplicationIdentifier)
 {
     for (const char *identifier : { "md.obsidian", "md.obsidian.Obsidian", "obsidian" }) {
         SCOPED_TRACE(identifier);
@@ -150,11 +107,20 @@ TEST(ResolverPeerValidator, ObsidianIsKnownByItsApplicationIdentifiers)
             std::nullopt);
     }
     EXPECT_EQ(ResolverPeerValidator::runningObsidianBundlePath({}), std::nullopt);
+
+    const QList<RunningApplicationBundle> running {
+        { 10, QStringLiteral("org.gnome.TextEditor"), QStringLiteral("/usr/bin") },
+        { 11, std::nullopt, QStringLiteral("/opt/Unknown") },
+        { 12, QStringLiteral("md.obsidian"), QString() },
+        { 13, QStringLiteral("MD.OBSIDIAN"), QStringLiteral("/Applications/Shouting.app") },
+        { 14, QStringLiteral("md.obsidian"), QStringLiteral("/Applications/Obsidian.app") },
+        { 15, QStringLiteral("md.obsidian"), QStringLiteral("/Users/me/Obsidian.app") },
+    };
+    EXPECT_EQ(ResolverPeerValidator::runningObsidianBundlePath(running),
+        QStringLiteral("/Applications/Obsidian.app"));
 }
 
-// Reading the kernel ---------------------------------------------------------------------
-
-TEST(ResolverPeerValidator, CredentialsOfAConnectedSocketAreTheConnectingProcess)
+TEST(ResolverPeerValidator, KernelGivesTheCredentialsAndExecutableOfAPeer)
 {
     int pair[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
@@ -165,17 +131,13 @@ TEST(ResolverPeerValidator, CredentialsOfAConnectedSocketAreTheConnectingProcess
     EXPECT_EQ(credentials->pid, ::getpid());
     ::close(pair[0]);
     ::close(pair[1]);
-
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
     EXPECT_EQ(ResolverPeerValidator::peerCredentials(pipeEnds[0]), std::nullopt);
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);
     EXPECT_EQ(ResolverPeerValidator::peerCredentials(-1), std::nullopt);
-}
 
-TEST(ResolverPeerValidator, ExecutablePathOfAProcess)
-{
     EXPECT_EQ(ResolverPeerValidator::executablePath(::getpid()),
         QFile::symLinkTarget(QStringLiteral("/proc/self/exe")));
     EXPECT_EQ(ResolverPeerValidator::executablePath(0), std::nullopt);
@@ -186,14 +148,12 @@ TEST(ResolverPeerValidator, ExecutablePathIsDecodedLeniently)
 {
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
-    ASSERT_TRUE(QDir(root.path()).mkpath("41"));
-    ASSERT_TRUE(QDir(root.path()).mkpath("42"));
-    ASSERT_TRUE(QDir(root.path()).mkpath("43"));
-    const QByteArray invalidUtf8 = "/opt/Obsidi\xff"
-                                   "n/obsidian";
-    ASSERT_EQ(::symlink(invalidUtf8.constData(), QFile::encodeName(root.filePath("41/exe")).constData()), 0);
     const QByteArray longest = "/" + QByteArray(4094, 'x');
-    ASSERT_EQ(::symlink(longest.constData(), QFile::encodeName(root.filePath("42/exe")).constData()), 0);
+    addProcessEntry(root, "41",
+        "/opt/Obsidi\xff"
+        "n/obsidian");
+    addProcessEntry(root, "42", longest);
+    addProcessEntry(root, "43", {});
 
     EXPECT_EQ(ResolverPeerValidator::executablePath(41, root.path()),
         QStringLiteral("/opt/Obsidi\uFFFDn/obsidian"));
@@ -202,37 +162,24 @@ TEST(ResolverPeerValidator, ExecutablePathIsDecodedLeniently)
     EXPECT_EQ(ResolverPeerValidator::executablePath(44, root.path()), std::nullopt);
 }
 
-// Running applications and their bundles -----------------------------------------------------
-
-TEST(RunningApplicationBundles, BundleOfAnExecutableFollowsItsLayout)
+TEST(RunningApplicationBundles, KnownLiveApplicationsInProcessOrderWithTheirBundles)
 {
     EXPECT_EQ(bundlePathOfExecutable(mainExecutable), bundle);
-    EXPECT_EQ(
-        bundlePathOfExecutable(QStringLiteral("/opt/Obsidian/obsidian")), QStringLiteral("/opt/Obsidian"));
     EXPECT_EQ(bundlePathOfExecutable(QStringLiteral("/tmp/.mount_ObsidAb12/obsidian")),
         QStringLiteral("/tmp/.mount_ObsidAb12"));
     EXPECT_EQ(bundlePathOfExecutable(QStringLiteral("/Contents/MacOS/Obsidian")),
         QStringLiteral("/Contents/MacOS"));
-}
 
-TEST(RunningApplicationBundles, KnownLiveApplicationsInProcessOrder)
-{
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
-    const auto addProcess = [&](const QString &name, const char *executable) {
-        ASSERT_TRUE(QDir(root.path()).mkpath(name));
-        if (executable) {
-            ASSERT_EQ(::symlink(executable, QFile::encodeName(root.filePath(name + "/exe")).constData()), 0);
-        }
-    };
-    addProcess("300", "/Applications/Obsidian.app/Contents/MacOS/Obsidian");
-    addProcess("20", "/opt/Obsidian/obsidian");
-    addProcess("1000", "/usr/bin/gnome-text-editor");
-    addProcess("55", "/usr/bin/terminated");
-    addProcess("56", nullptr);
-    addProcess("57", "/usr/bin/unknown-to-the-workspace");
-    addProcess("self", "/usr/bin/self");
-    addProcess("net", nullptr);
+    addProcessEntry(root, "300", "/Applications/Obsidian.app/Contents/MacOS/Obsidian");
+    addProcessEntry(root, "20", "/opt/Obsidian/obsidian");
+    addProcessEntry(root, "1000", "/usr/bin/gnome-text-editor");
+    addProcessEntry(root, "55", "/usr/bin/terminated");
+    addProcessEntry(root, "56", {});
+    addProcessEntry(root, "57", "/usr/bin/unknown-to-the-workspace");
+    addProcessEntry(root, "self", "/usr/bin/self");
+    addProcessEntry(root, "net", {});
 
     FakeWorkspace workspace;
     workspace.add(300, QStringLiteral("md.obsidian"));
@@ -247,23 +194,23 @@ TEST(RunningApplicationBundles, KnownLiveApplicationsInProcessOrder)
         { 1000, QStringLiteral("org.gnome.TextEditor"), QStringLiteral("/usr/bin") },
     };
     EXPECT_EQ(runningApplicationBundles(workspace, root.path()), expected);
-    EXPECT_EQ(ResolverPeerValidator::runningObsidianBundlePath(expected), QStringLiteral("/opt/Obsidian"));
 }
 
 // Whole validations over real sockets and processes --------------------------------------------
 
 namespace {
 
-// A child process that connects to a listening socket as itself, then turns
-// into the program at `executable` (a copy of cat that waits on a pipe), so
-// that the kernel names that program as the peer's executable.
+// A child process that connects to `listener` as itself, then turns into the
+// program at `executable` (a copy of cat that waits on a pipe), so that the
+// kernel names that program as the peer's executable.
 class PeerProcess {
 public:
-    PeerProcess(
-        const QString &socketPath, const QString &executable, std::optional<uid_t> asUser = std::nullopt)
+    PeerProcess(const BoundSocket &listener, const QString &socketPath, QString executable,
+        std::optional<uid_t> asUser)
+        : executable(std::move(executable))
     {
         const QByteArray encodedSocket = socketPath.toUtf8();
-        const QByteArray encodedExecutable = QFile::encodeName(executable);
+        const QByteArray encodedExecutable = QFile::encodeName(this->executable);
         sockaddr_un address {};
         address.sun_family = AF_UNIX;
         std::memcpy(
@@ -302,23 +249,28 @@ public:
         int status = 0;
         const ssize_t read = ::read(execReport[0], &status, sizeof status);
         ::close(execReport[0]);
-        m_failure = read > 0 ? status : 0;
+        failure = read > 0 ? status : 0;
+        if (failure == 0)
+            connection = ::accept(listener.descriptor(), nullptr, {});
     }
     ~PeerProcess()
     {
+        ::close(connection);
         ::close(m_input);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
+        ::waitpid(m_pid, nullptr, 0);
     }
 
     pid_t pid() const { return m_pid; }
+
+    const QString executable;
     // 0 once the child runs the program; otherwise the step that failed.
-    int failure() const { return m_failure; }
+    int failure = 0;
+    // The server's end of the child's connection.
+    int connection = -1;
 
 private:
     pid_t m_pid = -1;
     int m_input = -1;
-    int m_failure = 0;
 };
 
 class ResolverPeerProcessTest : public ::testing::Test {
@@ -330,22 +282,18 @@ protected:
         m_listener = std::make_unique<BoundSocket>(m_root + "/resolver.sock", BoundSocket::Mode::listen);
     }
 
-    // Installs a copy of cat at `relativePath` under the test folder.
-    QString install(const QString &relativePath)
+    // Runs a copy of cat installed at `relativePath` under the test folder.
+    std::unique_ptr<PeerProcess> launch(
+        const QString &relativePath, std::optional<uid_t> asUser = std::nullopt)
     {
-        const QString target = m_root + "/" + relativePath;
-        EXPECT_TRUE(QDir().mkpath(QFileInfo(target).path()));
-        EXPECT_TRUE(QFile::copy(QStringLiteral("/bin/cat"), target));
-        QFile::setPermissions(
-            target, QFile::permissions(target) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
-        return target;
-    }
-
-    int acceptPeer()
-    {
-        const int accepted = ::accept(m_listener->descriptor(), nullptr, nullptr);
-        EXPECT_GE(accepted, 0);
-        return accepted;
+        const QString executable = m_root + "/" + relativePath;
+        EXPECT_TRUE(QDir().mkpath(QFileInfo(executable).path()));
+        EXPECT_TRUE(QFile::copy(QStringLiteral("/bin/cat"), executable));
+        QFile::setPermissions(executable, QFile::permissions(executable) | QFile::ExeOwner | QFile::ExeOther);
+        auto process
+            = std::make_unique<PeerProcess>(*m_listener, m_root + "/resolver.sock", executable, asUser);
+        EXPECT_EQ(process->failure, 0);
+        return process;
     }
 
     QTemporaryDir m_folder;
@@ -355,73 +303,35 @@ protected:
 
 } // namespace
 
-TEST_F(ResolverPeerProcessTest, ObsidianMainExecutableOfTheCurrentUserIsAccepted)
+TEST_F(ResolverPeerProcessTest, ObsidianAndItsHelpersAreAcceptedWhileItRunsAndImpostorsNever)
 {
-    const QString executable = install("Obsidian.app/Contents/MacOS/Obsidian");
-    PeerProcess peer(m_root + "/resolver.sock", executable);
-    ASSERT_EQ(peer.failure(), 0);
-    const int accepted = acceptPeer();
+    const auto application = launch("Obsidian.app/Contents/MacOS/Obsidian");
+    const auto renderer = launch("Obsidian.app/Contents/Frameworks/Obsidian Helper "
+                                 "(Renderer).app/Contents/MacOS/Obsidian Helper (Renderer)");
+    const auto impostor = launch("Impostor/Obsidian.app/Contents/MacOS/Obsidian");
+    ASSERT_FALSE(HasFailure());
 
     FakeWorkspace workspace;
-    workspace.add(peer.pid(), QStringLiteral("md.obsidian"));
-    const auto identity = ResolverPeerValidator::validator(workspace)(accepted);
-    ::close(accepted);
-
-    ASSERT_TRUE(identity.has_value());
-    EXPECT_EQ(*identity,
+    workspace.add(application->pid(), QStringLiteral("md.obsidian"));
+    const auto validate = ResolverPeerValidator::validator(workspace);
+    EXPECT_EQ(validate(application->connection),
         (ResolverPeerIdentity { static_cast<quint32>(::getuid()), static_cast<quint32>(::getgid()),
-            static_cast<qint32>(peer.pid()), executable }));
-}
-
-TEST_F(ResolverPeerProcessTest, ObsidianHelperIsAcceptedWhileItsMainApplicationRuns)
-{
-    const QString main = install("Obsidian.app/Contents/MacOS/Obsidian");
-    const QString helper = install("Obsidian.app/Contents/Frameworks/Obsidian Helper "
-                                   "(Renderer).app/Contents/MacOS/Obsidian Helper (Renderer)");
-    PeerProcess application(m_root + "/resolver.sock", main);
-    ASSERT_EQ(application.failure(), 0);
-    const int applicationConnection = acceptPeer();
-    PeerProcess renderer(m_root + "/resolver.sock", helper);
-    ASSERT_EQ(renderer.failure(), 0);
-    const int rendererConnection = acceptPeer();
-
-    FakeWorkspace workspace;
-    workspace.add(application.pid(), QStringLiteral("md.obsidian"));
-    const auto identity = ResolverPeerValidator::validator(workspace)(rendererConnection);
-    ASSERT_TRUE(identity.has_value());
-    EXPECT_EQ(identity->pid, renderer.pid());
-    EXPECT_EQ(identity->executablePath, helper);
-
-    // Once Obsidian is no longer running, the same helper is refused.
-    workspace.add(application.pid(), QStringLiteral("md.obsidian"), true);
-    EXPECT_EQ(ResolverPeerValidator::validator(workspace)(rendererConnection), std::nullopt);
-    ::close(applicationConnection);
-    ::close(rendererConnection);
-}
-
-TEST_F(ResolverPeerProcessTest, ProgramOutsideTheRunningBundleIsRefused)
-{
-    const QString obsidian = install("Obsidian.app/Contents/MacOS/Obsidian");
-    const QString impostor = install("Impostor/Obsidian.app/Contents/MacOS/Obsidian");
-    PeerProcess application(m_root + "/resolver.sock", obsidian);
-    ASSERT_EQ(application.failure(), 0);
-    const int applicationConnection = acceptPeer();
-    PeerProcess peer(m_root + "/resolver.sock", impostor);
-    ASSERT_EQ(peer.failure(), 0);
-    const int peerConnection = acceptPeer();
-
-    FakeWorkspace workspace;
-    workspace.add(application.pid(), QStringLiteral("md.obsidian"));
-    EXPECT_EQ(ResolverPeerValidator::validator(workspace)(peerConnection), std::nullopt);
+            static_cast<qint32>(application->pid()), application->executable }));
+    EXPECT_EQ(validate(renderer->connection),
+        (ResolverPeerIdentity { static_cast<quint32>(::getuid()), static_cast<quint32>(::getgid()),
+            static_cast<qint32>(renderer->pid()), renderer->executable }));
+    EXPECT_EQ(validate(impostor->connection), std::nullopt);
     // The same process is accepted when it is the Obsidian that is running.
-    EXPECT_NE(ResolverPeerValidator::validate(peerConnection,
+    EXPECT_NE(ResolverPeerValidator::validate(impostor->connection,
                   [&] {
-                      return QList<RunningApplicationBundle> { { peer.pid(), QStringLiteral("md.obsidian"),
-                          m_root + "/Impostor/Obsidian.app" } };
+                      return QList<RunningApplicationBundle> { { impostor->pid(),
+                          QStringLiteral("md.obsidian"), m_root + "/Impostor/Obsidian.app" } };
                   }),
         std::nullopt);
-    ::close(applicationConnection);
-    ::close(peerConnection);
+
+    // Once Obsidian is no longer running, its helper is refused.
+    workspace.add(application->pid(), QStringLiteral("md.obsidian"), true);
+    EXPECT_EQ(validate(renderer->connection), std::nullopt);
 }
 
 TEST_F(ResolverPeerProcessTest, ObsidianOfAnotherUserIsRefused)
@@ -430,21 +340,18 @@ TEST_F(ResolverPeerProcessTest, ObsidianOfAnotherUserIsRefused)
         GTEST_SKIP() << "running a process as another user needs privileges this run lacks";
     ASSERT_EQ(::chmod(QFile::encodeName(m_root).constData(), 0755), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(m_root + "/resolver.sock").constData(), 0777), 0);
-    const QString executable = install("Obsidian.app/Contents/MacOS/Obsidian");
     const uid_t otherUser = 65534;
-    PeerProcess peer(m_root + "/resolver.sock", executable, otherUser);
-    ASSERT_EQ(peer.failure(), 0);
-    const int accepted = acceptPeer();
+    const auto peer = launch("Obsidian.app/Contents/MacOS/Obsidian", otherUser);
+    ASSERT_FALSE(HasFailure());
 
-    const auto credentials = ResolverPeerValidator::peerCredentials(accepted);
+    const auto credentials = ResolverPeerValidator::peerCredentials(peer->connection);
     ASSERT_TRUE(credentials.has_value());
     EXPECT_EQ(credentials->uid, otherUser);
     FakeWorkspace workspace;
-    workspace.add(peer.pid(), QStringLiteral("md.obsidian"));
-    EXPECT_EQ(ResolverPeerValidator::validator(workspace)(accepted), std::nullopt);
+    workspace.add(peer->pid(), QStringLiteral("md.obsidian"));
+    EXPECT_EQ(ResolverPeerValidator::validator(workspace)(peer->connection), std::nullopt);
     // Refused on its user alone: the workspace was never asked.
     EXPECT_EQ(workspace.lookups, 0);
-    ::close(accepted);
 }
 
 } // namespace tovra

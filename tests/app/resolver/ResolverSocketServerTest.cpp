@@ -124,7 +124,6 @@ protected:
     {
         return server.m_existingSocketProbe;
     }
-    static const QThreadPool &acceptQueue(const ResolverSocketServer &server) { return server.m_acceptQueue; }
 
     QTemporaryDir m_folder;
     std::vector<ResolverServerStatus> m_statuses;
@@ -134,28 +133,50 @@ protected:
 
 // Probing a path --------------------------------------------------------------
 
-TEST_F(ResolverSocketServerTest, MissingFileIsStaleWithoutConnecting)
+TEST_F(ResolverSocketServerTest, ProbeClassifiesRealFilesAndConnectsOnlyToSockets)
 {
-    ProbeRecorder recorder;
-    EXPECT_EQ(recorder.probe(path("absent.sock")), State::stale);
-    EXPECT_TRUE(recorder.attempts.empty());
-}
-
-TEST_F(ResolverSocketServerTest, RegularFileDirectoryAndLinksAreUnsafeWithoutConnecting)
-{
+    using std::chrono::microseconds;
+    BoundSocket live(path("live.sock"), BoundSocket::Mode::listen);
+    // A server that died leaves its file behind; connecting is refused.
+    BoundSocket dead(path("dead.sock"), BoundSocket::Mode::listen);
+    dead.close();
+    BoundSocket unlistened(path("unlistened.sock"), BoundSocket::Mode::bindOnly);
     QFile regular(path("regular.sock"));
     ASSERT_TRUE(regular.open(QIODevice::WriteOnly));
     regular.close();
     ASSERT_TRUE(QDir(m_folder.path()).mkdir("folder.sock"));
-    BoundSocket live(path("live.sock"), BoundSocket::Mode::listen);
     ASSERT_TRUE(QFile::link(path("live.sock"), path("link-to-live.sock")));
     ASSERT_TRUE(QFile::link(path("absent.sock"), path("dangling.sock")));
 
-    for (const char *name : { "regular.sock", "folder.sock", "link-to-live.sock", "dangling.sock" }) {
-        SCOPED_TRACE(name);
+    struct Case {
+        const char *name;
+        State expected;
+        std::size_t attempts;
+        std::optional<int> connectError;
+    };
+    const std::vector<Case> cases {
+        { "live.sock", State::active, 1, 0 },
+        { "dead.sock", State::stale, 3, ECONNREFUSED },
+        { "unlistened.sock", State::stale, 3, ECONNREFUSED },
+        { "absent.sock", State::stale, 0, ENOENT },
+        { "regular.sock", State::unsafe, 0, ECONNREFUSED },
+        { "folder.sock", State::unsafe, 0, std::nullopt },
+        { "link-to-live.sock", State::unsafe, 0, std::nullopt },
+        { "dangling.sock", State::unsafe, 0, std::nullopt },
+    };
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
         ProbeRecorder recorder;
-        EXPECT_EQ(recorder.probe(path(name)), State::unsafe);
-        EXPECT_TRUE(recorder.attempts.empty());
+        EXPECT_EQ(recorder.probe(path(testCase.name)), testCase.expected);
+        EXPECT_EQ(recorder.attempts, std::vector<QString>(testCase.attempts, path(testCase.name)));
+        EXPECT_EQ(recorder.pauses,
+            std::vector<microseconds>(
+                testCase.attempts > 0 ? testCase.attempts - 1 : 0, microseconds(20000)));
+        // The default probe reaches the same verdict on its own.
+        EXPECT_EQ(ResolverSocketServer::probeExistingSocket(path(testCase.name)), testCase.expected);
+        if (testCase.connectError) {
+            EXPECT_EQ(ResolverSocketServer::connectProbe(path(testCase.name)), *testCase.connectError);
+        }
     }
 }
 
@@ -169,36 +190,6 @@ TEST_F(ResolverSocketServerTest, SocketOfAnotherUserIsUnsafeWithoutConnecting)
     ProbeRecorder recorder;
     EXPECT_EQ(recorder.probe(path("other.sock")), State::unsafe);
     EXPECT_TRUE(recorder.attempts.empty());
-}
-
-TEST_F(ResolverSocketServerTest, LiveListenerIsActiveAfterOneAttempt)
-{
-    BoundSocket live(path("live.sock"), BoundSocket::Mode::listen);
-    ProbeRecorder recorder;
-    EXPECT_EQ(recorder.probe(path("live.sock")), State::active);
-    EXPECT_EQ(recorder.attempts, std::vector<QString> { path("live.sock") });
-    EXPECT_TRUE(recorder.pauses.empty());
-}
-
-TEST_F(ResolverSocketServerTest, RefusingSocketIsStaleAfterThreeAttemptsAndTwoPauses)
-{
-    // A server that died leaves its file behind; connecting is refused.
-    BoundSocket dead(path("dead.sock"), BoundSocket::Mode::listen);
-    dead.close();
-    ASSERT_TRUE(QFile::exists(path("dead.sock")));
-
-    ProbeRecorder recorder;
-    EXPECT_EQ(recorder.probe(path("dead.sock")), State::stale);
-    EXPECT_EQ(recorder.attempts.size(), 3u);
-    EXPECT_EQ(recorder.pauses, (std::vector<std::chrono::microseconds>(2, std::chrono::microseconds(20000))));
-}
-
-TEST_F(ResolverSocketServerTest, BoundButNotListeningSocketIsStale)
-{
-    BoundSocket unlistened(path("unlistened.sock"), BoundSocket::Mode::bindOnly);
-    ProbeRecorder recorder;
-    EXPECT_EQ(recorder.probe(path("unlistened.sock")), State::stale);
-    EXPECT_EQ(recorder.attempts.size(), 3u);
 }
 
 TEST_F(ResolverSocketServerTest, SocketRemovedBetweenInspectionAndConnectionIsStale)
@@ -223,54 +214,25 @@ TEST_F(ResolverSocketServerTest, RetriesDecideOnTheLaterAnswers)
         const char *name;
         std::vector<int> results;
         State expected;
-        std::size_t attempts;
     };
     const std::vector<Case> cases {
-        { "accepted on the second attempt", { ECONNREFUSED, 0 }, State::active, 2 },
-        { "accepted on the third attempt", { ECONNREFUSED, ECONNREFUSED, 0 }, State::active, 3 },
-        { "gone on the second attempt", { ECONNREFUSED, ENOENT }, State::stale, 2 },
-        { "gone on the third attempt", { ECONNREFUSED, ECONNREFUSED, ENOENT }, State::stale, 3 },
-        { "permission denied at once", { EACCES }, State::unsafe, 1 },
-        { "timed out after a refusal", { ECONNREFUSED, ETIMEDOUT }, State::unsafe, 2 },
-        { "name too long", { ENAMETOOLONG }, State::unsafe, 1 },
-        { "other error on the last attempt", { ECONNREFUSED, ECONNREFUSED, EACCES }, State::unsafe, 3 },
+        { "accepted on the second attempt", { ECONNREFUSED, 0 }, State::active },
+        { "accepted on the third attempt", { ECONNREFUSED, ECONNREFUSED, 0 }, State::active },
+        { "gone on the second attempt", { ECONNREFUSED, ENOENT }, State::stale },
+        { "gone on the third attempt", { ECONNREFUSED, ECONNREFUSED, ENOENT }, State::stale },
+        { "permission denied at once", { EACCES }, State::unsafe },
+        { "timed out after a refusal", { ECONNREFUSED, ETIMEDOUT }, State::unsafe },
+        { "name too long", { ENAMETOOLONG }, State::unsafe },
+        { "other error on the last attempt", { ECONNREFUSED, ECONNREFUSED, EACCES }, State::unsafe },
     };
     for (const Case &testCase : cases) {
         SCOPED_TRACE(testCase.name);
         ProbeRecorder recorder;
         recorder.scriptedResults = testCase.results;
         EXPECT_EQ(recorder.probe(path("scripted.sock")), testCase.expected);
-        EXPECT_EQ(recorder.attempts.size(), testCase.attempts);
-        EXPECT_EQ(recorder.pauses.size(), testCase.attempts - 1);
+        EXPECT_EQ(recorder.attempts.size(), testCase.results.size());
+        EXPECT_EQ(recorder.pauses.size(), testCase.results.size() - 1);
     }
-}
-
-TEST_F(ResolverSocketServerTest, DefaultProbeClassifiesRealSockets)
-{
-    BoundSocket live(path("live.sock"), BoundSocket::Mode::listen);
-    BoundSocket dead(path("dead.sock"), BoundSocket::Mode::listen);
-    dead.close();
-    EXPECT_EQ(ResolverSocketServer::probeExistingSocket(path("live.sock")), State::active);
-    EXPECT_EQ(ResolverSocketServer::probeExistingSocket(path("dead.sock")), State::stale);
-    EXPECT_EQ(ResolverSocketServer::probeExistingSocket(path("absent.sock")), State::stale);
-    EXPECT_EQ(ResolverSocketServer::probeExistingSocket(m_folder.path()), State::unsafe);
-}
-
-// Connecting -------------------------------------------------------------------
-
-TEST_F(ResolverSocketServerTest, ConnectProbeReportsTheErrorThatEndedTheAttempt)
-{
-    BoundSocket live(path("live.sock"), BoundSocket::Mode::listen);
-    BoundSocket dead(path("dead.sock"), BoundSocket::Mode::listen);
-    dead.close();
-    QFile regular(path("regular"));
-    ASSERT_TRUE(regular.open(QIODevice::WriteOnly));
-    regular.close();
-
-    EXPECT_EQ(ResolverSocketServer::connectProbe(path("live.sock")), 0);
-    EXPECT_EQ(ResolverSocketServer::connectProbe(path("dead.sock")), ECONNREFUSED);
-    EXPECT_EQ(ResolverSocketServer::connectProbe(path("absent.sock")), ENOENT);
-    EXPECT_EQ(ResolverSocketServer::connectProbe(path("regular")), ECONNREFUSED);
 }
 
 TEST_F(ResolverSocketServerTest, ListenerWithAFullQueueStillCountsAsLive)
@@ -278,25 +240,18 @@ TEST_F(ResolverSocketServerTest, ListenerWithAFullQueueStillCountsAsLive)
     // With its queue full, a non-blocking connection is told to try again;
     // the server is alive all the same.
     BoundSocket busy(path("busy.sock"), BoundSocket::Mode::listen, 0);
+    const QByteArray encoded = path("busy.sock").toUtf8();
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, encoded.constData(), static_cast<std::size_t>(encoded.size()));
     std::vector<int> queued;
-    bool queueFull = false;
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        ASSERT_GE(client, 0);
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        const QByteArray encoded = path("busy.sock").toUtf8();
-        std::memcpy(address.sun_path, encoded.constData(), static_cast<std::size_t>(encoded.size()));
-        const int result = ::connect(client, reinterpret_cast<const sockaddr *>(&address), sizeof address);
-        const int error = errno;
-        queued.push_back(client);
-        if (result != 0) {
-            ASSERT_EQ(error, EAGAIN);
-            queueFull = true;
-            break;
-        }
+    int error = 0;
+    while (error == 0 && queued.size() < 8) {
+        queued.push_back(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        if (::connect(queued.back(), reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+            error = errno;
     }
-    ASSERT_TRUE(queueFull);
+    ASSERT_EQ(error, EAGAIN);
     EXPECT_EQ(ResolverSocketServer::connectProbe(path("busy.sock")), 0);
     EXPECT_EQ(ResolverSocketServer::probeExistingSocket(path("busy.sock")), State::active);
     for (const int client : queued)
@@ -330,67 +285,56 @@ TEST_F(ResolverSocketServerTest, SocketIdentityIsDeviceAndInodeOfSocketsOnly)
     const auto identity = ResolverSocketServer::socketIdentity(path("live.sock"));
     ASSERT_TRUE(identity.has_value());
     EXPECT_EQ(identity, statIdentity(path("live.sock")));
-    EXPECT_FALSE(ResolverSocketServer::socketIdentity(path("regular")).has_value());
-    EXPECT_FALSE(ResolverSocketServer::socketIdentity(path("link.sock")).has_value());
-    EXPECT_FALSE(ResolverSocketServer::socketIdentity(path("absent.sock")).has_value());
-    EXPECT_FALSE(ResolverSocketServer::socketIdentity(m_folder.path()).has_value());
+    for (const QString &other :
+        { path("regular"), path("link.sock"), path("absent.sock"), m_folder.path() }) {
+        SCOPED_TRACE(other.toStdString());
+        EXPECT_FALSE(ResolverSocketServer::socketIdentity(other).has_value());
+    }
 }
 
-TEST_F(ResolverSocketServerTest, RemoveSocketRemovesOnlyTheOwnedFile)
+TEST_F(ResolverSocketServerTest, RemoveSocketRemovesOnlyTheFileItOwns)
 {
     BoundSocket own(path("own.sock"), BoundSocket::Mode::listen);
-    const auto identity = ResolverSocketServer::socketIdentity(path("own.sock"));
-    ASSERT_TRUE(identity.has_value());
-
-    ResolverSocketServer::removeSocket(path("own.sock"), *identity);
+    const auto owned = ResolverSocketServer::socketIdentity(path("own.sock"));
+    ASSERT_TRUE(owned.has_value());
+    ResolverSocketServer::removeSocket(path("own.sock"), *owned);
     EXPECT_FALSE(QFile::exists(path("own.sock")));
     // Removing again finds nothing and does nothing.
-    ResolverSocketServer::removeSocket(path("own.sock"), *identity);
-}
+    ResolverSocketServer::removeSocket(path("own.sock"), *owned);
 
-TEST_F(ResolverSocketServerTest, RemoveSocketLeavesAReplacedSocket)
-{
+    // The owned file lives on elsewhere, so its replacement gets another inode.
     BoundSocket first(path("resolver.sock"), BoundSocket::Mode::listen);
-    const auto owned = ResolverSocketServer::socketIdentity(path("resolver.sock"));
-    ASSERT_TRUE(owned.has_value());
-    // The first file lives on elsewhere, so the replacement gets another inode.
+    const auto replacedIdentity = ResolverSocketServer::socketIdentity(path("resolver.sock"));
     ASSERT_EQ(::rename(QFile::encodeName(path("resolver.sock")).constData(),
                   QFile::encodeName(path("moved.sock")).constData()),
         0);
     BoundSocket replacement(path("resolver.sock"), BoundSocket::Mode::listen);
-    ASSERT_NE(ResolverSocketServer::socketIdentity(path("resolver.sock")), owned);
+    ASSERT_NE(ResolverSocketServer::socketIdentity(path("resolver.sock")), replacedIdentity);
 
-    ResolverSocketServer::removeSocket(path("resolver.sock"), *owned);
-    EXPECT_TRUE(QFile::exists(path("resolver.sock")));
+    QFile regularFile(path("regular.sock"));
+    ASSERT_TRUE(regularFile.open(QIODevice::WriteOnly));
+    regularFile.close();
+    BoundSocket elsewhere(path("elsewhere.sock"), BoundSocket::Mode::listen);
+    auto otherDevice = ResolverSocketServer::socketIdentity(path("elsewhere.sock"));
+    otherDevice->device += 1;
+
+    const std::vector<std::pair<const char *, std::optional<ResolverSocketIdentity>>> kept {
+        { "resolver.sock", replacedIdentity },
+        { "regular.sock", statIdentity(path("regular.sock")) },
+        { "elsewhere.sock", otherDevice },
+    };
+    for (const auto &[name, identity] : kept) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(identity.has_value());
+        ResolverSocketServer::removeSocket(path(name), *identity);
+        EXPECT_TRUE(QFile::exists(path(name)));
+    }
     EXPECT_EQ(ResolverSocketServer::connectProbe(path("resolver.sock")), 0);
-}
-
-TEST_F(ResolverSocketServerTest, RemoveSocketLeavesARegularFileWithAMatchingIdentity)
-{
-    QFile regular(path("resolver.sock"));
-    ASSERT_TRUE(regular.open(QIODevice::WriteOnly));
-    regular.close();
-    const auto staleIdentity = statIdentity(path("resolver.sock"));
-    ASSERT_TRUE(staleIdentity.has_value());
-
-    ResolverSocketServer::removeSocket(path("resolver.sock"), *staleIdentity);
-    EXPECT_TRUE(QFile::exists(path("resolver.sock")));
-}
-
-TEST_F(ResolverSocketServerTest, RemoveSocketLeavesASocketOnAnotherDevice)
-{
-    BoundSocket own(path("own.sock"), BoundSocket::Mode::listen);
-    auto identity = ResolverSocketServer::socketIdentity(path("own.sock"));
-    ASSERT_TRUE(identity.has_value());
-    identity->device += 1;
-
-    ResolverSocketServer::removeSocket(path("own.sock"), *identity);
-    EXPECT_TRUE(QFile::exists(path("own.sock")));
 }
 
 // The server object -------------------------------------------------------------
 
-TEST_F(ResolverSocketServerTest, ConstructionStoresDefaultsAndTouchesNothing)
+TEST_F(ResolverSocketServerTest, ConstructionTouchesNothingAndEmptyCallbacksSelectTheLiveDefaults)
 {
     BoundSocket existing(path("resolver.sock"), BoundSocket::Mode::listen);
     int probes = 0;
@@ -401,53 +345,35 @@ TEST_F(ResolverSocketServerTest, ConstructionStoresDefaultsAndTouchesNothing)
     QCoreApplication::processEvents();
 
     expectIdle(*server);
-    EXPECT_EQ(server->maximumRequestsInFlight, 16);
-    EXPECT_EQ(acceptQueue(*server).objectName(), QStringLiteral("dev.tovra.resolver.accept"));
-    EXPECT_EQ(acceptQueue(*server).maxThreadCount(), 1);
-    EXPECT_EQ(acceptQueue(*server).activeThreadCount(), 0);
     EXPECT_EQ(probes, 0);
     EXPECT_EQ(m_peerValidations, 0);
     EXPECT_TRUE(m_statuses.empty());
     EXPECT_EQ(ResolverSocketServer::connectProbe(path("resolver.sock")), 0);
-}
 
-TEST_F(ResolverSocketServerTest, EmptyCallbacksSelectTheLiveDefaults)
-{
-    BoundSocket live(path("live.sock"), BoundSocket::Mode::listen);
-    auto server = makeServer(path("resolver.sock"));
-
-    const auto first = environmentFactory(*server)();
-    const auto second = environmentFactory(*server)();
+    auto defaults = makeServer(path("other.sock"));
+    const auto first = environmentFactory(*defaults)();
     EXPECT_NE(dynamic_cast<LiveResolverEnvironment *>(first.get()), nullptr);
-    EXPECT_NE(first, second);
-
-    EXPECT_EQ(existingSocketProbe(*server)(path("live.sock")), State::active);
-    EXPECT_EQ(existingSocketProbe(*server)(path("absent.sock")), State::stale);
+    EXPECT_NE(first, environmentFactory(*defaults)());
+    EXPECT_EQ(existingSocketProbe(*defaults)(path("resolver.sock")), State::active);
+    EXPECT_EQ(existingSocketProbe(*defaults)(path("absent.sock")), State::stale);
 }
 
-TEST_F(ResolverSocketServerTest, StopOnANeverStartedServerOnlyPublishesStopped)
+TEST_F(ResolverSocketServerTest, StopOfANeverStartedServerFromAnyThreadOnlyPublishesStopped)
 {
     BoundSocket foreign(path("resolver.sock"), BoundSocket::Mode::listen);
     auto server = makeServer(path("resolver.sock"));
-
-    server->stop();
-    // Publishing is asynchronous: nothing has reached the handler yet.
-    EXPECT_TRUE(m_statuses.empty());
-    QCoreApplication::processEvents();
-
-    EXPECT_EQ(m_statuses, std::vector<ResolverServerStatus> { ResolverServerStatus::stopped });
+    std::thread worker([&] { server->stop(); });
+    worker.join();
+    expectIdle(*server);
     EXPECT_TRUE(QFile::exists(path("resolver.sock")));
     EXPECT_TRUE(isOpen(foreign.descriptor()));
-    expectIdle(*server);
-}
 
-TEST_F(ResolverSocketServerTest, StoppingTwicePublishesStoppedTwice)
-{
-    auto server = makeServer(path("resolver.sock"));
-    server->stop();
-    server->stop();
+    // Publishing is asynchronous, and what was queued outlives the server.
+    EXPECT_TRUE(m_statuses.empty());
+    server.reset();
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_statuses, std::vector<ResolverServerStatus>(2, ResolverServerStatus::stopped));
+    EXPECT_EQ(m_statuses, std::vector<ResolverServerStatus> { ResolverServerStatus::stopped });
+    EXPECT_EQ(m_statusThreads, std::vector<QThread *> { QCoreApplication::instance()->thread() });
 }
 
 TEST_F(ResolverSocketServerTest, StopClosesEverythingHeldAndRemovesTheOwnedFile)
@@ -465,24 +391,19 @@ TEST_F(ResolverSocketServerTest, StopClosesEverythingHeldAndRemovesTheOwnedFile)
     server->stop();
 
     EXPECT_FALSE(isOpen(listeningDescriptor));
-    EXPECT_FALSE(isOpen(pair[0]));
-    EXPECT_FALSE(isOpen(secondPair[0]));
     // The peers see the end of the connection.
     char byte = 0;
-    EXPECT_EQ(::read(pair[1], &byte, 1), 0);
-    EXPECT_EQ(::read(secondPair[1], &byte, 1), 0);
+    EXPECT_EQ(::recv(pair[1], &byte, 1, MSG_DONTWAIT), 0);
+    EXPECT_EQ(::recv(secondPair[1], &byte, 1, MSG_DONTWAIT), 0);
     EXPECT_FALSE(QFile::exists(path("resolver.sock")));
     expectIdle(*server);
     ::close(pair[1]);
     ::close(secondPair[1]);
 
-    QCoreApplication::processEvents();
-    EXPECT_EQ(m_statuses, std::vector<ResolverServerStatus> { ResolverServerStatus::stopped });
-
     // Everything was handed over on the first stop: the second closes nothing.
     server->stop();
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_statuses.size(), 2u);
+    EXPECT_EQ(m_statuses, std::vector<ResolverServerStatus>(2, ResolverServerStatus::stopped));
 }
 
 TEST_F(ResolverSocketServerTest, StopLeavesASocketFileThatWasReplaced)
@@ -498,44 +419,17 @@ TEST_F(ResolverSocketServerTest, StopLeavesASocketFileThatWasReplaced)
     adoptStartedState(*server, original.release(), {}, owned);
     server->stop();
 
-    EXPECT_TRUE(QFile::exists(path("resolver.sock")));
     EXPECT_EQ(ResolverSocketServer::connectProbe(path("resolver.sock")), 0);
 }
-
-TEST_F(ResolverSocketServerTest, StatusReachesTheHandlerOnTheMainThreadFromAnyThread)
-{
-    auto server = makeServer(path("resolver.sock"));
-    std::thread worker([&] { server->stop(); });
-    worker.join();
-    EXPECT_TRUE(m_statuses.empty());
-    QCoreApplication::processEvents();
-
-    ASSERT_EQ(m_statuses.size(), 1u);
-    EXPECT_EQ(m_statusThreads.front(), QCoreApplication::instance()->thread());
-}
-
-TEST_F(ResolverSocketServerTest, StatusQueuedBeforeTheServerEndsIsStillDelivered)
-{
-    auto server = makeServer(path("resolver.sock"));
-    server->stop();
-    server.reset();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(m_statuses, std::vector<ResolverServerStatus> { ResolverServerStatus::stopped });
-}
-
-// Status raw values ------------------------------------------------------------------
 
 TEST(ResolverServerStatus, RawValuesRoundTripExactly)
 {
     for (const auto status : { ResolverServerStatus::stopped, ResolverServerStatus::listening,
-             ResolverServerStatus::connected, ResolverServerStatus::failed }) {
+             ResolverServerStatus::connected, ResolverServerStatus::failed })
         EXPECT_EQ(resolverServerStatusFromRawValue(rawValue(status)), status);
-    }
     EXPECT_EQ(rawValue(ResolverServerStatus::listening), QStringLiteral("listening"));
-    EXPECT_EQ(resolverServerStatusFromRawValue(QStringLiteral("listening")), ResolverServerStatus::listening);
-    EXPECT_EQ(resolverServerStatusFromRawValue(QStringLiteral("Listening")), std::nullopt);
-    EXPECT_EQ(resolverServerStatusFromRawValue(QStringLiteral("stopped ")), std::nullopt);
-    EXPECT_EQ(resolverServerStatusFromRawValue(QString()), std::nullopt);
+    for (const QString &other : { QStringLiteral("Listening"), QStringLiteral("stopped "), QString() })
+        EXPECT_EQ(resolverServerStatusFromRawValue(other), std::nullopt);
 }
 
 } // namespace tovra
