@@ -14,73 +14,43 @@ using namespace std::chrono_literals;
 
 using CoreDataStoreTest = CoreDataStoreFixture;
 
-TEST_F(CoreDataStoreTest, CapturesApplicationTextWithTheMethodOfItsObservationAndResolvesIt)
+TEST_F(CoreDataStoreTest, CapturesApplicationContentWithTheMethodOfItsObservationAndResolvesIt)
 {
     const QDateTime capturedAt = m_clock->now();
     const auto inferred
         = awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("alpha"), true));
     ASSERT_TRUE(inferred.has_value());
     EXPECT_EQ(inferred->captureMethod, CaptureMethod::pasteboardInference);
-    EXPECT_EQ(inferred->sourceAppName, QStringLiteral("Text Editor"));
-    EXPECT_EQ(inferred->sourceAppBundleID, QStringLiteral("org.gnome.TextEditor"));
     EXPECT_EQ(inferred->sourceProcessIdentifier, 4242);
     EXPECT_EQ(inferred->capturedAt, capturedAt);
-
     m_clock->advance(10s);
     const auto observed
         = awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("beta"), false));
-    ASSERT_TRUE(observed.has_value());
     EXPECT_EQ(observed->captureMethod, CaptureMethod::keyboardObservation);
     EXPECT_EQ(observed->capturedAt, capturedAt.addSecs(10));
 
-    const auto byText = awaitTask(m_store->resolveClipboardSource(QStringLiteral("alpha")));
-    ASSERT_TRUE(byText.has_value());
-    EXPECT_EQ(byText->id, inferred->id);
-
+    EXPECT_EQ(awaitTask(m_store->resolveClipboardSource(QStringLiteral("alpha")))->id, inferred->id);
     EXPECT_EQ(
         awaitTask(m_store->resolveClipboardSource(inferred->id, QStringLiteral("alpha")))->id, inferred->id);
     EXPECT_FALSE(
         awaitTask(m_store->resolveClipboardSource(inferred->id, QStringLiteral("beta"))).has_value());
-    EXPECT_FALSE(awaitTask(m_store->resolveClipboardSource(QStringLiteral("never copied"))).has_value());
-}
 
-TEST_F(CoreDataStoreTest, ApplicationCapturesTheLedgerDeclinesComeBackEmpty)
-{
+    const QByteArray image(64, '\x07');
+    const auto picture = awaitTask(m_store->captureApplicationImageSource(textEditor(), image, false));
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->captureMethod, CaptureMethod::keyboardObservation);
+    EXPECT_EQ(awaitTask(m_store->resolveClipboardImageSource(picture->id, image))->id, picture->id);
+    EXPECT_FALSE(awaitTask(m_store->resolveClipboardImageSource(picture->id, image + "x")).has_value());
+
+    awaitTask(m_store->removePendingSources({ inferred->id }));
+    EXPECT_FALSE(
+        awaitTask(m_store->resolveClipboardSource(inferred->id, QStringLiteral("alpha"))).has_value());
+    EXPECT_TRUE(awaitTask(m_store->resolveClipboardSource(observed->id, QStringLiteral("beta"))).has_value());
+
     ApplicationSnapshot anonymous = textEditor();
     anonymous.bundleIdentifier.clear();
     EXPECT_FALSE(
         awaitTask(m_store->captureApplicationSource(anonymous, QStringLiteral("alpha"), true)).has_value());
-    EXPECT_FALSE(awaitTask(m_store->captureApplicationSource(textEditor(), QString(), true)).has_value());
-
-    awaitTask(m_store->setPaused(true));
-    EXPECT_FALSE(awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("alpha"), true))
-                     .has_value());
-}
-
-TEST_F(CoreDataStoreTest, ResolvesAnImageSourceOnlyForTheSameImage)
-{
-    const QByteArray image = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(64, '\x07');
-    const auto source = awaitTask(m_store->captureApplicationImageSource(textEditor(), image, false));
-    ASSERT_TRUE(source.has_value());
-    EXPECT_EQ(source->captureMethod, CaptureMethod::keyboardObservation);
-    EXPECT_EQ(source->byteCount, image.size());
-
-    EXPECT_EQ(awaitTask(m_store->resolveClipboardImageSource(source->id, image))->id, source->id);
-    EXPECT_FALSE(awaitTask(m_store->resolveClipboardImageSource(source->id, image + "x")).has_value());
-}
-
-TEST_F(CoreDataStoreTest, RemovedPendingSourcesNoLongerResolve)
-{
-    const auto kept
-        = awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("kept"), true));
-    const auto removed
-        = awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("gone"), true));
-    ASSERT_TRUE(kept && removed);
-
-    awaitTask(m_store->removePendingSources({ removed->id }));
-
-    EXPECT_FALSE(awaitTask(m_store->resolveClipboardSource(removed->id, QStringLiteral("gone"))).has_value());
-    EXPECT_TRUE(awaitTask(m_store->resolveClipboardSource(kept->id, QStringLiteral("kept"))).has_value());
 }
 
 TEST_F(CoreDataStoreTest, ResolvesTheCitationSourceOfABrowserCapture)
@@ -89,17 +59,14 @@ TEST_F(CoreDataStoreTest, ResolvesTheCitationSourceOfABrowserCapture)
         = m_ledger->captureSource(browserCapture(QStringLiteral("quote")), m_clock->now());
     ASSERT_NE(capture.storedSource(), nullptr);
     const QUuid traceID = QUuid::createUuid();
-
     const auto citation
         = awaitTask(m_store->resolveCitationSource(QStringLiteral("quote"), traceID, std::nullopt));
     ASSERT_TRUE(citation.has_value());
     EXPECT_EQ(citation->traceID, traceID);
     EXPECT_EQ(citation->sourceID, capture.storedSource()->id);
-    EXPECT_EQ(citation->captureMethod, CaptureMethod::chromeExtension);
-    EXPECT_EQ(citation->sanitizedURL, QStringLiteral("https://news.example.org/article?id=7"));
 }
 
-TEST_F(CoreDataStoreTest, CommitsADedicatedPasteAsARecordOfTheAppAndListsIt)
+TEST_F(CoreDataStoreTest, CommitsPastesAsRecordsOfTheAppListsAndDeletesThem)
 {
     const QDateTime capturedAt = m_clock->now();
     ASSERT_NE(
@@ -110,26 +77,39 @@ TEST_F(CoreDataStoreTest, CommitsADedicatedPasteAsARecordOfTheAppAndListsIt)
 
     const PasteCommit commit = awaitTask(m_store->commitTracePaste(
         obsidianDestination(pastedAt), QStringLiteral("quote"), traceID, std::nullopt));
-
     ASSERT_EQ(commit.outcome.kind(), PastePreparationOutcome::Kind::recorded);
-    const ProvenanceRecord &record = *commit.outcome.record();
+    const ProvenanceRecord record = *commit.outcome.record();
     EXPECT_EQ(record.id, traceID);
     EXPECT_EQ(record.confidence, TraceConfidence::observed);
-    EXPECT_FALSE(record.source.isUnknown);
     EXPECT_EQ(record.source.url, QUrl(QStringLiteral("https://news.example.org/article?id=7")));
-    EXPECT_EQ(record.source.domain, QStringLiteral("news.example.org"));
-    EXPECT_EQ(record.source.title, QStringLiteral("An article"));
     EXPECT_EQ(record.source.capturedAt, capturedAt);
-    EXPECT_EQ(record.destination.applicationName, QStringLiteral("Obsidian"));
-    EXPECT_EQ(record.destination.bundleIdentifier, QStringLiteral("md.obsidian"));
-    EXPECT_EQ(record.destination.windowTitle, QStringLiteral("Reading notes"));
-    EXPECT_EQ(record.destination.accessibilityRole, QStringLiteral("text"));
-    EXPECT_EQ(record.destination.fieldLabel, QStringLiteral("Editor"));
-    EXPECT_EQ(record.destination.pastedAt, pastedAt);
+    EXPECT_EQ(record.destination, obsidianDestination(pastedAt));
 
-    const QList<ProvenanceRecord> records = awaitTask(m_store->listRecords());
-    ASSERT_EQ(records.size(), 1);
-    EXPECT_EQ(records.front(), record);
+    const PasteCommit unknown = awaitTask(
+        m_store->observeStandardPaste(obsidianDestination(pastedAt), QStringLiteral("unknown text")));
+    ASSERT_EQ(unknown.outcome.kind(), PastePreparationOutcome::Kind::recorded);
+    EXPECT_EQ(unknown.outcome.record()->confidence, TraceConfidence::inferred);
+    EXPECT_TRUE(unknown.outcome.record()->source.isUnknown);
+
+    const QByteArray image(512, '\x11');
+    const auto source = awaitTask(m_store->captureApplicationImageSource(textEditor(), image, true));
+    const PasteCommit pictured = awaitTask(
+        m_store->commitImageTracePaste(obsidianDestination(pastedAt), image, std::nullopt, source->id));
+    ASSERT_EQ(pictured.outcome.kind(), PastePreparationOutcome::Kind::recorded);
+    EXPECT_EQ(pictured.outcome.record()->source.bundleIdentifier, QStringLiteral("org.gnome.TextEditor"));
+    EXPECT_EQ(
+        awaitTask(m_store->observeStandardImagePaste(obsidianDestination(pastedAt), image)).outcome.kind(),
+        PastePreparationOutcome::Kind::recorded);
+
+    QList<ProvenanceRecord> records = awaitTask(m_store->listRecords());
+    ASSERT_EQ(records.size(), 4);
+    EXPECT_TRUE(records.contains(record));
+    awaitTask(m_store->deleteRecord(record.id));
+    records = awaitTask(m_store->listRecords());
+    EXPECT_EQ(records.size(), 3);
+    EXPECT_FALSE(records.contains(record));
+    awaitTask(m_store->clearRecords());
+    EXPECT_TRUE(awaitTask(m_store->listRecords()).isEmpty());
 }
 
 TEST_F(CoreDataStoreTest, PastesThatCannotBeRecordedReportWhy)
@@ -139,80 +119,27 @@ TEST_F(CoreDataStoreTest, PastesThatCannotBeRecordedReportWhy)
                             destination, QStringLiteral("never copied"), std::nullopt, std::nullopt))
                   .outcome.kind(),
         PastePreparationOutcome::Kind::sourceUnmatched);
-
     DestinationSnapshot secret = destination;
     secret.isSecureTextEntry = true;
     EXPECT_EQ(awaitTask(m_store->preflightTracePaste(secret)), PasteExclusionReason::sensitiveField);
-
     DestinationSnapshot anonymous = destination;
     anonymous.bundleIdentifier.reset();
     EXPECT_EQ(awaitTask(m_store->preflightTracePaste(anonymous)), PasteExclusionReason::invalidDestination);
-
     EXPECT_EQ(awaitTask(m_store->preflightTracePaste(destination)), std::nullopt);
 
     awaitTask(m_store->setPaused(true));
     EXPECT_TRUE(awaitTask(m_store->currentPausedStatus()));
-    EXPECT_EQ(awaitTask(m_store->preflightTracePaste(destination)), PasteExclusionReason::paused);
-    const PasteCommit paused
-        = awaitTask(m_store->commitTracePaste(destination, QStringLiteral("x"), std::nullopt, std::nullopt));
-    EXPECT_EQ(paused.outcome.exclusionReason(), PasteExclusionReason::paused);
-
+    EXPECT_EQ(
+        awaitTask(m_store->commitTracePaste(destination, QStringLiteral("x"), std::nullopt, std::nullopt))
+            .outcome.exclusionReason(),
+        PasteExclusionReason::paused);
+    EXPECT_FALSE(awaitTask(m_store->captureApplicationSource(textEditor(), QStringLiteral("alpha"), true))
+                     .has_value());
     awaitTask(m_store->setPaused(false));
     EXPECT_FALSE(awaitTask(m_store->currentPausedStatus()));
 }
 
-TEST_F(CoreDataStoreTest, AStandardPasteWithoutAMatchingSourceIsAnInferredRecordOfUnknownSource)
-{
-    const QDateTime pastedAt = m_clock->now();
-    const PasteCommit commit = awaitTask(
-        m_store->observeStandardPaste(obsidianDestination(pastedAt), QStringLiteral("unknown text")));
-
-    ASSERT_EQ(commit.outcome.kind(), PastePreparationOutcome::Kind::recorded);
-    const ProvenanceRecord &record = *commit.outcome.record();
-    EXPECT_EQ(record.confidence, TraceConfidence::inferred);
-    EXPECT_TRUE(record.source.isUnknown);
-    EXPECT_EQ(record.source.capturedAt, pastedAt);
-    EXPECT_FALSE(record.source.url.has_value());
-}
-
-TEST_F(CoreDataStoreTest, AnImagePasteFromTheHistoryIsBoundToTheImageSource)
-{
-    const QByteArray image(512, '\x11');
-    const auto source = awaitTask(m_store->captureApplicationImageSource(textEditor(), image, true));
-    ASSERT_TRUE(source.has_value());
-
-    const PasteCommit commit = awaitTask(
-        m_store->commitImageTracePaste(obsidianDestination(m_clock->now()), image, std::nullopt, source->id));
-
-    ASSERT_EQ(commit.outcome.kind(), PastePreparationOutcome::Kind::recorded);
-    EXPECT_EQ(commit.outcome.record()->source.applicationName, QStringLiteral("Text Editor"));
-    EXPECT_EQ(commit.outcome.record()->source.bundleIdentifier, QStringLiteral("org.gnome.TextEditor"));
-
-    const PasteCommit observed
-        = awaitTask(m_store->observeStandardImagePaste(obsidianDestination(m_clock->now()), image));
-    ASSERT_EQ(observed.outcome.kind(), PastePreparationOutcome::Kind::recorded);
-    EXPECT_EQ(observed.outcome.record()->confidence, TraceConfidence::inferred);
-    EXPECT_FALSE(observed.outcome.record()->source.isUnknown);
-}
-
-TEST_F(CoreDataStoreTest, DeletesOneRecordOrAll)
-{
-    for (const QString &text : { QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three") })
-        awaitTask(m_store->observeStandardPaste(obsidianDestination(m_clock->now()), text));
-    QList<ProvenanceRecord> records = awaitTask(m_store->listRecords());
-    ASSERT_EQ(records.size(), 3);
-
-    awaitTask(m_store->deleteRecord(records.at(1).id));
-    const QList<ProvenanceRecord> remaining = awaitTask(m_store->listRecords());
-    ASSERT_EQ(remaining.size(), 2);
-    EXPECT_FALSE(std::any_of(remaining.cbegin(), remaining.cend(),
-        [&](const ProvenanceRecord &record) { return record.id == records.at(1).id; }));
-
-    awaitTask(m_store->clearRecords());
-    EXPECT_TRUE(awaitTask(m_store->listRecords()).isEmpty());
-}
-
-TEST_F(CoreDataStoreTest, DenylistEntriesAreListedAddedNormalisedAndRemoved)
+TEST_F(CoreDataStoreTest, DenylistEntriesAreAddedNormalisedAndRemovedButBuiltInsStay)
 {
     const QList<DenylistEntry> initial = awaitTask(m_store->listDenylistEntries());
     ASSERT_EQ(initial.size(), DenylistRules::defaults().size());
@@ -223,24 +150,13 @@ TEST_F(CoreDataStoreTest, DenylistEntriesAreListedAddedNormalisedAndRemoved)
         m_store->addDenylistEntry(DenylistEntryKind::domain, QStringLiteral("https://WWW.Example.COM/path")));
     EXPECT_EQ(added, (DenylistEntry { DenylistEntryKind::domain, QStringLiteral("www.example.com"), false }));
     EXPECT_TRUE(awaitTask(m_store->listDenylistEntries()).contains(added));
-
     awaitTask(m_store->removeDenylistEntry(added));
-    EXPECT_FALSE(awaitTask(m_store->listDenylistEntries()).contains(added));
-}
 
-TEST_F(CoreDataStoreTest, BuiltInProtectionsStayMarkedAndAreNeverRemoved)
-{
-    const QList<DenylistEntry> initial = awaitTask(m_store->listDenylistEntries());
-    const auto builtIn = std::find_if(initial.cbegin(), initial.cend(),
-        [](const DenylistEntry &entry) { return entry.kind == DenylistEntryKind::bundleID; });
-    ASSERT_NE(builtIn, initial.cend());
-
-    const DenylistEntry again
-        = awaitTask(m_store->addDenylistEntry(DenylistEntryKind::bundleID, builtIn->pattern.toUpper()));
+    const DenylistEntry &builtIn = initial.front();
+    const DenylistEntry again = awaitTask(m_store->addDenylistEntry(builtIn.kind, builtIn.pattern.toUpper()));
     EXPECT_TRUE(again.isDefault);
-    EXPECT_EQ(again.id(), builtIn->id());
-
-    EXPECT_NO_THROW(awaitTask(m_store->removeDenylistEntry(*builtIn)));
+    EXPECT_EQ(again.id(), builtIn.id());
+    EXPECT_NO_THROW(awaitTask(m_store->removeDenylistEntry(builtIn)));
     EXPECT_EQ(awaitTask(m_store->listDenylistEntries()), initial);
 }
 
@@ -267,7 +183,6 @@ TEST_F(CoreDataStoreTest, ALedgerErrorReachesTheAwaitingThreadWithItsOwnDescript
         resumedOn = QThread::currentThread();
     };
     awaitTask(attempt());
-
     EXPECT_EQ(kind, TovraLedgerError::Kind::invalidDenylistValue);
     EXPECT_EQ(description, expected);
     EXPECT_EQ(resumedOn, QCoreApplication::instance()->thread());
@@ -283,13 +198,8 @@ TEST_F(CoreDataStoreTest, ObsidianCommitsFailClearlyAndRecordNothing)
         FAIL() << "an Obsidian commit must not succeed";
     } catch (const LocalStoreError &error) {
         EXPECT_EQ(error.kind(), LocalStoreError::Kind::obsidianCommitUnsupported);
-        EXPECT_FALSE(error.localizedDescription().isEmpty());
     }
     EXPECT_TRUE(awaitTask(m_store->listRecords()).isEmpty());
-}
-
-TEST_F(CoreDataStoreTest, TheNativeHostStatusIsUnknown)
-{
     EXPECT_EQ(awaitTask(m_store->nativeHostStatus()), NativeHostStatus::unknown);
 }
 
