@@ -28,22 +28,6 @@ protected:
     QList<ClipboardCommandEvent> events;
 };
 
-// Collects the app-wide notifications posted while it lives.
-class NotificationRecorder {
-public:
-    NotificationRecorder()
-    {
-        m_connection = QObject::connect(&NotificationCenter::shared(), &NotificationCenter::posted,
-            [this](const QString &name) { names.append(name); });
-    }
-    ~NotificationRecorder() { QObject::disconnect(m_connection); }
-
-    QStringList names;
-
-private:
-    QMetaObject::Connection m_connection;
-};
-
 } // namespace
 
 TEST_F(KeyObservationTest, ReportsTheUsersShortcutsWithTheirTargetAndTimeButNotOurOwnPaste)
@@ -109,7 +93,9 @@ TEST_F(KeyObservationTest, ASecondStartKeepsTheFirstHandlerAndStopEndsReports)
 TEST(GlobalHotKeyController, RegistersAltShiftVOnceAndPostsTheTracePasteNotificationForItAlone)
 {
     SimulatedDesktop desktop;
-    NotificationRecorder recorder;
+    QStringList posted;
+    const auto connection = QObject::connect(&NotificationCenter::shared(), &NotificationCenter::posted,
+        [&](const QString &name) { posted.append(name); });
     GlobalHotKeyController controller(desktop.hotKeys(), fourCharCode("TOVR"), 1);
     EXPECT_FALSE(desktop.pressHotKey());
 
@@ -127,9 +113,10 @@ TEST(GlobalHotKeyController, RegistersAltShiftVOnceAndPostsTheTracePasteNotifica
         QKeyCombination(Qt::ControlModifier, Qt::Key_F2), fourCharCode("TOVR"), 2);
     EXPECT_TRUE(desktop.hotKeys().press(QKeyCombination(Qt::ControlModifier, Qt::Key_F1)));
     EXPECT_TRUE(desktop.hotKeys().press(QKeyCombination(Qt::ControlModifier, Qt::Key_F2)));
-    EXPECT_TRUE(recorder.names.isEmpty());
+    EXPECT_TRUE(posted.isEmpty());
     EXPECT_TRUE(desktop.pressHotKey());
-    EXPECT_EQ(recorder.names, QStringList { QStringLiteral("app.tovra.tracePasteHotKey") });
+    EXPECT_EQ(posted, QStringList { QStringLiteral("app.tovra.tracePasteHotKey") });
+    QObject::disconnect(connection);
 }
 
 TEST(GlobalHotKeyController, FailuresCarryTheStatusAndCanBeRetriedAndTheKeysGoWithTheController)

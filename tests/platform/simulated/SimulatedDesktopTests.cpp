@@ -107,35 +107,6 @@ TEST(SimulatedDesktop, APasteDeliversTextOrElseTheImageIntoTheFrontEditableField
         desktop.workspace().application(editor).focused()->images, QList<QByteArray> { QByteArray("png") });
 }
 
-TEST(SimulatedWorkspace, ActivationFollowsEachApplicationsBehaviour)
-{
-    SimulatedDesktop desktop;
-    QList<ProcessIdentifier> activated;
-    QObject::connect(&desktop.workspace(), &Workspace::applicationActivated,
-        [&](ProcessIdentifier processIdentifier) { activated.append(processIdentifier); });
-    const auto quick = desktop.launch(QStringLiteral("Quick"), QStringLiteral("org.example.Quick"));
-    const auto slow = desktop.launch(QStringLiteral("Slow"), QStringLiteral("org.example.Slow"));
-    const auto stuck = desktop.launch(QStringLiteral("Stuck"), QStringLiteral("org.example.Stuck"));
-    desktop.workspace().application(slow).activationDelay = 500ms;
-    desktop.workspace().application(stuck).activationDelay.reset();
-
-    EXPECT_TRUE(desktop.workspace().activateApplication(quick));
-    EXPECT_EQ(desktop.workspace().frontmostProcessIdentifier(), quick);
-    EXPECT_TRUE(desktop.workspace().activateApplication(slow));
-    desktop.advance(499ms);
-    EXPECT_EQ(desktop.workspace().frontmostProcessIdentifier(), quick);
-    desktop.advance(1ms);
-    EXPECT_EQ(desktop.workspace().frontmostProcessIdentifier(), slow);
-    EXPECT_TRUE(desktop.workspace().activateApplication(stuck));
-    desktop.advance(10s);
-    EXPECT_EQ(desktop.workspace().frontmostProcessIdentifier(), slow);
-    EXPECT_EQ(activated, (QList<ProcessIdentifier> { quick, slow }));
-
-    desktop.workspace().terminate(quick);
-    EXPECT_FALSE(desktop.workspace().activateApplication(quick));
-    EXPECT_TRUE(desktop.workspace().runningApplication(quick)->isTerminated);
-}
-
 TEST(PermissionControllers, CheckRequestAndOpenTheSettingsPage)
 {
     SimulatedDesktop desktop;
