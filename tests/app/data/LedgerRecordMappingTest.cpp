@@ -94,54 +94,34 @@ TEST(LedgerRecordMappingTest, SourcesKeepAValidAddressItsHostAndTheBestNameAtHan
     }
 }
 
-TEST(LedgerRecordMappingTest, TheDestinationKeepsWhatTheAppShows)
-{
-    const TraceRecord committed = trace(browserSource());
-    const DestinationSnapshot destination = mapping::destinationSnapshot(committed.paste);
-    EXPECT_EQ(destination.applicationName, QStringLiteral("Obsidian"));
-    EXPECT_EQ(destination.bundleIdentifier, QStringLiteral("md.obsidian"));
-    EXPECT_EQ(destination.windowTitle, QStringLiteral("Daily note"));
-    EXPECT_EQ(destination.accessibilityRole, QStringLiteral("text"));
-    EXPECT_EQ(destination.fieldLabel, QStringLiteral("Body"));
-    EXPECT_FALSE(destination.isSecureTextEntry);
-    EXPECT_EQ(destination.isEditableTextTarget, std::nullopt);
-    EXPECT_EQ(destination.pastedAt, pastedAt);
-}
-
-TEST(LedgerRecordMappingTest, ADestinationWithoutNameIsNamedByItsIdentifier)
+TEST(LedgerRecordMappingTest, DestinationsCrossOverBothWaysAndAMissingNameFallsBackToTheIdentifier)
 {
     PasteRecord paste = trace(std::nullopt).paste;
+    DestinationSnapshot shown;
+    shown.applicationName = QStringLiteral("Obsidian");
+    shown.bundleIdentifier = QStringLiteral("md.obsidian");
+    shown.windowTitle = QStringLiteral("Daily note");
+    shown.accessibilityRole = QStringLiteral("text");
+    shown.fieldLabel = QStringLiteral("Body");
+    shown.pastedAt = pastedAt;
+    EXPECT_EQ(mapping::destinationSnapshot(paste), shown);
+
+    // Going back, the ledger gets the fields it judges a destination by.
+    shown.isSecureTextEntry = true;
+    DestinationContext judged = paste.destination;
+    judged.documentID.reset();
+    judged.isSecureTextEntry = true;
+    EXPECT_EQ(mapping::destinationContext(shown), judged);
+
     paste.destination.appName.reset();
     EXPECT_EQ(mapping::destinationSnapshot(paste).applicationName, QStringLiteral("md.obsidian"));
-
     paste.destination.appBundleID = QStringLiteral(" ");
     paste.destination.appName = QStringLiteral("Scratch");
-    const DestinationSnapshot anonymous = mapping::destinationSnapshot(paste);
-    EXPECT_EQ(anonymous.bundleIdentifier, std::nullopt);
-    EXPECT_EQ(anonymous.applicationName, QStringLiteral("Scratch"));
-}
+    EXPECT_EQ(mapping::destinationSnapshot(paste).bundleIdentifier, std::nullopt);
 
-TEST(LedgerRecordMappingTest, DestinationsGoBackToTheLedgerWithTheFieldsItJudges)
-{
-    DestinationSnapshot destination;
-    destination.applicationName = QStringLiteral("Obsidian");
-    destination.bundleIdentifier = QStringLiteral("md.obsidian");
-    destination.windowTitle = QStringLiteral("Daily note");
-    destination.accessibilityRole = QStringLiteral("password text");
-    destination.fieldLabel = QStringLiteral("Secret");
-    destination.isSecureTextEntry = true;
-    destination.pastedAt = pastedAt;
-
-    PasteRecord expected = trace(std::nullopt).paste;
-    expected.destination.documentID.reset();
-    expected.destination.fieldRole = QStringLiteral("password text");
-    expected.destination.fieldLabel = QStringLiteral("Secret");
-    expected.destination.isSecureTextEntry = true;
-    EXPECT_EQ(mapping::destinationContext(destination), expected.destination);
-
-    destination.bundleIdentifier.reset();
-    destination.applicationName = QStringLiteral(" ");
-    const DestinationContext unnamed = mapping::destinationContext(destination);
+    shown.bundleIdentifier.reset();
+    shown.applicationName = QStringLiteral(" ");
+    const DestinationContext unnamed = mapping::destinationContext(shown);
     EXPECT_TRUE(unnamed.appBundleID.isEmpty());
     EXPECT_EQ(unnamed.appName, std::nullopt);
 }

@@ -27,41 +27,30 @@ PendingSource source(CaptureMethod method, qint64 capturedAt, const QString &fin
 
 } // namespace
 
-TEST(PendingSourceMatcherTest, BrowserCaptureWinsOverANewerApplicationCapture)
+TEST(PendingSourceMatcherTest, BrowserBeatsApplicationNewestWinsAndExpiryIsInclusive)
 {
     const PendingSource browser = source(CaptureMethod::chromeExtension, 0);
-    const PendingSource application = source(CaptureMethod::pasteboardInference, 10);
-    const PendingSource keyboard = source(CaptureMethod::keyboardObservation, 20);
-    EXPECT_EQ(PendingSourceMatcher::bestMatch({ application, browser, keyboard }, copied, at(30)), browser);
-    EXPECT_EQ(PendingSourceMatcher::bestMatch({ keyboard, application }, copied, at(30)), keyboard);
-}
-
-TEST(PendingSourceMatcherTest, NewestOfEqualKindsWinsAndTiesGoToTheLaterStored)
-{
-    const PendingSource older = source(CaptureMethod::chromeExtension, 0);
-    const PendingSource newer = source(CaptureMethod::chromeExtension, 5);
-    EXPECT_EQ(PendingSourceMatcher::bestMatch({ newer, older }, copied, at(6)), newer);
-    EXPECT_EQ(PendingSourceMatcher::bestMatch({ older, newer }, copied, at(6)), newer);
-
-    const PendingSource first = source(CaptureMethod::chromeExtension, 5);
-    const PendingSource second = source(CaptureMethod::chromeExtension, 5);
-    EXPECT_EQ(PendingSourceMatcher::bestMatch({ first, second }, copied, at(6)), second);
-}
-
-TEST(PendingSourceMatcherTest, ExpiryIsInclusiveOfTheExpiryInstantAndOtherContentNeverMatches)
-{
-    const PendingSource browser = source(CaptureMethod::chromeExtension, 0);
+    const PendingSource newerBrowser = source(CaptureMethod::chromeExtension, 5);
+    const PendingSource sameTimeBrowser = source(CaptureMethod::chromeExtension, 5);
     const PendingSource application = source(CaptureMethod::pasteboardInference, 50);
-    EXPECT_EQ(PendingSourceMatcher::bestMatch({ browser, application }, copied, at(100)), browser);
-    // One millisecond later the browser capture is gone and the application capture takes over.
-    EXPECT_EQ(
-        PendingSourceMatcher::bestMatch({ browser, application }, copied, at(100).addMSecs(1)), application);
-    EXPECT_EQ(PendingSourceMatcher::bestMatch({ browser, application }, copied, at(151)), std::nullopt);
-    EXPECT_EQ(PendingSourceMatcher::bestMatch({ browser, application }, other, at(10)), std::nullopt);
-
+    const PendingSource keyboard = source(CaptureMethod::keyboardObservation, 60);
     PendingSource withoutFingerprint = source(CaptureMethod::chromeExtension, 0);
     withoutFingerprint.contentFingerprint.reset();
-    EXPECT_EQ(PendingSourceMatcher::bestMatch({ withoutFingerprint }, copied, at(1)), std::nullopt);
+    const std::tuple<const char *, QList<PendingSource>, QString, QDateTime, std::optional<PendingSource>>
+        cases[] = {
+            { "browser over newer apps", { application, browser, keyboard }, copied, at(70), browser },
+            { "newest app", { keyboard, application }, copied, at(70), keyboard },
+            { "newest browser", { newerBrowser, browser }, copied, at(6), newerBrowser },
+            { "order does not matter", { browser, newerBrowser }, copied, at(6), newerBrowser },
+            { "tie: later stored", { newerBrowser, sameTimeBrowser }, copied, at(6), sameTimeBrowser },
+            { "at the expiry instant", { browser, application }, copied, at(100), browser },
+            { "just after expiry", { browser, application }, copied, at(100).addMSecs(1), application },
+            { "all expired", { browser, application }, copied, at(151), std::nullopt },
+            { "other content", { browser, application }, other, at(10), std::nullopt },
+            { "no fingerprint", { withoutFingerprint }, copied, at(1), std::nullopt },
+        };
+    for (const auto &[name, sources, fingerprint, now, expected] : cases)
+        EXPECT_EQ(PendingSourceMatcher::bestMatch(sources, fingerprint, now), expected) << name;
 }
 
 TEST(PendingSourceMatcherTest, ByIdNeedsTheSameContentAndAnUnexpiredSource)
