@@ -12,8 +12,8 @@ namespace {
 const QDateTime pastedAt = QDateTime::fromMSecsSinceEpoch(1'721'308'800'250, QTimeZone::utc());
 const QDateTime capturedAt = QDateTime::fromMSecsSinceEpoch(1'721'308'500'000, QTimeZone::utc());
 
-DestinationContext destination(const QString &bundleID, const std::optional<QString> &appName = std::nullopt,
-    const std::optional<QString> &windowTitle = std::nullopt)
+DestinationContext destination(
+    const QString &bundleID, std::optional<QString> appName = {}, std::optional<QString> windowTitle = {})
 {
     DestinationContext context;
     context.appBundleID = bundleID;
@@ -70,141 +70,49 @@ TraceRecord observedTrace()
     };
 }
 
-// Reads RFC 4180 text back into rows of cells.
-QList<QStringList> parseCsv(const QString &text)
+const QString csvHeader = QStringLiteral(
+    "trace_id,pasted_at,confidence,receipt_status,content_kind,byte_count,source_id,capture_method,source_"
+    "url,"
+    "source_title,source_app_name,source_app_bundle_id,captured_at,destination_app_name,destination_app_"
+    "bundle_id,"
+    "destination_window_title,destination_document_id,destination_url,destination_field_label\r\n");
+
+TEST(ExportDocumentTest, CsvHasAHeaderAndOneRowPerTraceInTheGivenOrder)
 {
-    QList<QStringList> rows;
-    QStringList row;
-    QString cell;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
-                cell += c;
-                ++i;
-            } else if (c == QLatin1Char('"')) {
-                quoted = false;
-            } else {
-                cell += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            EXPECT_TRUE(cell.isEmpty()) << "a quote inside an unquoted cell";
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            row.append(cell);
-            cell.clear();
-        } else if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n')) {
-            row.append(cell);
-            cell.clear();
-            rows.append(row);
-            row.clear();
-            ++i;
-        } else {
-            EXPECT_NE(c, QLatin1Char('\n')) << "a bare line break outside quotes";
-            cell += c;
-        }
-    }
-    EXPECT_FALSE(quoted) << "unterminated quoted cell";
-    EXPECT_TRUE(cell.isEmpty() && row.isEmpty()) << "the last row has no CRLF";
-    return rows;
-}
-
-QString column(const QList<QStringList> &rows, qsizetype row, const QString &header)
-{
-    const qsizetype index = rows.at(0).indexOf(header);
-    EXPECT_GE(index, 0) << header.toStdString();
-    return index < 0 ? QString() : rows.at(row).at(index);
-}
-
-TEST(ExportDocumentTest, CsvHeadersAreLowerSnakeCase)
-{
-    const QStringList rows = ExportDocument::csv({}).split(QStringLiteral("\r\n"));
-    ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows.at(0), ExportDocument::csvHeaders().join(QLatin1Char(',')));
-    EXPECT_TRUE(rows.at(1).isEmpty());
-    const QRegularExpression snake(QStringLiteral("^[a-z]+(_[a-z]+)*$"));
-    for (const QString &header : ExportDocument::csvHeaders())
-        EXPECT_TRUE(snake.match(header).hasMatch()) << header.toStdString();
-}
-
-TEST(ExportDocumentTest, CsvHasOneRowPerTraceInTheGivenOrder)
-{
-    const auto rows = parseCsv(ExportDocument::csv({ browserTrace(), observedTrace() }));
-    ASSERT_EQ(rows.size(), 3);
-    for (const QStringList &row : rows)
-        EXPECT_EQ(row.size(), ExportDocument::csvHeaders().size());
-
-    EXPECT_EQ(
-        column(rows, 1, QStringLiteral("trace_id")), QStringLiteral("3f2504e0-4f89-41d3-9a0c-0305e82c3301"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("pasted_at")), QStringLiteral("2024-07-18T13:20:00.250Z"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("confidence")), QStringLiteral("verified"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("receipt_status")), QStringLiteral("posted"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("content_kind")), QStringLiteral("text"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("byte_count")), QStringLiteral("12"));
-    EXPECT_EQ(
-        column(rows, 1, QStringLiteral("source_id")), QStringLiteral("9b1deb4d-3b7d-4bad-9bdd-2b0d7b3dcb6d"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("capture_method")), QStringLiteral("chromeExtension"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("source_url")), QStringLiteral("https://example.com/article"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("source_title")), QStringLiteral("Example Article"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("source_app_name")), QStringLiteral("Google Chrome"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("source_app_bundle_id")), QStringLiteral("com.google.Chrome"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("captured_at")), QStringLiteral("2024-07-18T13:15:00.000Z"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("destination_app_name")), QStringLiteral("Obsidian"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("destination_app_bundle_id")), QStringLiteral("md.obsidian"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("destination_window_title")), QStringLiteral("Notes - Vault"));
-
+    EXPECT_EQ(ExportDocument::csv({}), csvHeader);
     // A paste observed without a source leaves the source columns empty.
-    EXPECT_EQ(
-        column(rows, 2, QStringLiteral("trace_id")), QStringLiteral("6fa459ea-ee8a-3ca4-894e-db77e160355e"));
-    EXPECT_EQ(column(rows, 2, QStringLiteral("content_kind")), QStringLiteral("image"));
-    EXPECT_EQ(column(rows, 2, QStringLiteral("byte_count")), QStringLiteral("2048"));
-    for (const char *header : { "source_id", "capture_method", "source_url", "source_title", "captured_at",
-             "destination_app_name", "destination_window_title" })
-        EXPECT_TRUE(column(rows, 2, QString::fromLatin1(header)).isEmpty()) << header;
+    EXPECT_EQ(ExportDocument::csv({ browserTrace(), observedTrace() }),
+        csvHeader
+            + QStringLiteral(
+                "3f2504e0-4f89-41d3-9a0c-0305e82c3301,2024-07-18T13:20:00.250Z,verified,posted,text,12,"
+                "9b1deb4d-3b7d-4bad-9bdd-2b0d7b3dcb6d,chromeExtension,https://example.com/article,"
+                "Example Article,Google Chrome,com.google.Chrome,2024-07-18T13:15:00.000Z,Obsidian,"
+                "md.obsidian,Notes - Vault,,,\r\n"
+                "6fa459ea-ee8a-3ca4-894e-db77e160355e,2024-07-18T13:21:00.250Z,observed,observed,image,"
+                "2048,,,,,,,,,org.gnome.TextEditor,,,,\r\n"));
 }
 
-TEST(ExportDocumentTest, CsvKeepsCommasQuotesAndLineBreaksInsideTheirCell)
+TEST(ExportDocumentTest, CsvKeepsSeparatorsInsideTheirCellAndNeutralisesEveryFormulaLikeCell)
 {
     TraceRecord trace = browserTrace();
     trace.source->pageTitle = QStringLiteral("Comma, \"quoted\" and\nnew line\r\nagain");
-    trace.paste.destination.windowTitle = QStringLiteral("\"");
-    const auto rows = parseCsv(ExportDocument::csv({ trace }));
-    ASSERT_EQ(rows.size(), 2);
-    ASSERT_EQ(rows.at(1).size(), ExportDocument::csvHeaders().size());
-    EXPECT_EQ(column(rows, 1, QStringLiteral("source_title")), *trace.source->pageTitle);
-    EXPECT_EQ(column(rows, 1, QStringLiteral("destination_window_title")), QStringLiteral("\""));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("destination_app_name")), QStringLiteral("Obsidian"));
-}
-
-TEST(ExportDocumentTest, CsvNeutralisesEveryFormulaLikeCell)
-{
-    TraceRecord trace = browserTrace();
-    trace.source->pageTitle = QStringLiteral("=HYPERLINK(\"http://evil.test\",\"click\")");
     trace.source->sourceAppName = QStringLiteral("+cmd|' /C calc'!A0");
     trace.paste.destination.windowTitle = QStringLiteral("-2+3");
     trace.paste.destination.appName = QStringLiteral("@SUM(1)");
     trace.paste.destination.fieldLabel = QStringLiteral("\tlabel");
     trace.paste.destination.documentID = QStringLiteral("\r=1");
-    const auto rows = parseCsv(ExportDocument::csv({ trace }));
-    ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(column(rows, 1, QStringLiteral("source_title")), QLatin1Char('\'') + *trace.source->pageTitle);
-    EXPECT_EQ(column(rows, 1, QStringLiteral("source_app_name")), QStringLiteral("'+cmd|' /C calc'!A0"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("destination_window_title")), QStringLiteral("'-2+3"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("destination_app_name")), QStringLiteral("'@SUM(1)"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("destination_field_label")), QStringLiteral("'\tlabel"));
-    EXPECT_EQ(column(rows, 1, QStringLiteral("destination_document_id")), QStringLiteral("'\r=1"));
-    for (const QStringList &row : rows) {
-        for (const QString &cell : row) {
-            if (!cell.isEmpty()) {
-                EXPECT_FALSE(QStringLiteral("=+-@\t\r").contains(cell.front())) << cell.toStdString();
-            }
-        }
-    }
+    EXPECT_EQ(ExportDocument::csv({ trace }),
+        csvHeader
+            + QStringLiteral(
+                "3f2504e0-4f89-41d3-9a0c-0305e82c3301,2024-07-18T13:20:00.250Z,verified,posted,text,12,"
+                "9b1deb4d-3b7d-4bad-9bdd-2b0d7b3dcb6d,chromeExtension,https://example.com/article,"
+                "\"Comma, \"\"quoted\"\" and\nnew line\r\nagain\",'+cmd|' /C calc'!A0,com.google.Chrome,"
+                "2024-07-18T13:15:00.000Z,'@SUM(1),md.obsidian,'-2+3,\"'\r=1\",,'\tlabel\r\n"));
 }
 
 TEST(ExportDocumentTest, MarkdownListsTheFactsOfEachTrace)
 {
+    EXPECT_EQ(ExportDocument::markdown({}), QStringLiteral("# Tovra traces\n\nNo traces.\n"));
     EXPECT_EQ(ExportDocument::markdown({ browserTrace(), observedTrace() }),
         QStringLiteral("# Tovra traces\n"
                        "\n"
@@ -230,11 +138,6 @@ TEST(ExportDocumentTest, MarkdownListsTheFactsOfEachTrace)
                        "- Receipt: observed\n"
                        "- Content: image, 2048 bytes\n"
                        "- Destination: org.gnome.TextEditor\n"));
-}
-
-TEST(ExportDocumentTest, MarkdownOfNoTracesSaysSo)
-{
-    EXPECT_EQ(ExportDocument::markdown({}), QStringLiteral("# Tovra traces\n\nNo traces.\n"));
 }
 
 TEST(ExportDocumentTest, MarkdownValuesReadLiterally)
@@ -265,9 +168,11 @@ TEST(ExportDocumentTest, MarkdownNamesASourceWithoutTitleByHostThenApplication)
     EXPECT_FALSE(text.contains(QStringLiteral("- Source:")));
 }
 
-TEST(ExportDocumentTest, JsonIsTheArrayOfRecordsAndReadsBack)
+TEST(ExportDocumentTest, JsonIsTheArrayOfRecordsAndEveryFormatRendersAsUtf8)
 {
-    const QList<TraceRecord> traces { browserTrace(), observedTrace() };
+    TraceRecord browser = browserTrace();
+    browser.source->pageTitle = QStringLiteral("网页标题");
+    const QList<TraceRecord> traces { browser, observedTrace() };
     QJsonParseError error {};
     const QJsonDocument document = QJsonDocument::fromJson(ExportDocument::json(traces), &error);
     ASSERT_EQ(error.error, QJsonParseError::NoError);
@@ -275,18 +180,11 @@ TEST(ExportDocumentTest, JsonIsTheArrayOfRecordsAndReadsBack)
     const QJsonArray array = document.array();
     ASSERT_EQ(array.size(), 2);
     for (qsizetype i = 0; i < array.size(); ++i) {
-        ASSERT_TRUE(array.at(i).isObject());
         EXPECT_EQ(array.at(i).toObject(), toJson(traces.at(i)));
         EXPECT_EQ(fromJson<TraceRecord>(array.at(i).toObject()), traces.at(i));
     }
     EXPECT_EQ(ExportDocument::json({}), QByteArray("[]"));
-}
 
-TEST(ExportDocumentTest, RenderGivesEachFormatAsUtf8)
-{
-    TraceRecord trace = browserTrace();
-    trace.source->pageTitle = QStringLiteral("网页标题");
-    const QList<TraceRecord> traces { trace };
     EXPECT_EQ(
         ExportDocument::render(traces, ExportFormat::markdown), ExportDocument::markdown(traces).toUtf8());
     EXPECT_EQ(ExportDocument::render(traces, ExportFormat::csv), ExportDocument::csv(traces).toUtf8());
