@@ -1,7 +1,6 @@
 #include "app/resolver/ObsidianResolutionCoordinator.h"
 #include "app/data/UnavailableTovraDataStore.h"
 #include "app/resolver/ResolverError.h"
-#include "app/resolver/ResolverSocketServer.h"
 
 #include <QCoreApplication>
 #include <QCoroTask>
@@ -68,29 +67,20 @@ protected:
 
     int pendingCount(const QDateTime &at) { return QCoro::waitFor(m_coordinator->pendingCount(at)); }
 
-    // Awaits `task` and returns the kind of the ResolverError it failed with;
-    // fails the test when the task succeeds or fails with another error.
-    template <typename Result> std::optional<ResolverError::Kind> resolverFailure(QCoro::Task<Result> task)
+    // Fails the test unless `task` fails because the resolver is unavailable.
+    template <typename Result> static void expectUnavailable(QCoro::Task<Result> task)
     {
-        std::optional<ResolverError::Kind> kind;
-        QCoro::waitFor(awaitFailure(std::move(task), kind));
-        return kind;
-    }
-
-    template <typename Result>
-    static QCoro::Task<void> awaitFailure(QCoro::Task<Result> task, std::optional<ResolverError::Kind> &kind)
-    {
-        try {
-            co_await std::move(task);
-            ADD_FAILURE() << "the operation succeeded";
-        } catch (const ResolverError &error) {
-            EXPECT_EQ(error.localizedDescription(),
-                QStringLiteral("The Obsidian resolver is not available in this version."));
-            EXPECT_EQ(error.code(), QStringLiteral("resolver_unavailable"));
-            kind = error.kind();
-        } catch (const std::exception &error) {
-            ADD_FAILURE() << "failed with another error: " << error.what();
-        }
+        QCoro::waitFor([](QCoro::Task<Result> operation) -> QCoro::Task<void> {
+            try {
+                co_await std::move(operation);
+                ADD_FAILURE() << "the operation succeeded";
+            } catch (const ResolverError &error) {
+                EXPECT_EQ(error.kind(), ResolverError::Kind::resolverUnavailable);
+                EXPECT_EQ(error.code(), QStringLiteral("resolver_unavailable"));
+                EXPECT_EQ(error.localizedDescription(),
+                    QStringLiteral("The Obsidian resolver is not available in this version."));
+            }
+        }(std::move(task)));
     }
 
     const QDateTime m_now = QDateTime(QDate(2026, 12, 6), QTime(21, 22, 17, 123), Qt::UTC);
@@ -145,14 +135,11 @@ TEST_F(ObsidianResolutionCoordinatorTest, ResolvingAndAcknowledgingFailWithoutTo
     const QUuid resolutionID = QUuid::createUuid();
     const QUuid sessionID = QUuid::createUuid();
 
-    EXPECT_EQ(resolverFailure(m_coordinator->resolve(requestID, sessionID, QStringLiteral("pasted text"), 12,
-                  CitationFormat::footnote, CitationLinkMode::webWhenAvailable, m_now)),
-        ResolverError::Kind::resolverUnavailable);
-    EXPECT_EQ(resolverFailure(m_coordinator->acknowledge(
-                  requestID, resolutionID, sessionID, CitationFormat::inline_, m_now)),
-        ResolverError::Kind::resolverUnavailable);
-    EXPECT_EQ(resolverFailure(m_coordinator->acknowledgePlainText(requestID, resolutionID, sessionID, m_now)),
-        ResolverError::Kind::resolverUnavailable);
+    expectUnavailable(m_coordinator->resolve(requestID, sessionID, QStringLiteral("pasted text"), 12,
+        CitationFormat::footnote, CitationLinkMode::webWhenAvailable, m_now));
+    expectUnavailable(
+        m_coordinator->acknowledge(requestID, resolutionID, sessionID, CitationFormat::inline_, m_now));
+    expectUnavailable(m_coordinator->acknowledgePlainText(requestID, resolutionID, sessionID, m_now));
 
     EXPECT_TRUE(hasRecentChromeResolution());
     EXPECT_EQ(pendingCount(m_now), 1);
@@ -195,20 +182,6 @@ TEST_F(ObsidianResolutionCoordinatorTest, FailuresComeFromTheCoordinatorsThreadA
     EXPECT_NE(workedOn, mainThread);
     EXPECT_EQ(failure, ResolverError::Kind::resolverUnavailable);
     EXPECT_EQ(resumedOn, mainThread);
-}
-
-TEST_F(ObsidianResolutionCoordinatorTest, ServerKeepsTheCoordinatorItWasGiven)
-{
-    {
-        ResolverSocketServer server(
-            m_coordinator, QStringLiteral("/nonexistent/resolver-v1.sock"),
-            [](qint32) { return std::optional<ResolverPeerIdentity>(); }, nullptr, nullptr,
-            [](ResolverServerStatus) {});
-        server.stop();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(m_coordinator.use_count(), 2);
-    }
-    EXPECT_EQ(m_coordinator.use_count(), 1);
 }
 
 } // namespace tovra

@@ -94,17 +94,14 @@ TEST(ResolverPeerValidator, GatesAreCheckedInOrderAndStopAtTheFirstRefusal)
 
 TEST(ResolverPeerValidator, OnlyTheFirstListedObsidianCountsByItsApplicationIdentifier)
 {
-    for (const char *identifier : { "md.obsidian", "md.obsidian.Obsidian", "obsidian" }) {
+    const std::vector<std::pair<const char *, bool>> identifiers { { "md.obsidian", true },
+        { "md.obsidian.Obsidian", true }, { "obsidian", true }, { "md.obsidian.helper", false },
+        { "Obsidian", false }, { "md.obsidian.obsidian", false }, { "", false } };
+    for (const auto &[identifier, obsidian] : identifiers) {
         SCOPED_TRACE(identifier);
         EXPECT_EQ(ResolverPeerValidator::runningObsidianBundlePath(
                       { { 7, QString::fromLatin1(identifier), "/b" } }),
-            QStringLiteral("/b"));
-    }
-    for (const char *identifier : { "md.obsidian.helper", "Obsidian", "md.obsidian.obsidian", "" }) {
-        SCOPED_TRACE(identifier);
-        EXPECT_EQ(ResolverPeerValidator::runningObsidianBundlePath(
-                      { { 7, QString::fromLatin1(identifier), "/b" } }),
-            std::nullopt);
+            obsidian ? std::optional<QString>("/b") : std::nullopt);
     }
     EXPECT_EQ(ResolverPeerValidator::runningObsidianBundlePath({}), std::nullopt);
 

@@ -9,8 +9,8 @@
 #include <csignal>
 #include <ctime>
 #include <functional>
-#include <stdexcept>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -22,38 +22,21 @@ namespace tovra {
 
 namespace {
 
-// A connected pair of Unix-domain stream sockets: the writer's end and the
-// plug-in's end. Each end is closed when the pair ends unless it was closed
-// before.
-class SocketPair {
-public:
-    SocketPair()
-    {
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, m_ends.data()) != 0)
-            throw std::runtime_error("socketpair() failed");
-    }
+// A connected pair of Unix-domain stream sockets, the writer's end and the
+// plug-in's end, each closed at the end unless it was closed before.
+struct SocketPair {
+    SocketPair() { EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, ends.data()), 0); }
     ~SocketPair()
     {
         closeWriterEnd();
         closePeer();
     }
-    SocketPair(const SocketPair &) = delete;
-    SocketPair &operator=(const SocketPair &) = delete;
+    int writerEnd() const { return ends[0]; }
+    int peer() const { return ends[1]; }
+    void closeWriterEnd() { ::close(std::exchange(ends[0], -1)); }
+    void closePeer() { ::close(std::exchange(ends[1], -1)); }
 
-    int writerEnd() const { return m_ends[0]; }
-    int peer() const { return m_ends[1]; }
-    void closeWriterEnd() { closeEnd(0); }
-    void closePeer() { closeEnd(1); }
-
-private:
-    void closeEnd(std::size_t index)
-    {
-        if (m_ends[index] >= 0)
-            ::close(m_ends[index]);
-        m_ends[index] = -1;
-    }
-
-    std::array<int, 2> m_ends { -1, -1 };
+    std::array<int, 2> ends { -1, -1 };
 };
 
 // Reads from `descriptor` until `byteCount` bytes have arrived or the other
@@ -84,27 +67,18 @@ public:
         fatal.sa_handler = SIG_DFL;
         sigemptyset(&fatal.sa_mask);
         ::sigaction(SIGPIPE, &fatal, &m_previousAction);
-        sigset_t blocked;
-        sigemptyset(&blocked);
-        sigaddset(&blocked, SIGPIPE);
-        ::pthread_sigmask(SIG_BLOCK, &blocked, &m_previousMask);
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        ::pthread_sigmask(SIG_BLOCK, &m_pipe, &m_previousMask);
     }
     ~SigpipeWatch()
     {
         // A pending SIGPIPE is taken before the mask is restored.
-        if (raised()) {
-            sigset_t pipe;
-            sigemptyset(&pipe);
-            sigaddset(&pipe, SIGPIPE);
-            const timespec noWait {};
-            ::sigtimedwait(&pipe, nullptr, &noWait);
-        }
+        const timespec noWait {};
+        ::sigtimedwait(&m_pipe, nullptr, &noWait);
         ::pthread_sigmask(SIG_SETMASK, &m_previousMask, nullptr);
         ::sigaction(SIGPIPE, &m_previousAction, nullptr);
     }
-    SigpipeWatch(const SigpipeWatch &) = delete;
-    SigpipeWatch &operator=(const SigpipeWatch &) = delete;
-
     bool raised() const
     {
         sigset_t pending;
@@ -116,6 +90,7 @@ public:
 private:
     struct sigaction m_previousAction { };
     sigset_t m_previousMask {};
+    sigset_t m_pipe {};
 };
 
 } // namespace

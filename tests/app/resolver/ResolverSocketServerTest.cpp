@@ -274,29 +274,17 @@ TEST_F(ResolverSocketServerTest, PathOf103BytesConnectsAnd104BytesIsTooLong)
 
 // Identity and removal -----------------------------------------------------------
 
-TEST_F(ResolverSocketServerTest, SocketIdentityIsDeviceAndInodeOfSocketsOnly)
-{
-    BoundSocket live(path("live.sock"), BoundSocket::Mode::listen);
-    QFile regular(path("regular"));
-    ASSERT_TRUE(regular.open(QIODevice::WriteOnly));
-    regular.close();
-    ASSERT_TRUE(QFile::link(path("live.sock"), path("link.sock")));
-
-    const auto identity = ResolverSocketServer::socketIdentity(path("live.sock"));
-    ASSERT_TRUE(identity.has_value());
-    EXPECT_EQ(identity, statIdentity(path("live.sock")));
-    for (const QString &other :
-        { path("regular"), path("link.sock"), path("absent.sock"), m_folder.path() }) {
-        SCOPED_TRACE(other.toStdString());
-        EXPECT_FALSE(ResolverSocketServer::socketIdentity(other).has_value());
-    }
-}
-
-TEST_F(ResolverSocketServerTest, RemoveSocketRemovesOnlyTheFileItOwns)
+TEST_F(ResolverSocketServerTest, RemoveSocketRemovesOnlyTheSocketOfTheIdentityItOwns)
 {
     BoundSocket own(path("own.sock"), BoundSocket::Mode::listen);
     const auto owned = ResolverSocketServer::socketIdentity(path("own.sock"));
     ASSERT_TRUE(owned.has_value());
+    EXPECT_EQ(owned, statIdentity(path("own.sock")));
+    ASSERT_TRUE(QFile::link(path("own.sock"), path("link.sock")));
+    for (const QString &other : { path("link.sock"), path("absent.sock"), m_folder.path() }) {
+        SCOPED_TRACE(other.toStdString());
+        EXPECT_FALSE(ResolverSocketServer::socketIdentity(other).has_value());
+    }
     ResolverSocketServer::removeSocket(path("own.sock"), *owned);
     EXPECT_FALSE(QFile::exists(path("own.sock")));
     // Removing again finds nothing and does nothing.
@@ -314,6 +302,7 @@ TEST_F(ResolverSocketServerTest, RemoveSocketRemovesOnlyTheFileItOwns)
     QFile regularFile(path("regular.sock"));
     ASSERT_TRUE(regularFile.open(QIODevice::WriteOnly));
     regularFile.close();
+    EXPECT_FALSE(ResolverSocketServer::socketIdentity(path("regular.sock")).has_value());
     BoundSocket elsewhere(path("elsewhere.sock"), BoundSocket::Mode::listen);
     auto otherDevice = ResolverSocketServer::socketIdentity(path("elsewhere.sock"));
     otherDevice->device += 1;

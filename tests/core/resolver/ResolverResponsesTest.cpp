@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace tovra {
@@ -164,37 +165,44 @@ TEST(ResolverResponses, EveryKeyIsRequiredSaveTheNoCitationResolution)
     }
 }
 
-TEST(ResolverResponses, WronglyTypedValuesFail)
+TEST(ResolverResponses, WronglyTypedValuesFailWithTheirPath)
 {
-    QJsonObject hello = toJson(helloAck());
-    hello.insert("capabilities", QJsonArray { "resolvePaste", 7 });
-    try {
-        fromJson<ResolverHelloAck>(hello);
-        ADD_FAILURE() << "decoded a capability that is not a string";
-    } catch (const TovraJsonError &error) {
-        EXPECT_EQ(error.kind(), TovraJsonError::Kind::typeMismatch);
-        EXPECT_EQ(error.keyPath(), QStringLiteral("capabilities[1]"));
+    const std::vector<ResponseForm> forms = responseForms();
+    const auto formNamed = [&](const char *name) {
+        return *std::find_if(forms.begin(), forms.end(),
+            [name](const ResponseForm &form) { return qstrcmp(form.name, name) == 0; });
+    };
+    QJsonObject webSource = toJson(sourcePlan());
+    webSource.insert("kind", "Web");
+    struct Case {
+        const char *form;
+        const char *key;
+        QJsonValue value;
+        const char *keyPath;
+    };
+    const std::vector<Case> cases {
+        { "helloAck", "capabilities", QJsonArray { "resolvePaste", 7 }, "capabilities[1]" },
+        { "citationPlan", "expiresInMs", 2.5, "expiresInMs" },
+        { "citationPlan", "expiresInMs", "3000", "expiresInMs" },
+        { "citationPlan", "source", webSource, "source.kind" },
+        { "noCitation", "reason", "SourceUnknown", "reason" },
+        { "noCitation", "resolutionId", "nope", "resolutionId" },
+    };
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.keyPath);
+        QJsonObject object = formNamed(testCase.form).sample;
+        object.insert(testCase.key, testCase.value);
+        try {
+            formNamed(testCase.form).reencode(object);
+            ADD_FAILURE() << "decoded a wrongly typed value";
+        } catch (const TovraJsonError &error) {
+            EXPECT_EQ(error.keyPath(), QString::fromLatin1(testCase.keyPath));
+        }
     }
 
-    QJsonObject plan = toJson(citationPlan());
-    plan.insert("expiresInMs", 2.5);
-    EXPECT_THROW(fromJson<ResolverCitationPlan>(plan), TovraJsonError);
-    plan.insert("expiresInMs", "3000");
-    EXPECT_THROW(fromJson<ResolverCitationPlan>(plan), TovraJsonError);
-
-    QJsonObject source = toJson(sourcePlan());
-    source.insert("kind", "Web");
-    EXPECT_THROW(fromJson<ResolverCitationSourcePlan>(source), TovraJsonError);
-
-    QJsonObject noCitation = toJson(ResolverNoCitation(requestId, ResolverNoCitationReason::sourceUnknown));
-    EXPECT_EQ(noCitation.value("reason").toString(), QStringLiteral("sourceUnknown"));
-    noCitation.insert("reason", "SourceUnknown");
-    EXPECT_THROW(fromJson<ResolverNoCitation>(noCitation), TovraJsonError);
-    noCitation.insert("reason", "sourceUnknown");
+    QJsonObject noCitation = formNamed("noCitation").sample;
     noCitation.insert("resolutionId", QJsonValue::Null);
     EXPECT_EQ(fromJson<ResolverNoCitation>(noCitation).resolutionId, std::nullopt);
-    noCitation.insert("resolutionId", "nope");
-    EXPECT_THROW(fromJson<ResolverNoCitation>(noCitation), TovraJsonError);
 }
 
 } // namespace tovra
