@@ -100,26 +100,6 @@ TEST_F(TovraLedgerSourcesTest, CopiedContentIsNeverWrittenToTheLedger)
         EXPECT_FALSE(json.contains(fragment)) << fragment.toStdString();
 }
 
-TEST_F(TovraLedgerSourcesTest, ApplicationCapturesRecordTheCopyingApplication)
-{
-    auto ledger = openLedger();
-    const auto text = ledger->captureApplicationSource(
-        textEditor(), copiedText, CaptureMethod::pasteboardInference, at(5));
-    ASSERT_TRUE(text.has_value());
-    EXPECT_EQ(text->captureMethod, CaptureMethod::pasteboardInference);
-    EXPECT_EQ(text->sourceAppBundleID, QStringLiteral("org.gnome.TextEditor"));
-    EXPECT_EQ(text->sourceProcessIdentifier, 4242);
-
-    const QByteArray image(4096, '\x7f');
-    const auto picture = ledger->captureApplicationImageSource(
-        textEditor(), image, CaptureMethod::keyboardObservation, at(6));
-    ASSERT_TRUE(picture.has_value());
-    EXPECT_EQ(picture->captureMethod, CaptureMethod::keyboardObservation);
-    EXPECT_EQ(ledger->resolveClipboardImageSource(picture->id, image, at(7)), picture);
-    EXPECT_EQ(ledger->resolveClipboardImageSource(picture->id, image + "x", at(7)), std::nullopt);
-    EXPECT_EQ(ledger->resolveClipboardImageSource(text->id, image, at(7)), std::nullopt);
-}
-
 TEST_F(TovraLedgerSourcesTest, ApplicationCaptureDeclinesWhenPausedDeniedOrWithoutContent)
 {
     auto ledger = openLedger();
@@ -149,71 +129,62 @@ TEST_F(TovraLedgerSourcesTest, ApplicationCaptureDeclinesWhenPausedDeniedOrWitho
     EXPECT_EQ(ledger->status(at(6)).pendingSourceCount, 1);
 }
 
-TEST_F(TovraLedgerSourcesTest, ResolutionPrefersTheBrowserAndFollowsNormalisedContent)
+TEST_F(TovraLedgerSourcesTest, ResolutionPrefersTheBrowserFollowsNormalisedContentAndHonoursTheGivenSource)
 {
     auto ledger = openLedger();
-    const auto browser = ledger->captureSource(browserCapture(QStringLiteral("line one\nline two")), at(0));
-    const auto application = ledger->captureApplicationSource(
-        textEditor(), QStringLiteral("line one\nline two"), CaptureMethod::pasteboardInference, at(30));
+    const QString text = QStringLiteral("line one\nline two");
+    const auto browser = *ledger->captureSource(browserCapture(text), at(0)).storedSource();
+    const auto application
+        = ledger->captureApplicationSource(textEditor(), text, CaptureMethod::pasteboardInference, at(30));
     ASSERT_TRUE(application.has_value());
+    EXPECT_EQ(application->sourceAppBundleID, QStringLiteral("org.gnome.TextEditor"));
+    EXPECT_EQ(application->sourceProcessIdentifier, 4242);
     // The same text read back with CR LF endings and surrounding space still matches.
-    EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("  line one\r\nline two\n"), at(40)),
-        *browser.storedSource());
-    EXPECT_EQ(ledger->resolveClipboardSource(application->id, QStringLiteral("line one\nline two"), at(40)),
-        application);
+    EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("  line one\r\nline two\n"), at(40)), browser);
+    EXPECT_EQ(ledger->resolveClipboardSource(application->id, text, at(40)), application);
     EXPECT_EQ(
         ledger->resolveClipboardSource(application->id, QStringLiteral("line one"), at(40)), std::nullopt);
     EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("line one"), at(40)), std::nullopt);
+
+    const QUuid traceID = QUuid::createUuid();
+    const auto best = ledger->resolveCitationSource(text, traceID, std::nullopt, at(40));
+    ASSERT_TRUE(best.has_value());
+    EXPECT_EQ(best->traceID, traceID);
+    EXPECT_EQ(best->sourceID, browser.id);
+    EXPECT_EQ(best->sourceTitle, browser.pageTitle);
+    EXPECT_EQ(
+        ledger->resolveCitationSource(text, traceID, application->id, at(40))->sourceID, application->id);
+    EXPECT_EQ(ledger->resolveCitationSource(QStringLiteral("other"), traceID, application->id, at(40)),
+        std::nullopt);
+
+    const QByteArray image(4096, '\x7f');
+    const auto picture = ledger->captureApplicationImageSource(
+        textEditor(), image, CaptureMethod::keyboardObservation, at(41));
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(ledger->resolveClipboardImageSource(picture->id, image, at(42)), picture);
+    EXPECT_EQ(ledger->resolveClipboardImageSource(picture->id, image + "x", at(42)), std::nullopt);
+    EXPECT_EQ(ledger->resolveClipboardImageSource(application->id, image, at(42)), std::nullopt);
 }
 
-TEST_F(TovraLedgerSourcesTest, SourcesExpireAfterTheirLifetimeAndArePrunedOnTheNextWrite)
+TEST_F(TovraLedgerSourcesTest, SourcesExpireAfterTheirLifetimeAreRemovedByIdAndPrunedOnTheNextWrite)
 {
     auto ledger = openLedger();
     const qint64 lifetime = TovraLedger::pendingSourceLifetimeSeconds;
     ASSERT_GE(lifetime, 3600);
     const auto source = *ledger->captureSource(browserCapture(copiedText), at(0)).storedSource();
+    const auto removed
+        = *ledger->captureSource(browserCapture(QStringLiteral("removed")), at(0)).storedSource();
+    ledger->removePendingSources({ removed.id, QUuid::createUuid() }, at(1));
+    EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("removed"), at(2)), std::nullopt);
+    EXPECT_EQ(openLedger()->status(at(2)).pendingSourceCount, 1);
 
     // A history item lives 3600 s; its source must still resolve at that moment.
     EXPECT_EQ(ledger->resolveClipboardSource(source.id, copiedText, at(3600)), source);
     EXPECT_EQ(ledger->resolveClipboardSource(copiedText, at(lifetime)), source);
     EXPECT_EQ(ledger->resolveClipboardSource(copiedText, at(lifetime + 1)), std::nullopt);
     EXPECT_EQ(ledger->status(at(lifetime + 1)).pendingSourceCount, 0);
-    EXPECT_TRUE(tovra::testing::decryptLedger(ledgerPath())
-                    .contains(source.id.toString(QUuid::WithoutBraces).toUtf8()));
-
+    const QByteArray id = source.id.toString(QUuid::WithoutBraces).toUtf8();
+    EXPECT_TRUE(tovra::testing::decryptLedger(ledgerPath()).contains(id));
     ledger->setPaused(true, at(lifetime + 2));
-    EXPECT_FALSE(tovra::testing::decryptLedger(ledgerPath())
-                     .contains(source.id.toString(QUuid::WithoutBraces).toUtf8()));
-}
-
-TEST_F(TovraLedgerSourcesTest, CitationSourceNamesTheTraceAndPrefersTheGivenSource)
-{
-    auto ledger = openLedger();
-    const auto browser = *ledger->captureSource(browserCapture(copiedText), at(0)).storedSource();
-    const auto application = *ledger->captureApplicationSource(
-        textEditor(), copiedText, CaptureMethod::pasteboardInference, at(1));
-    const QUuid traceID = QUuid::createUuid();
-
-    const auto best = ledger->resolveCitationSource(copiedText, traceID, std::nullopt, at(2));
-    ASSERT_TRUE(best.has_value());
-    EXPECT_EQ(best->traceID, traceID);
-    EXPECT_EQ(best->sourceID, browser.id);
-    EXPECT_EQ(best->sourceTitle, browser.pageTitle);
-
-    EXPECT_EQ(
-        ledger->resolveCitationSource(copiedText, traceID, application.id, at(2))->sourceID, application.id);
-    EXPECT_EQ(
-        ledger->resolveCitationSource(QStringLiteral("other"), traceID, application.id, at(2)), std::nullopt);
-}
-
-TEST_F(TovraLedgerSourcesTest, RemovingPendingSourcesTakesOnlyThoseNamed)
-{
-    auto ledger = openLedger();
-    const auto first = *ledger->captureSource(browserCapture(QStringLiteral("first")), at(0)).storedSource();
-    const auto second
-        = *ledger->captureSource(browserCapture(QStringLiteral("second")), at(1)).storedSource();
-    ledger->removePendingSources({ first.id, QUuid::createUuid() }, at(2));
-    EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("first"), at(3)), std::nullopt);
-    EXPECT_EQ(ledger->resolveClipboardSource(QStringLiteral("second"), at(3)), second);
-    EXPECT_EQ(openLedger()->status(at(3)).pendingSourceCount, 1);
+    EXPECT_FALSE(tovra::testing::decryptLedger(ledgerPath()).contains(id));
 }
