@@ -4,6 +4,8 @@
 
 #include <QSysInfo>
 
+#include <memory>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -26,6 +28,31 @@ public:
     unsigned char *bytes = nullptr;
 };
 
+// One window property as the server returned it; the data is freed with it.
+struct PropertyReply {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    PropertyData data;
+};
+
+// Reads up to `length` 32-bit units of a property, or nothing when the
+// connection is unusable, the window is None or the server refused.
+std::unique_ptr<PropertyReply> readProperty(
+    X11Connection &connection, Window window, const char *property, long length, Atom requestedType)
+{
+    if (!connection.isUsable() || window == None)
+        return nullptr;
+    X11ErrorTrap trap(connection);
+    auto reply = std::make_unique<PropertyReply>();
+    unsigned long after = 0;
+    if (XGetWindowProperty(connection.display(), window, connection.atom(property), 0, length, False,
+            requestedType, &reply->type, &reply->format, &reply->count, &after, &reply->data.bytes)
+        != Success)
+        return nullptr;
+    return reply;
+}
+
 } // namespace
 
 X11Windows::X11Windows(X11Connection &connection)
@@ -36,57 +63,27 @@ X11Windows::X11Windows(X11Connection &connection)
 QList<unsigned long> X11Windows::cardinalList(Window window, const char *property, unsigned long atomType)
 {
     QList<unsigned long> values;
-    if (!m_connection.isUsable() || window == None)
+    const auto reply = readProperty(m_connection, window, property, maximumListLength, atomType);
+    if (!reply || reply->type != atomType || reply->format != 32 || !reply->data.bytes)
         return values;
-    X11ErrorTrap trap(m_connection);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    PropertyData data;
-    if (XGetWindowProperty(m_connection.display(), window, m_connection.atom(property), 0, maximumListLength,
-            False, atomType, &type, &format, &count, &after, &data.bytes)
-            != Success
-        || type != atomType || format != 32 || !data.bytes)
-        return values;
-    const auto *items = reinterpret_cast<const unsigned long *>(data.bytes);
-    for (unsigned long index = 0; index < count; ++index)
+    const auto *items = reinterpret_cast<const unsigned long *>(reply->data.bytes);
+    for (unsigned long index = 0; index < reply->count; ++index)
         values.append(items[index]);
     return values;
 }
 
 std::optional<QByteArray> X11Windows::stringProperty(Window window, const char *property)
 {
-    if (!m_connection.isUsable() || window == None)
+    const auto reply = readProperty(m_connection, window, property, 1024, AnyPropertyType);
+    if (!reply || reply->format != 8 || !reply->data.bytes)
         return std::nullopt;
-    X11ErrorTrap trap(m_connection);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    PropertyData data;
-    if (XGetWindowProperty(m_connection.display(), window, m_connection.atom(property), 0, 1024, False,
-            AnyPropertyType, &type, &format, &count, &after, &data.bytes)
-            != Success
-        || format != 8 || !data.bytes)
-        return std::nullopt;
-    return QByteArray(reinterpret_cast<const char *>(data.bytes), qsizetype(count));
+    return QByteArray(reinterpret_cast<const char *>(reply->data.bytes), qsizetype(reply->count));
 }
 
 bool X11Windows::hasProperty(Window window, const char *property)
 {
-    if (!m_connection.isUsable() || window == None)
-        return false;
-    X11ErrorTrap trap(m_connection);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    PropertyData data;
-    return XGetWindowProperty(m_connection.display(), window, m_connection.atom(property), 0, 0, False,
-               AnyPropertyType, &type, &format, &count, &after, &data.bytes)
-        == Success
-        && type != None;
+    const auto reply = readProperty(m_connection, window, property, 0, AnyPropertyType);
+    return reply && reply->type != None;
 }
 
 bool X11Windows::hasWindowManager()
