@@ -22,6 +22,12 @@ bool AccessibilityPermissionController::requestTrustWithPrompt() const
     return m_accessibility.requestTrustWithPrompt();
 }
 
+bool AccessibilityPermissionController::hasSystemSettingsPage() const
+{
+    const auto url = m_accessibility.systemSettingsURL();
+    return url && url->isValid();
+}
+
 void AccessibilityPermissionController::openSystemSettings() const
 {
     if (const auto url = m_accessibility.systemSettingsURL(); url && url->isValid())

@@ -16,6 +16,9 @@ public:
     // Shows the system's prompt where there is one; returns whether trusted now.
     bool requestTrustWithPrompt() const;
 
+    // Whether this desktop has a page where the user grants the permission.
+    bool hasSystemSettingsPage() const;
+
     // Opens the system settings page of the permission; does nothing where the
     // system has none.
     void openSystemSettings() const;

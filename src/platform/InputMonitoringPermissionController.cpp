@@ -22,6 +22,12 @@ bool InputMonitoringPermissionController::requestAccess() const
     return m_inputMonitoring.requestAccess();
 }
 
+bool InputMonitoringPermissionController::hasSystemSettingsPage() const
+{
+    const auto url = m_inputMonitoring.systemSettingsURL();
+    return url && url->isValid();
+}
+
 void InputMonitoringPermissionController::openSystemSettings() const
 {
     if (const auto url = m_inputMonitoring.systemSettingsURL(); url && url->isValid())

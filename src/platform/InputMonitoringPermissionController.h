@@ -16,6 +16,9 @@ public:
     // Returns whether the permission is granted now.
     bool requestAccess() const;
 
+    // Whether this desktop has a page where the user grants the permission.
+    bool hasSystemSettingsPage() const;
+
     // Opens the system settings page of the permission; does nothing where the
     // system has none.
     void openSystemSettings() const;

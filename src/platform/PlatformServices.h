@@ -5,6 +5,7 @@
 namespace tovra {
 
 class Accessibility;
+class ApplicationActivity;
 class Clock;
 class HotKeyRegistrar;
 class InputMonitoring;
@@ -25,6 +26,7 @@ struct PlatformServices {
     KeyEventPoster *keyEventPoster = nullptr;
     HotKeyRegistrar *hotKeyRegistrar = nullptr;
     Clock *clock = nullptr;
+    ApplicationActivity *applicationActivity = nullptr;
     // This program's own process, as the backend's applications name it.
     ProcessIdentifier ownProcessIdentifier = 0;
 };

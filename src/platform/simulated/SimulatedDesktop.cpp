@@ -35,6 +35,7 @@ PlatformServices SimulatedDesktop::services()
     services.keyEventPoster = &m_keyboard;
     services.hotKeyRegistrar = &m_hotKeys;
     services.clock = &m_clock;
+    services.applicationActivity = &m_applicationActivity;
     services.ownProcessIdentifier = m_ownProcessIdentifier;
     return services;
 }
@@ -47,7 +48,11 @@ ProcessIdentifier SimulatedDesktop::launch(
 
 void SimulatedDesktop::switchTo(ProcessIdentifier processIdentifier)
 {
+    const bool becomesActive = processIdentifier == m_ownProcessIdentifier
+        && m_workspace.frontmostProcessIdentifier() != processIdentifier;
     m_workspace.bringToFront(processIdentifier);
+    if (becomesActive)
+        m_applicationActivity.notifyDidBecomeActive();
 }
 
 void SimulatedDesktop::copyText(ProcessIdentifier processIdentifier, const QString &text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ApplicationActivity.h"
 #include "platform/PlatformServices.h"
 #include "platform/simulated/SimulatedAccessibility.h"
 #include "platform/simulated/SimulatedClock.h"
@@ -50,12 +51,14 @@ public:
     SimulatedInputMonitoring &inputMonitoring() noexcept { return m_inputMonitoring; }
     SimulatedKeyboard &keyboard() noexcept { return m_keyboard; }
     SimulatedHotKeyRegistrar &hotKeys() noexcept { return m_hotKeys; }
+    ApplicationActivity &applicationActivity() noexcept { return m_applicationActivity; }
 
     // See SimulatedWorkspace::launch.
     ProcessIdentifier launch(const QString &name, const std::optional<QString> &bundleIdentifier,
         QList<SimulatedElement> elements = {});
 
-    // The user brings the application to the front.
+    // The user brings the application to the front; bringing this program
+    // itself forward makes it the active application.
     void switchTo(ProcessIdentifier processIdentifier);
 
     // The user, in that application (brought to the front first), presses the
@@ -87,6 +90,7 @@ private:
     SimulatedInputMonitoring m_inputMonitoring;
     SimulatedKeyboard m_keyboard;
     SimulatedHotKeyRegistrar m_hotKeys;
+    ApplicationActivity m_applicationActivity;
 };
 
 } // namespace tovra

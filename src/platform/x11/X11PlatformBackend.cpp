@@ -48,6 +48,7 @@ PlatformServices X11PlatformBackend::services()
     services.keyEventPoster = &m_keyEventPoster;
     services.hotKeyRegistrar = &m_hotKeyRegistrar;
     services.clock = &m_clock;
+    services.applicationActivity = &m_applicationActivity;
     services.ownProcessIdentifier = m_ownProcessIdentifier;
     return services;
 }

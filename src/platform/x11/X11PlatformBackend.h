@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ApplicationActivity.h"
 #include "platform/PlatformServices.h"
 #include "platform/SystemClock.h"
 #include "platform/x11/AtspiAccessibility.h"
@@ -63,6 +64,7 @@ private:
     X11KeyCommandTap m_keyCommandTap;
     X11KeyEventPoster m_keyEventPoster;
     X11HotKeyRegistrar m_hotKeyRegistrar;
+    GuiApplicationActivity m_applicationActivity;
 };
 
 } // namespace tovra
