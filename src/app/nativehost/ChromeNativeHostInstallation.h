@@ -5,8 +5,9 @@
 
 namespace tovra {
 
-// The result of installing the Chrome manifest.
+// The result of installing the manifest.
 struct ChromeNativeHostInstallation {
+    // Chrome's copy; Chromium's lies in its own folder.
     QUrl manifestURL;
     QString extensionID;
     QUrl executableURL;

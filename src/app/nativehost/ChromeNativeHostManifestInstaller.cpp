@@ -9,10 +9,12 @@
 #include <QJsonDocument>
 #include <QUuid>
 
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tovra {
 
@@ -27,6 +29,11 @@ const QString originPrefix = QStringLiteral("chrome-extension://");
 
 // A manifest is a few hundred bytes; anything far larger is not ours.
 constexpr qsizetype maximumManifestBytes = 65536;
+
+// The browsers that look for native hosts in
+// <config home>/<folder>/NativeMessagingHosts. Chrome comes first: an
+// installation reports its manifest, and it is read back first.
+constexpr std::array<const char *, 2> browserFolders { "google-chrome", "chromium" };
 
 class Descriptor {
 public:
@@ -74,6 +81,18 @@ QString configHome(const QProcessEnvironment &environment)
     return QDir::cleanPath(home + QStringLiteral("/.config"));
 }
 
+QString hostsFolderPath(const QProcessEnvironment &environment, const char *browserFolder)
+{
+    return configHome(environment) + QLatin1Char('/') + QLatin1StringView(browserFolder)
+        + QStringLiteral("/NativeMessagingHosts");
+}
+
+QString manifestPathIn(const QProcessEnvironment &environment, const char *browserFolder)
+{
+    return hostsFolderPath(environment, browserFolder) + QLatin1Char('/')
+        + QLatin1StringView(ChromeNativeHostManifestInstaller::manifestFileName);
+}
+
 bool ownedByUs(const struct stat &status)
 {
     return status.st_uid == ::geteuid();
@@ -107,10 +126,10 @@ Descriptor openOwnedFolder(const Descriptor &parent, const char *name, const QSt
     return folder;
 }
 
-// The NativeMessagingHosts folder, opened. Closed when it does not exist
-// and `create` is false. The config home itself is the user's choice of
-// place and may be a link; the two Chrome folders below it may not.
-Descriptor openManifestFolder(const QProcessEnvironment &environment, bool create)
+// A browser's NativeMessagingHosts folder, opened. Closed when it does not
+// exist and `create` is false. The config home itself is the user's choice
+// of place and may be a link; the browser's two folders below it may not.
+Descriptor openManifestFolder(const QProcessEnvironment &environment, const char *browserFolder, bool create)
 {
     const QString home = configHome(environment);
     if (create && !QDir().mkpath(home)) {
@@ -123,26 +142,17 @@ Descriptor openManifestFolder(const QProcessEnvironment &environment, bool creat
         }
         throw ChromeNativeHostInstallationError::manifestWriteFailed(home, errno);
     }
-    const QString chromePath = home + QStringLiteral("/google-chrome");
-    Descriptor chrome = openOwnedFolder(base, "google-chrome", chromePath, create);
-    if (!chrome.isOpen()) {
-        return chrome;
+    const QString browserPath = home + QLatin1Char('/') + QLatin1StringView(browserFolder);
+    Descriptor browser = openOwnedFolder(base, browserFolder, browserPath, create);
+    if (!browser.isOpen()) {
+        return browser;
     }
     return openOwnedFolder(
-        chrome, "NativeMessagingHosts", chromePath + QStringLiteral("/NativeMessagingHosts"), create);
+        browser, "NativeMessagingHosts", browserPath + QStringLiteral("/NativeMessagingHosts"), create);
 }
 
-void requireSafeExistingManifest(const Descriptor &folder, const QString &path)
+void requireSafeManifest(const struct stat &status, const QString &path)
 {
-    struct stat status { };
-    if (::fstatat(
-            folder.get(), ChromeNativeHostManifestInstaller::manifestFileName, &status, AT_SYMLINK_NOFOLLOW)
-        != 0) {
-        if (errno == ENOENT) {
-            return;
-        }
-        throw ChromeNativeHostInstallationError::manifestWriteFailed(path, errno);
-    }
     if (!S_ISREG(status.st_mode) || !ownedByUs(status)) {
         throw ChromeNativeHostInstallationError::unsafeManifestPath(path);
     }
@@ -196,25 +206,35 @@ void writeManifestAtomically(const Descriptor &folder, const QByteArray &bytes, 
     ::fsync(folder.get());
 }
 
-// The manifest's parsed object; none when it is missing or unreadable as
-// a JSON object. Throws unsafeManifestPath for a link or a foreign file.
-std::optional<QJsonObject> readManifest(const Descriptor &folder, const QString &path)
+// The manifest's bytes; none when it is missing, cannot be read or is far
+// too large to be ours. Throws unsafeManifestPath for a link, anything but
+// a regular file, or another user's file: checked before opening, so such
+// a file is refused even when it cannot be opened, and again on the open
+// file in case one was swapped in (O_NONBLOCK keeps a FIFO from stalling).
+std::optional<QByteArray> readManifestBytes(const Descriptor &folder, const QString &path)
 {
+    struct stat status { };
+    if (::fstatat(
+            folder.get(), ChromeNativeHostManifestInstaller::manifestFileName, &status, AT_SYMLINK_NOFOLLOW)
+        != 0) {
+        if (errno == ENOENT) {
+            return std::nullopt;
+        }
+        throw ChromeNativeHostInstallationError::manifestWriteFailed(path, errno);
+    }
+    requireSafeManifest(status, path);
     Descriptor file(::openat(folder.get(), ChromeNativeHostManifestInstaller::manifestFileName,
-        O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!file.isOpen()) {
         if (errno == ELOOP) {
             throw ChromeNativeHostInstallationError::unsafeManifestPath(path);
         }
         return std::nullopt;
     }
-    struct stat status { };
     if (::fstat(file.get(), &status) != 0) {
         return std::nullopt;
     }
-    if (!S_ISREG(status.st_mode) || !ownedByUs(status)) {
-        throw ChromeNativeHostInstallationError::unsafeManifestPath(path);
-    }
+    requireSafeManifest(status, path);
     if (status.st_size > maximumManifestBytes) {
         return std::nullopt;
     }
@@ -236,8 +256,17 @@ std::optional<QJsonObject> readManifest(const Descriptor &folder, const QString 
             return std::nullopt;
         }
     }
+    return bytes;
+}
+
+// None for missing bytes and for anything but a JSON object.
+std::optional<QJsonObject> parsedManifest(const std::optional<QByteArray> &bytes)
+{
+    if (!bytes) {
+        return std::nullopt;
+    }
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
         return std::nullopt;
     }
@@ -266,6 +295,68 @@ std::optional<QString> extensionIDOf(const QJsonObject &manifest, const QString 
         return std::nullopt;
     }
     return extensionID;
+}
+
+std::optional<QString> installedExtensionIDIn(
+    const QProcessEnvironment &environment, const char *browserFolder, const QString &executablePath)
+{
+    try {
+        const Descriptor folder = openManifestFolder(environment, browserFolder, false);
+        if (!folder.isOpen()) {
+            return std::nullopt;
+        }
+        const std::optional<QJsonObject> manifest
+            = parsedManifest(readManifestBytes(folder, manifestPathIn(environment, browserFolder)));
+        return manifest ? extensionIDOf(*manifest, executablePath) : std::nullopt;
+    } catch (const ChromeNativeHostInstallationError &) {
+        return std::nullopt;
+    }
+}
+
+// One browser's manifest during an install: its open folder, its path for
+// messages, what it held before, and whether this install replaced it.
+struct ManifestTarget {
+    Descriptor folder;
+    QString path;
+    std::optional<QByteArray> previous;
+    bool replaced = false;
+};
+
+// Creates the browser's folders when missing and checks them and any
+// existing manifest; writes no manifest.
+ManifestTarget openTarget(const QProcessEnvironment &environment, const char *browserFolder)
+{
+    ManifestTarget target { openManifestFolder(environment, browserFolder, true),
+        manifestPathIn(environment, browserFolder), std::nullopt };
+    target.previous = readManifestBytes(target.folder, target.path);
+    return target;
+}
+
+void replaceManifest(ManifestTarget &target, const QJsonObject &manifest)
+{
+    writeManifestAtomically(
+        target.folder, QJsonDocument(manifest).toJson(QJsonDocument::Indented), target.path);
+    target.replaced = true;
+    if (parsedManifest(readManifestBytes(target.folder, target.path)) != manifest) {
+        throw ChromeNativeHostInstallationError::manifestVerificationFailed(target.path);
+    }
+}
+
+// Best effort: the error that stopped the install is the one to report,
+// not a second one from undoing it.
+void restorePrevious(const ManifestTarget &target) noexcept
+{
+    if (!target.replaced) {
+        return;
+    }
+    if (!target.previous) {
+        ::unlinkat(target.folder.get(), ChromeNativeHostManifestInstaller::manifestFileName, 0);
+        return;
+    }
+    try {
+        writeManifestAtomically(target.folder, *target.previous, target.path);
+    } catch (...) {
+    }
 }
 
 } // namespace
@@ -302,7 +393,7 @@ QString ChromeNativeHostManifestInstaller::allowedOrigin(const QString &extensio
 
 QString ChromeNativeHostManifestInstaller::manifestFolder(const QProcessEnvironment &environment)
 {
-    return configHome(environment) + QStringLiteral("/google-chrome/NativeMessagingHosts");
+    return hostsFolderPath(environment, browserFolders.front());
 }
 
 bool ChromeNativeHostManifestInstaller::isStableApplicationLocation(
@@ -366,22 +457,25 @@ ChromeNativeHostInstallation ChromeNativeHostManifestInstaller::install(const QS
         throw ChromeNativeHostInstallationError::invalidExtensionID();
     }
     const QString executable = resolvedExecutable();
-    const QString manifestPath
-        = manifestFolder(m_environment) + QLatin1Char('/') + QLatin1StringView(manifestFileName);
 
-    const Descriptor folder = openManifestFolder(m_environment, true);
-    requireSafeExistingManifest(folder, manifestPath);
-
+    std::vector<ManifestTarget> targets;
+    for (const char *browserFolder : browserFolders) {
+        targets.push_back(openTarget(m_environment, browserFolder));
+    }
     const QJsonObject manifest = manifestObject(executable, extensionID);
-    writeManifestAtomically(folder, QJsonDocument(manifest).toJson(QJsonDocument::Indented), manifestPath);
-
-    const std::optional<QJsonObject> written = readManifest(folder, manifestPath);
-    if (!written || *written != manifest) {
-        throw ChromeNativeHostInstallationError::manifestVerificationFailed(manifestPath);
+    try {
+        for (ManifestTarget &target : targets) {
+            replaceManifest(target, manifest);
+        }
+    } catch (...) {
+        for (const ManifestTarget &target : targets) {
+            restorePrevious(target);
+        }
+        throw;
     }
 
     return ChromeNativeHostInstallation {
-        QUrl::fromLocalFile(manifestPath),
+        QUrl::fromLocalFile(targets.front().path),
         extensionID,
         QUrl::fromLocalFile(executable),
         isStableApplicationLocation(
@@ -391,22 +485,19 @@ ChromeNativeHostInstallation ChromeNativeHostManifestInstaller::install(const QS
 
 std::optional<QString> ChromeNativeHostManifestInstaller::installedExtensionID()
 {
+    QString executable;
     try {
-        const QString executable = resolvedExecutable();
-        const Descriptor folder = openManifestFolder(m_environment, false);
-        if (!folder.isOpen()) {
-            return std::nullopt;
-        }
-        const QString manifestPath
-            = manifestFolder(m_environment) + QLatin1Char('/') + QLatin1StringView(manifestFileName);
-        const std::optional<QJsonObject> manifest = readManifest(folder, manifestPath);
-        if (!manifest) {
-            return std::nullopt;
-        }
-        return extensionIDOf(*manifest, executable);
+        executable = resolvedExecutable();
     } catch (const ChromeNativeHostInstallationError &) {
         return std::nullopt;
     }
+    for (const char *browserFolder : browserFolders) {
+        if (std::optional<QString> extensionID
+            = installedExtensionIDIn(m_environment, browserFolder, executable)) {
+            return extensionID;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace tovra

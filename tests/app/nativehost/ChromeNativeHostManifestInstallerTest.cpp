@@ -20,6 +20,9 @@ namespace {
 
 const QString extensionID = QStringLiteral("abcdefghijklmnopabcdefghijklmnop");
 const QString otherExtensionID = QStringLiteral("ppppppppppppppppaaaaaaaaaaaaaaaa");
+const QString chrome = QStringLiteral("google-chrome");
+const QString chromium = QStringLiteral("chromium");
+const QString browsers[] = { chrome, chromium };
 
 void writeFile(const QString &path, const QByteArray &bytes, mode_t mode = 0644)
 {
@@ -47,13 +50,20 @@ struct Home {
         environment.insert(QStringLiteral("HOME"), path);
     }
 
-    QString folder() const { return path + QStringLiteral("/.config/google-chrome/NativeMessagingHosts"); }
-    QString manifestPath() const { return folder() + QStringLiteral("/com.tovra.nativehost.json"); }
-    ChromeNativeHostManifestInstaller installer() const { return { executable, environment }; }
-    QByteArray validManifest() const
+    QString folder(const QString &browser) const
     {
-        return QJsonDocument(ChromeNativeHostManifestInstaller::manifestObject(
-                                 QFileInfo(executable).canonicalFilePath(), extensionID))
+        return path + QStringLiteral("/.config/") + browser + QStringLiteral("/NativeMessagingHosts");
+    }
+    QString manifestPath(const QString &browser) const
+    {
+        return folder(browser) + QStringLiteral("/com.tovra.nativehost.json");
+    }
+    ChromeNativeHostManifestInstaller installer() const { return { executable, environment }; }
+    // A valid manifest for this program, as the installer writes it.
+    QByteArray manifest(const QString &id) const
+    {
+        return QJsonDocument(
+            ChromeNativeHostManifestInstaller::manifestObject(QFileInfo(executable).canonicalFilePath(), id))
             .toJson();
     }
 
@@ -76,31 +86,39 @@ struct Home {
 
 } // namespace
 
-TEST(ChromeNativeHostManifestInstaller, WritesTheManifestChromeExpectsAndReplacesItOnReinstall)
+TEST(ChromeNativeHostManifestInstaller, WritesTheManifestForEveryBrowserAndReplacesItOnReinstall)
 {
     const Home home;
     const ChromeNativeHostInstallation installation = home.installer().install(extensionID);
     const QString canonical = QFileInfo(home.executable).canonicalFilePath();
-    EXPECT_EQ(installation.manifestURL, QUrl::fromLocalFile(home.manifestPath()));
+    EXPECT_EQ(installation.manifestURL, QUrl::fromLocalFile(home.manifestPath(chrome)));
     EXPECT_EQ(installation.extensionID, extensionID);
     EXPECT_EQ(installation.executableURL, QUrl::fromLocalFile(canonical));
     EXPECT_FALSE(installation.isStableApplicationLocation);
-
-    EXPECT_EQ(QJsonDocument::fromJson(readFile(home.manifestPath())).object(),
-        (QJsonObject { { "name", "com.tovra.nativehost" },
-            { "description", ChromeNativeHostManifestInstaller::description }, { "path", canonical },
-            { "type", "stdio" },
-            { "allowed_origins", QJsonArray { "chrome-extension://abcdefghijklmnopabcdefghijklmnop/" } } }));
-    struct stat status { };
-    ASSERT_EQ(::stat(QFile::encodeName(home.manifestPath()).constData(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, mode_t(0644));
     EXPECT_EQ(home.installer().installedExtensionID(), extensionID);
+
+    const QJsonObject expected { { "name", "com.tovra.nativehost" },
+        { "description", ChromeNativeHostManifestInstaller::description }, { "path", canonical },
+        { "type", "stdio" },
+        { "allowed_origins", QJsonArray { "chrome-extension://abcdefghijklmnopabcdefghijklmnop/" } } };
+    for (const QString &browser : browsers) {
+        SCOPED_TRACE(browser.toStdString());
+        EXPECT_EQ(QJsonDocument::fromJson(readFile(home.manifestPath(browser))).object(), expected);
+        struct stat status { };
+        ASSERT_EQ(::stat(QFile::encodeName(home.manifestPath(browser)).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, mode_t(0644));
+    }
 
     home.installer().install(otherExtensionID);
     EXPECT_EQ(home.installer().installedExtensionID(), otherExtensionID);
-    EXPECT_EQ(QDir(home.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-        QStringList { "com.tovra.nativehost.json" })
-        << "no temporary file may be left behind";
+    for (const QString &browser : browsers) {
+        SCOPED_TRACE(browser.toStdString());
+        EXPECT_EQ(readFile(home.manifestPath(browser)), home.manifest(otherExtensionID));
+        EXPECT_EQ(
+            QDir(home.folder(browser)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList { "com.tovra.nativehost.json" })
+            << "no temporary file may be left behind";
+    }
 }
 
 TEST(ChromeNativeHostManifestInstaller, HonoursAnAbsoluteConfigHomeOfTheEnvironment)
@@ -110,11 +128,13 @@ TEST(ChromeNativeHostManifestInstaller, HonoursAnAbsoluteConfigHomeOfTheEnvironm
     home.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
     EXPECT_EQ(home.installer().install(extensionID).manifestURL.toLocalFile(),
         configHome + QStringLiteral("/google-chrome/NativeMessagingHosts/com.tovra.nativehost.json"));
+    EXPECT_TRUE(QFile::exists(
+        configHome + QStringLiteral("/chromium/NativeMessagingHosts/com.tovra.nativehost.json")));
     EXPECT_EQ(home.installer().installedExtensionID(), extensionID);
-    EXPECT_FALSE(QFile::exists(home.manifestPath()));
+    EXPECT_FALSE(QFileInfo::exists(home.path + QStringLiteral("/.config")));
 
     home.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("relative/config"));
-    EXPECT_EQ(ChromeNativeHostManifestInstaller::manifestFolder(home.environment), home.folder());
+    EXPECT_EQ(ChromeNativeHostManifestInstaller::manifestFolder(home.environment), home.folder(chrome));
 
     home.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("/proc/self"));
     try {
@@ -135,8 +155,6 @@ TEST(ChromeNativeHostManifestInstaller, RefusesBadExtensionIDsAndExecutablesWith
              extensionID + "\n", QString() }) {
         EXPECT_EQ(home.installFailure(id), Kind::invalidExtensionID) << id.toStdString();
     }
-    EXPECT_FALSE(QFileInfo::exists(home.path + QStringLiteral("/.config")))
-        << "nothing is created for a refused ID";
 
     writeFile(home.root.filePath("bin/plain"), "data");
     for (const QString &candidate : { home.root.filePath("bin/missing"), home.root.filePath("bin/plain"),
@@ -144,12 +162,13 @@ TEST(ChromeNativeHostManifestInstaller, RefusesBadExtensionIDsAndExecutablesWith
         home.executable = candidate;
         EXPECT_EQ(home.installFailure(extensionID), Kind::executableUnavailable) << candidate.toStdString();
     }
-    EXPECT_FALSE(QFileInfo::exists(home.manifestPath()));
+    EXPECT_FALSE(QFileInfo::exists(home.path + QStringLiteral("/.config"))) << "nothing is created";
 }
 
-// Each case leaves a valid manifest for this program somewhere a link or
-// another user's file could lead: it must be neither used nor touched.
-TEST(ChromeNativeHostManifestInstaller, RefusesLinksAndOtherUsersPathsOnTheWayToTheManifest)
+// Each case, in either browser's folders, leaves a valid manifest for this
+// program somewhere a link or another user's file could lead: it must be
+// neither used nor touched, and the other browser gets no manifest either.
+TEST(ChromeNativeHostManifestInstaller, RefusesLinksAndOtherUsersPathsOnTheWayToEitherManifest)
 {
     constexpr uid_t nobody = 65534;
     const auto chownToNobody = [](const QString &path) {
@@ -158,80 +177,135 @@ TEST(ChromeNativeHostManifestInstaller, RefusesLinksAndOtherUsersPathsOnTheWayTo
     const struct {
         const char *name;
         bool needsRoot;
-        std::function<void(const Home &, const QString &decoy)> prepare;
+        std::function<void(const Home &, const QString &browser, const QString &decoy)> prepare;
     } cases[] = {
         { "the hosts folder is a link", false,
-            [](const Home &home, const QString &decoy) {
-                QDir().mkpath(home.path + "/.config/google-chrome");
-                ASSERT_TRUE(QFile::link(QFileInfo(decoy).path(), home.folder()));
+            [](const Home &home, const QString &browser, const QString &decoy) {
+                QDir().mkpath(QFileInfo(home.folder(browser)).path());
+                ASSERT_TRUE(QFile::link(QFileInfo(decoy).path(), home.folder(browser)));
             } },
-        { "the chrome folder is a link", false,
-            [](const Home &home, const QString &decoy) {
+        { "the browser folder is a link", false,
+            [](const Home &home, const QString &browser, const QString &decoy) {
                 QDir().mkpath(home.path + "/.config");
                 ASSERT_TRUE(
-                    QFile::link(QFileInfo(decoy).path() + "/..", home.path + "/.config/google-chrome"));
+                    QFile::link(QFileInfo(decoy).path() + "/..", QFileInfo(home.folder(browser)).path()));
             } },
         { "the manifest is a link", false,
-            [](const Home &home, const QString &decoy) {
-                QDir().mkpath(home.folder());
-                ASSERT_TRUE(QFile::link(decoy, home.manifestPath()));
+            [](const Home &home, const QString &browser, const QString &decoy) {
+                QDir().mkpath(home.folder(browser));
+                ASSERT_TRUE(QFile::link(decoy, home.manifestPath(browser)));
             } },
         { "the manifest is a folder", false,
-            [](const Home &home, const QString &) { QDir().mkpath(home.manifestPath()); } },
+            [](const Home &home, const QString &browser, const QString &) {
+                QDir().mkpath(home.manifestPath(browser));
+            } },
         { "the hosts folder belongs to another user", true,
-            [&](const Home &home, const QString &) {
-                writeFile(home.manifestPath(), home.validManifest());
-                chownToNobody(home.folder());
+            [&](const Home &home, const QString &browser, const QString &) {
+                writeFile(home.manifestPath(browser), home.manifest(extensionID));
+                chownToNobody(home.folder(browser));
             } },
         { "the manifest belongs to another user", true,
-            [&](const Home &home, const QString &) {
-                writeFile(home.manifestPath(), home.validManifest());
-                chownToNobody(home.manifestPath());
+            [&](const Home &home, const QString &browser, const QString &) {
+                writeFile(home.manifestPath(browser), home.manifest(extensionID));
+                chownToNobody(home.manifestPath(browser));
             } },
     };
-    for (const auto &testCase : cases) {
-        SCOPED_TRACE(testCase.name);
-        if (testCase.needsRoot && ::geteuid() != 0) {
-            continue;
+    for (const QString &browser : browsers) {
+        const QString &otherBrowser = browser == chrome ? chromium : chrome;
+        for (const auto &testCase : cases) {
+            SCOPED_TRACE(browser.toStdString() + ": " + testCase.name);
+            if (testCase.needsRoot && ::geteuid() != 0) {
+                continue;
+            }
+            const Home home;
+            const QString decoy
+                = home.root.filePath("elsewhere/NativeMessagingHosts/com.tovra.nativehost.json");
+            writeFile(decoy, home.manifest(extensionID));
+            testCase.prepare(home, browser, decoy);
+            EXPECT_EQ(home.installer().installedExtensionID(), std::nullopt);
+            EXPECT_EQ(home.installFailure(otherExtensionID), Kind::unsafeManifestPath);
+            EXPECT_EQ(readFile(decoy), home.manifest(extensionID)) << "nothing may be written through a link";
+            EXPECT_EQ(QDir(QFileInfo(decoy).path())
+                          .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                QStringList { "com.tovra.nativehost.json" });
+            EXPECT_FALSE(QFileInfo::exists(home.manifestPath(otherBrowser)));
         }
-        const Home home;
-        const QString decoy = home.root.filePath("elsewhere/NativeMessagingHosts/com.tovra.nativehost.json");
-        writeFile(decoy, home.validManifest());
-        testCase.prepare(home, decoy);
-        EXPECT_EQ(home.installer().installedExtensionID(), std::nullopt);
-        EXPECT_EQ(home.installFailure(otherExtensionID), Kind::unsafeManifestPath);
-        EXPECT_EQ(readFile(decoy), home.validManifest()) << "nothing may be written through a link";
-        EXPECT_EQ(
-            QDir(QFileInfo(decoy).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-            QStringList { "com.tovra.nativehost.json" });
     }
 }
 
-TEST(
-    ChromeNativeHostManifestInstaller, InstalledExtensionIDIsNoneUnlessTheManifestIsValidAndStartsThisProgram)
+// Folder permissions do not stop root, so only another user can make a
+// checked browser folder refuse the write.
+TEST(ChromeNativeHostManifestInstaller, AFailedInstallGivesTheManifestsAlreadyWrittenTheirPreviousContent)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "needs a user that folder permissions apply to";
+    }
+    for (const bool installedBefore : { false, true }) {
+        SCOPED_TRACE(installedBefore ? "installed before" : "nothing installed before");
+        const Home home;
+        QDir().mkpath(home.folder(chromium));
+        if (installedBefore) {
+            home.installer().install(otherExtensionID);
+        }
+        const QByteArray chromiumFolder = QFile::encodeName(home.folder(chromium));
+        ASSERT_EQ(::chmod(chromiumFolder.constData(), 0500), 0);
+        EXPECT_EQ(home.installFailure(extensionID), Kind::manifestWriteFailed);
+        EXPECT_EQ(
+            readFile(home.manifestPath(chrome)), installedBefore ? home.manifest(otherExtensionID) : "");
+        EXPECT_EQ(QFileInfo::exists(home.manifestPath(chrome)), installedBefore);
+        EXPECT_EQ(home.installer().installedExtensionID(),
+            installedBefore ? std::optional(otherExtensionID) : std::nullopt);
+        ASSERT_EQ(::chmod(chromiumFolder.constData(), 0700), 0);
+    }
+}
+
+TEST(ChromeNativeHostManifestInstaller,
+    InstalledExtensionIDComesFromTheFirstValidManifestThatStartsThisProgram)
 {
     const Home home;
-    EXPECT_EQ(home.installer().installedExtensionID(), std::nullopt) << "nothing installed yet";
-    const QJsonObject valid = QJsonDocument::fromJson(home.validManifest()).object();
-    writeFile(home.manifestPath(), home.validManifest());
-    EXPECT_EQ(home.installer().installedExtensionID(), extensionID);
-
-    const std::pair<QString, QJsonValue> changes[] = {
-        { "path", QStringLiteral("/opt/other/tovra") },
-        { "allowed_origins",
-            QJsonArray { ChromeNativeHostManifestInstaller::allowedOrigin(extensionID),
-                ChromeNativeHostManifestInstaller::allowedOrigin(otherExtensionID) } },
-        { "allowed_origins", QJsonArray { QStringLiteral("chrome-extension://ABC/") } },
-        { "name", QStringLiteral("com.example.host") },
+    const QByteArray valid = home.manifest(extensionID);
+    const QByteArray otherValid = home.manifest(otherExtensionID);
+    const auto changed = [&](const char *key, const QJsonValue &value) {
+        QJsonObject manifest = QJsonDocument::fromJson(valid).object();
+        manifest.insert(QLatin1StringView(key), value);
+        return QJsonDocument(manifest).toJson();
     };
-    for (const auto &[key, value] : changes) {
-        QJsonObject changed = valid;
-        changed.insert(key, value);
-        writeFile(home.manifestPath(), QJsonDocument(changed).toJson());
-        EXPECT_EQ(home.installer().installedExtensionID(), std::nullopt) << key.toStdString();
+    const QByteArray otherProgram = changed("path", QStringLiteral("/opt/other/tovra"));
+    // An empty text stands for no manifest.
+    const struct {
+        const char *name;
+        QByteArray chrome;
+        QByteArray chromium;
+        std::optional<QString> expected;
+    } cases[] = {
+        { "nothing installed", {}, {}, std::nullopt },
+        { "Chrome only", valid, {}, extensionID },
+        { "Chromium only", {}, valid, extensionID },
+        { "Chrome's comes first", valid, otherValid, extensionID },
+        { "an invalid Chrome manifest is passed over", otherProgram, otherValid, otherExtensionID },
+        { "another program", otherProgram, otherProgram, std::nullopt },
+        { "two origins",
+            changed("allowed_origins",
+                QJsonArray { ChromeNativeHostManifestInstaller::allowedOrigin(extensionID),
+                    ChromeNativeHostManifestInstaller::allowedOrigin(otherExtensionID) }),
+            {}, std::nullopt },
+        { "a malformed origin", {},
+            changed("allowed_origins", QJsonArray { QStringLiteral("chrome-extension://ABC/") }),
+            std::nullopt },
+        { "another host", changed("name", QStringLiteral("com.example.host")), {}, std::nullopt },
+        { "not JSON", {}, "{ not json", std::nullopt },
+    };
+    for (const auto &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        for (const auto &[browser, bytes] :
+            { std::pair { chrome, testCase.chrome }, std::pair { chromium, testCase.chromium } }) {
+            QFile::remove(home.manifestPath(browser));
+            if (!bytes.isEmpty()) {
+                writeFile(home.manifestPath(browser), bytes);
+            }
+        }
+        EXPECT_EQ(home.installer().installedExtensionID(), testCase.expected);
     }
-    writeFile(home.manifestPath(), "{ not json");
-    EXPECT_EQ(home.installer().installedExtensionID(), std::nullopt);
 }
 
 TEST(ChromeNativeHostManifestInstaller, StableLocationsAreInstallPrefixesOutsideBuildTrees)
