@@ -1,6 +1,7 @@
 #include "core/ledger/DenylistRules.h"
 
 #include "core/ledger/TovraLedgerError.h"
+#include "core/privacy/UrlSanitizer.h"
 
 #include <QRegularExpression>
 #include <QUrl>
@@ -134,14 +135,12 @@ QString normalizedDomain(const QString &value)
     if (domain.isEmpty())
         reject(value, QStringLiteral("it holds no domain name"));
 
-    const bool isAscii = std::all_of(
-        domain.cbegin(), domain.cend(), [](QChar character) { return character.unicode() < 0x80; });
-    if (!isAscii) {
-        const QByteArray ace = QUrl::toAce(domain);
-        if (ace.isEmpty())
-            reject(value, QStringLiteral("it is not a valid domain name"));
-        domain = QString::fromLatin1(ace).toLower();
-    }
+    // Stored as page addresses spell their hosts, or a rule written "127.1"
+    // or "Bücher.example" would never meet the pages it names.
+    const std::optional<QString> host = UrlSanitizer::normalizedHost(domain);
+    if (!host)
+        reject(value, QStringLiteral("it is not a valid domain name"));
+    domain = *host;
     const QStringList labels = domain.split(QLatin1Char('.'));
     if (domain.size() > maximumDomainLength || !std::all_of(labels.cbegin(), labels.cend(), isValidLabel))
         reject(value, QStringLiteral("it is not a valid domain name"));

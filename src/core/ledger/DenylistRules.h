@@ -31,10 +31,12 @@ public:
 
     // The stored form of a value; throws TovraLedgerError
     // (invalidDenylistValue) for an empty or invalid one.
-    //  - domain: lower case, without scheme, user, port, path, query or
-    //    fragment, one leading "*." or "." and a trailing dot; international
-    //    names in their ASCII ("xn--") form, which is how sanitised page
-    //    addresses spell them. Host names only: no IPv6 literal.
+    //  - domain: without scheme, user, port, path, query or fragment, one
+    //    leading "*." or "." and a trailing dot, then spelled as sanitised
+    //    page addresses spell their hosts (UrlSanitizer::normalizedHost):
+    //    lower case, international names in their ASCII ("xn--") form, an
+    //    IPv4 address in dotted decimal ("127.1" is stored as "127.0.0.1").
+    //    Host names and IPv4 addresses only: no IPv6 literal.
     //  - bundle identifier: surrounding white space removed, case kept; no
     //    white space, control character or "/" inside, at most 255 characters.
     static QString normalizedValue(DenylistKind kind, const QString &value);

@@ -134,11 +134,13 @@ bool namesSecret(const std::optional<QString> &text)
         [&](const Phrase &phrase) { return containsPhrase(textWords, phrase); });
 }
 
-// Lower case without surrounding dots or a leading wildcard; internationalised
-// names in their ASCII form so both spellings of one domain compare equal.
+// Without surrounding dots or a leading wildcard, spelled as the host of a
+// sanitised page address, so that a rule and a page compare equal however
+// either wrote its host ("127.1" is "127.0.0.1", "Bücher" is "xn--bcher-kva").
+// Empty for what cannot be a host.
 QString normalizedDomain(const QString &domain)
 {
-    QString normalized = domain.trimmed().toLower();
+    QString normalized = domain.trimmed();
     if (normalized.startsWith(QLatin1String("*."))) {
         normalized.remove(0, 2);
     }
@@ -148,16 +150,7 @@ QString normalizedDomain(const QString &domain)
     while (normalized.endsWith(QLatin1Char('.'))) {
         normalized.chop(1);
     }
-    const bool isAscii = std::all_of(
-        normalized.cbegin(), normalized.cend(), [](QChar character) { return character.unicode() < 0x80; });
-    if (!isAscii) {
-        const QByteArray ace = QUrl::toAce(normalized);
-        if (ace.isEmpty()) {
-            return {};
-        }
-        normalized = QString::fromLatin1(ace).toLower();
-    }
-    return normalized;
+    return UrlSanitizer::normalizedHost(normalized).value_or(QString());
 }
 
 // The host of a destination address. Editors and browsers report some
@@ -174,6 +167,15 @@ std::optional<QString> destinationHost(const QString &address)
         return UrlSanitizer::host(QStringLiteral("http://") + trimmed);
     }
     return std::nullopt;
+}
+
+bool normalizedHostMatchesDomain(const QString &normalizedHost, const QString &domain)
+{
+    const QString normalizedDenied = normalizedDomain(domain);
+    if (normalizedHost.isEmpty() || normalizedDenied.isEmpty()) {
+        return false;
+    }
+    return normalizedHost == normalizedDenied || normalizedHost.endsWith(QLatin1Char('.') + normalizedDenied);
 }
 
 const QSet<QString> &transientSystemBundleIDs()
@@ -333,18 +335,14 @@ std::optional<RejectionReason> PrivacyGuard::validateBrowserSource(
 
 bool PrivacyGuard::hostMatchesDomain(const QString &host, const QString &domain)
 {
-    const QString normalizedHost = normalizedDomain(host);
-    const QString normalizedDenied = normalizedDomain(domain);
-    if (normalizedHost.isEmpty() || normalizedDenied.isEmpty()) {
-        return false;
-    }
-    return normalizedHost == normalizedDenied || normalizedHost.endsWith(QLatin1Char('.') + normalizedDenied);
+    return normalizedHostMatchesDomain(normalizedDomain(host), domain);
 }
 
 bool PrivacyGuard::isDeniedHost(const QString &host, const CustomDenylist &customDenylist)
 {
+    const QString normalizedHost = normalizedDomain(host);
     return std::any_of(customDenylist.domains.cbegin(), customDenylist.domains.cend(),
-        [&](const QString &domain) { return hostMatchesDomain(host, domain); });
+        [&](const QString &domain) { return normalizedHostMatchesDomain(normalizedHost, domain); });
 }
 
 bool PrivacyGuard::isDeniedBundleID(const QString &bundleID, const CustomDenylist &customDenylist)

@@ -28,7 +28,9 @@ std::optional<QUrl> parseWebUrl(const QString &text)
         return std::nullopt;
     }
     url.setScheme(scheme);
-    url.setHost(host);
+    // The host is written back in the encoded form it was read in: read
+    // decoded, the "%25" of an IPv6 zone would be escaped again on every pass.
+    url.setHost(host, QUrl::TolerantMode);
     if (!url.isValid()) {
         return std::nullopt;
     }
@@ -75,6 +77,17 @@ std::optional<QString> UrlSanitizer::host(const QString &text)
         return std::nullopt;
     }
     return url->host(QUrl::FullyEncoded);
+}
+
+std::optional<QString> UrlSanitizer::normalizedHost(const QString &name)
+{
+    QUrl url;
+    url.setHost(name.trimmed(), QUrl::TolerantMode);
+    const QString host = url.host(QUrl::FullyEncoded).toLower();
+    if (!url.isValid() || host.isEmpty()) {
+        return std::nullopt;
+    }
+    return host;
 }
 
 bool UrlSanitizer::isTrackingParameter(const QString &name)

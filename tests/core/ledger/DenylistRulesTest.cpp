@@ -1,6 +1,7 @@
 #include "core/ledger/DenylistRules.h"
 #include "core/ledger/TovraLedgerError.h"
 #include "core/privacy/PrivacyGuard.h"
+#include "core/privacy/UrlSanitizer.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,8 @@ TEST(DenylistRulesTest, ValuesAreNormalisedDomainsToTheirLowerCaseHostBundlesTri
         { DenylistKind::domain, ".example.com.", "example.com" },
         { DenylistKind::domain, "localhost", "localhost" },
         { DenylistKind::domain, "192.168.1.20", "192.168.1.20" },
+        { DenylistKind::domain, "http://0x7f.1:8080/x", "127.0.0.1" },
+        { DenylistKind::domain, "443", "0.0.1.187" },
         { DenylistKind::domain, "Bücher.example", "xn--bcher-kva.example" },
         { DenylistKind::domain, "my_host.internal.example", "my_host.internal.example" },
         { DenylistKind::bundleID, "  com.Example.Notes\t", "com.Example.Notes" },
@@ -42,6 +45,22 @@ TEST(DenylistRulesTest, ValuesAreNormalisedDomainsToTheirLowerCaseHostBundlesTri
     for (const auto &[kind, input, expected] : cases)
         EXPECT_EQ(DenylistRules::normalizedValue(kind, QString::fromUtf8(input)), QString::fromUtf8(expected))
             << input;
+}
+
+TEST(DenylistRulesTest, ADomainIsStoredAsThePagesItNamesSpellTheirHost)
+{
+    for (const char *written :
+        { "127.1", "2130706433", "0x7f.1", "xn--br.le.com", "Bücher.example", "EX%41MPLE.com" }) {
+        const QString value = QString::fromUtf8(written);
+        const std::optional<QString> pageHost
+            = tovra::UrlSanitizer::host(QStringLiteral("https://%1/page").arg(value));
+        ASSERT_TRUE(pageHost.has_value()) << written;
+        const QString rule = DenylistRules::normalizedValue(DenylistKind::domain, value);
+        EXPECT_EQ(rule, *pageHost) << written;
+        EXPECT_TRUE(tovra::PrivacyGuard::isDeniedHost(
+            *pageHost, DenylistRules::effectiveDenylist({ { DenylistKind::domain, rule, {} } })))
+            << written;
+    }
 }
 
 TEST(DenylistRulesTest, EmptyAndMalformedValuesAreRejected)

@@ -157,6 +157,8 @@ TEST(PrivacyGuard, DomainMatchingRules)
         PrivacyGuard::hostMatchesDomain(QStringLiteral("www.example.com"), QStringLiteral(".example.com")));
     EXPECT_TRUE(PrivacyGuard::hostMatchesDomain(
         QStringLiteral("xn--fsqu00a.xn--0zwm56d"), QStringLiteral("例子.测试")));
+    // A rule kept from before rules were stored in the pages' spelling.
+    EXPECT_TRUE(PrivacyGuard::hostMatchesDomain(QStringLiteral("127.0.0.1"), QStringLiteral("127.1")));
     EXPECT_FALSE(
         PrivacyGuard::hostMatchesDomain(QStringLiteral("evilexample.com"), QStringLiteral("example.com")));
     EXPECT_FALSE(

@@ -43,6 +43,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, UrlSanitizerTable,
         SanitizerCase {
             "https://example.com/search?q=a%20b&lang=zh", "https://example.com/search?q=a%20b&lang=zh" },
         SanitizerCase { "https://[::1]:8080/x", "https://[::1]:8080/x" },
+        SanitizerCase { "http://[fe80::1%25eth0]/page", "http://[fe80::1%25eth0]/page" },
         // Scheme and host in lower case.
         SanitizerCase { "HTTPS://WWW.Example.COM/Path", "https://www.example.com/Path" },
         // User information and fragments go.
@@ -85,6 +86,29 @@ TEST(UrlSanitizer, HostIsLowerCaseAndOnlyForWebAddresses)
         UrlSanitizer::host(QStringLiteral("https://user@example.com:81/")), QStringLiteral("example.com"));
     EXPECT_EQ(UrlSanitizer::host(QStringLiteral("mailto:someone@example.com")), std::nullopt);
     EXPECT_EQ(UrlSanitizer::host(QStringLiteral("not a url")), std::nullopt);
+}
+
+TEST(UrlSanitizer, NormalizedHostIsSpelledAsThePageAtThatHostSpellsIt)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        { " Example.COM ", "example.com" },
+        { "127.1", "127.0.0.1" },
+        { "2130706433", "127.0.0.1" },
+        { "0x7f.1", "127.0.0.1" },
+        { "443", "0.0.1.187" },
+        { "xn--br.le.com", "xn--bra.le.com" },
+        { "Bücher.example", "xn--bcher-kva.example" },
+        { "fe80::1%25eth0", "fe80::1%25eth0" },
+    };
+    for (const auto &[name, expected] : cases) {
+        const QString host = QString::fromUtf8(name).trimmed();
+        const QString page = host.contains(QLatin1Char(':')) ? QStringLiteral("http://[%1]/").arg(host)
+                                                             : QStringLiteral("http://%1/").arg(host);
+        EXPECT_EQ(UrlSanitizer::normalizedHost(QString::fromUtf8(name)), QString::fromUtf8(expected)) << name;
+        EXPECT_EQ(UrlSanitizer::host(page), QString::fromUtf8(expected)) << name;
+    }
+    for (const char *name : { "", "a b", "a/b", "user@example.com", "*.example.com", "example.com:80" })
+        EXPECT_EQ(UrlSanitizer::normalizedHost(QString::fromUtf8(name)), std::nullopt) << name;
 }
 
 TEST(UrlSanitizer, TrackingParameterNames)
