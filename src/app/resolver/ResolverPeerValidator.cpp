@@ -7,7 +7,9 @@
 
 #include <array>
 
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tovra {
@@ -26,6 +28,135 @@ const QString helperVariantPrefix = QStringLiteral("Obsidian Helper (");
 bool isHelperName(const QString &name)
 {
     return name == helperName || (name.startsWith(helperVariantPrefix) && name.endsWith(QLatin1Char(')')));
+}
+
+bool isBundleExecutable(const QString &executable, const QString &bundle)
+{
+    const QString standardExecutable = ResolverPeerValidator::standardizedPath(executable);
+    const QString standardBundle = ResolverPeerValidator::standardizedPath(bundle);
+
+    if (standardExecutable == standardBundle + mainExecutableSuffix)
+        return true;
+
+    const QString helpersFolder = standardBundle + helpersFolderSuffix;
+    if (!standardExecutable.startsWith(helpersFolder))
+        return false;
+    const QStringList pieces = standardExecutable.mid(helpersFolder.size()).split(QLatin1Char('/'));
+    if (pieces.size() != 4 || pieces[1] != QLatin1String("Contents") || pieces[2] != QLatin1String("MacOS"))
+        return false;
+    const QString &helperBundle = pieces[0];
+    if (!helperBundle.endsWith(QLatin1String(".app")))
+        return false;
+    const QString name = helperBundle.chopped(4);
+    return isHelperName(name) && pieces[3] == name;
+}
+
+// The sandbox's view of its application folder, and a sandbox's description
+// of itself, which is small: a larger file is not one.
+const QString sandboxApplicationFolder = QStringLiteral("/app/");
+constexpr qsizetype sandboxInfoCapacity = 64 * 1024;
+
+// The whole of a small regular file, or nothing. Opened without blocking, so
+// that a FIFO in its place cannot stall the validation.
+std::optional<QByteArray> readSmallRegularFile(const QString &path, qsizetype capacity)
+{
+    const int descriptor
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return std::nullopt;
+    QFile file;
+    struct stat status { };
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)
+        || !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return std::nullopt;
+    }
+    QByteArray contents = file.read(capacity + 1);
+    if (contents.size() > capacity)
+        return std::nullopt;
+    return contents;
+}
+
+// The host folder a sandboxed process sees as /app: "app-path" in the
+// [Instance] group of the key file Flatpak keeps at the sandbox's root.
+// Flatpak writes it as a plain absolute path; a value with escapes is not
+// decoded but refused.
+std::optional<QString> sandboxApplicationPath(const QString &processFolder)
+{
+    const std::optional<QByteArray> info
+        = readSmallRegularFile(processFolder + QStringLiteral("/root/.flatpak-info"), sandboxInfoCapacity);
+    if (!info)
+        return std::nullopt;
+    QByteArray group;
+    for (const QByteArray &line : info->split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.startsWith('[')) {
+            group = trimmed;
+            continue;
+        }
+        const qsizetype equals = trimmed.indexOf('=');
+        if (group != "[Instance]" || equals < 0 || trimmed.left(equals).trimmed() != "app-path")
+            continue;
+        const QString value = QString::fromUtf8(trimmed.mid(equals + 1).trimmed());
+        if (!QDir::isAbsolutePath(value) || value.contains(QLatin1Char('\\')))
+            return std::nullopt;
+        return value;
+    }
+    return std::nullopt;
+}
+
+// Repeated slashes made one before the dot segments are resolved: the file
+// system reads "a//.." as a's parent, while the bundle standardisation, which
+// keeps the empty segment, would read it as a itself.
+QString fileSystemPath(const QString &path)
+{
+    QString collapsed = path;
+    for (qsizetype at = collapsed.indexOf(QLatin1String("//")); at >= 0;
+         at = collapsed.indexOf(QLatin1String("//"), at))
+        collapsed.remove(at, 1);
+    return ResolverPeerValidator::standardizedPath(collapsed);
+}
+
+const QString packagesFolder = QStringLiteral("/opt/");
+const QString appImageMountPrefix = QStringLiteral("/tmp/.mount_Obsidi");
+const QString flatpakDeploys = QStringLiteral("/app/md.obsidian.Obsidian/");
+
+// The deployed files of the Flatpak, <arch>/<branch>/<commit>/files: the
+// sandbox's /app, whose main executable may lie in a subfolder (bin).
+std::optional<QString> flatpakDeployFiles(const QString &bundle)
+{
+    const qsizetype deploys = bundle.lastIndexOf(flatpakDeploys);
+    if (deploys < 0)
+        return std::nullopt;
+    const qsizetype start = deploys + flatpakDeploys.size();
+    const QStringList pieces = bundle.mid(start).split(QLatin1Char('/'));
+    if (pieces.size() < 4 || pieces[3] != QLatin1String("files"))
+        return std::nullopt;
+    return bundle.left(start) + pieces.mid(0, 4).join(QLatin1Char('/'));
+}
+
+// The folder of the Linux installation whose main executable lies in
+// `bundle`, a file-system path, or nothing when that is no installation of
+// Obsidian. Only folders Obsidian has to itself count: /opt, /usr/bin or a
+// sandbox's bare /app hold other programs as well.
+std::optional<QString> linuxInstallationFolder(const QString &bundle)
+{
+    if (std::optional<QString> files = flatpakDeployFiles(bundle))
+        return files;
+    if (bundle.startsWith(packagesFolder))
+        return bundle;
+    // The AppImage mounts itself at /tmp/.mount_ followed by the first six
+    // letters of its file name and a random suffix.
+    if (bundle.startsWith(appImageMountPrefix) && bundle.size() > appImageMountPrefix.size()
+        && !bundle.mid(appImageMountPrefix.size()).contains(QLatin1Char('/')))
+        return bundle;
+    return std::nullopt;
+}
+
+bool isInsideLinuxInstallation(const QString &executable, const QString &bundle)
+{
+    const std::optional<QString> folder = linuxInstallationFolder(fileSystemPath(bundle));
+    return folder && fileSystemPath(executable).startsWith(*folder + QLatin1Char('/'));
 }
 
 } // namespace
@@ -85,12 +216,18 @@ std::optional<QString> ResolverPeerValidator::executablePath(qint32 pid, const Q
 {
     if (pid < 1)
         return std::nullopt;
-    const QByteArray link = QFile::encodeName(processRoot + QLatin1Char('/') + QString::number(pid) + "/exe");
+    const QString processFolder = processRoot + QLatin1Char('/') + QString::number(pid);
+    const QByteArray link = QFile::encodeName(processFolder + "/exe");
     std::array<char, executablePathCapacity> buffer {};
     const ssize_t length = ::readlink(link.constData(), buffer.data(), buffer.size());
     if (length < 1 || length >= executablePathCapacity)
         return std::nullopt;
-    return QString::fromUtf8(buffer.data(), length);
+    const QString executable = QString::fromUtf8(buffer.data(), length);
+    if (executable.startsWith(sandboxApplicationFolder)) {
+        if (const std::optional<QString> hostFolder = sandboxApplicationPath(processFolder))
+            return *hostFolder + executable.mid(sandboxApplicationFolder.size() - 1);
+    }
+    return executable;
 }
 
 std::optional<QString> ResolverPeerValidator::runningObsidianBundlePath(
@@ -106,23 +243,8 @@ std::optional<QString> ResolverPeerValidator::runningObsidianBundlePath(
 
 bool ResolverPeerValidator::path(const QString &executable, const QString &belongsToObsidianBundle)
 {
-    const QString standardExecutable = standardizedPath(executable);
-    const QString standardBundle = standardizedPath(belongsToObsidianBundle);
-
-    if (standardExecutable == standardBundle + mainExecutableSuffix)
-        return true;
-
-    const QString helpersFolder = standardBundle + helpersFolderSuffix;
-    if (!standardExecutable.startsWith(helpersFolder))
-        return false;
-    const QStringList pieces = standardExecutable.mid(helpersFolder.size()).split(QLatin1Char('/'));
-    if (pieces.size() != 4 || pieces[1] != QLatin1String("Contents") || pieces[2] != QLatin1String("MacOS"))
-        return false;
-    const QString &helperBundle = pieces[0];
-    if (!helperBundle.endsWith(QLatin1String(".app")))
-        return false;
-    const QString name = helperBundle.chopped(4);
-    return isHelperName(name) && pieces[3] == name;
+    return isBundleExecutable(executable, belongsToObsidianBundle)
+        || isInsideLinuxInstallation(executable, belongsToObsidianBundle);
 }
 
 QString ResolverPeerValidator::standardizedPath(const QString &path)

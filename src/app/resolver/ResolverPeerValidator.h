@@ -16,9 +16,9 @@ class Workspace;
 
 // Decides whether the peer of a connected Unix-domain socket may speak the
 // resolver protocol: it must run as the current user, and its executable must
-// be the main executable or a helper executable inside the bundle of the
-// Obsidian instance that runs now. Stateless; every operation may run on any
-// thread the bundle lookup allows.
+// be the main executable or a helper executable inside the bundle (on Linux,
+// the installation folder) of the Obsidian instance that runs now. Stateless;
+// every operation may run on any thread the bundle lookup allows.
 class ResolverPeerValidator {
 public:
     ResolverPeerValidator() = delete;
@@ -59,7 +59,12 @@ public:
         quint32 currentUser, const ExecutablePathLookup &executablePath,
         const BundlePathLookup &runningObsidianBundlePath);
 
-    // The path of the process's executable, from `processRoot`/<pid>/exe.
+    // The path of the process's executable, from `processRoot`/<pid>/exe. A
+    // Flatpak-sandboxed process names its executable as the sandbox sees it,
+    // "/app/…", which every sandbox shares; that prefix is replaced by the
+    // application's folder on this host ("app-path" in the sandbox's
+    // /.flatpak-info), whose path names the application. Without a readable
+    // info file the sandbox's path is kept.
     static std::optional<QString> executablePath(
         qint32 pid, const QString &processRoot = QStringLiteral("/proc"));
 
@@ -74,6 +79,15 @@ public:
     // Obsidian Helper[ (Kind)]). Both paths are standardised by their text
     // alone ("." dropped, ".." resolved, links not followed); comparisons are
     // exact and case-sensitive.
+    //
+    // Also true when the bundle is the folder of a Linux installation's main
+    // executable and `executable` lies inside that installation's folder (Linux
+    // Electron helpers sit beside the main executable): a package folder under
+    // /opt (/opt/Obsidian), an AppImage's mount folder (/tmp/.mount_Obsidi…),
+    // or the md.obsidian.Obsidian Flatpak's deployed files
+    // (…/app/md.obsidian.Obsidian/<arch>/<branch>/<commit>/files, or a
+    // subfolder of it such as bin). Here repeated slashes count as one, as
+    // they do for the file system, before ".." is resolved.
     static bool path(const QString &executable, const QString &belongsToObsidianBundle);
 
     // An absolute path with "." and ".." segments resolved by the text alone

@@ -64,8 +64,87 @@ TEST(ResolverPeerPath, ExecutableBelongsToTheBundleByItsExactLayout)
         { bundle + "/Contents/MacOS/../../../Obsidian Copy.app/Contents/MacOS/Obsidian", false },
         { bundle, false },
         { "/opt/Obsidian/obsidian", false },
-        // the Debian package's layout has no bundle of that shape
-        { "/opt/Obsidian/obsidian", false, "/opt/Obsidian" },
+        // a macOS bundle is no Linux installation folder
+        { bundle + "/Contents/Resources/app.asar", false },
+    };
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE((testCase.executable + " in " + testCase.bundlePath).toStdString());
+        EXPECT_EQ(ResolverPeerValidator::path(testCase.executable, testCase.bundlePath), testCase.accepted);
+    }
+}
+
+TEST(ResolverPeerPath, LinuxExecutableLiesInsideTheRunningInstallationFolder)
+{
+    const QString package = QStringLiteral("/opt/Obsidian");
+    const QString appImage = QStringLiteral("/tmp/.mount_ObsidiAb12Cd");
+    const QString flatpakApps = QStringLiteral("/var/lib/flatpak/app/");
+    const QString flatpak = flatpakApps + "md.obsidian.Obsidian/x86_64/stable/0123abcd/files";
+    struct Case {
+        QString executable;
+        QString bundlePath;
+        bool accepted;
+    };
+    const std::vector<Case> cases {
+        // the Debian package: the main executable and the Electron helpers beside it
+        { package + "/obsidian", package, true },
+        { package + "/chrome-sandbox", package, true },
+        { package + "/chrome_crashpad_handler", package, true },
+        { package + "/resources/app.asar.unpacked/tool", package, true },
+        { package + "/obsidian", package + "/", true },
+        { package + "/obsidian", "/opt//Obsidian", true },
+        { package + "/obsidian", "/opt/Tools/../Obsidian", true },
+        { package + "//obsidian", package, true },
+        { package + "/./obsidian", package, true },
+        // look-alikes of the package folder
+        { "/opt/Obsidian-evil/obsidian", package, false },
+        { "/opt/ObsidianX/obsidian", package, false },
+        { package + "/../Obsidian-evil/obsidian", package, false },
+        { package + "//../Obsidian-evil/obsidian", package, false },
+        { package + "/resources/../../Slack/slack", package, false },
+        { "/opt/Slack/slack", package, false },
+        { "/opt/obsidian/obsidian", package, false },
+        { "/usr/bin/obsidian", package, false },
+        { package, package, false },
+        { package + "/", package, false },
+        // folders shared with other programs are no installation
+        { "/opt/obsidian", "/opt", false },
+        { "/opt/Obsidian/obsidian", "/opt/..", false },
+        { "/opt/Obsidian/obsidian", "/", false },
+        { "/usr/bin/obsidian", "/usr/bin", false },
+        { "/home/me/Obsidian/obsidian", "/home/me/Obsidian", false },
+        // the AppImage's mount folder
+        { appImage + "/obsidian", appImage, true },
+        { appImage + "/chrome-sandbox", appImage, true },
+        { appImage + "/chrome_crashpad_handler", appImage, true },
+        { appImage + "2/obsidian", appImage, false },
+        { "/tmp/.mount_ObsidiEvil1/obsidian", appImage, false },
+        { appImage + "/../.mount_ObsidiEvil1/obsidian", appImage, false },
+        { "/tmp/.mount_Obsidi/obsidian", "/tmp/.mount_Obsidi", false },
+        { "/tmp/.mount_SlackXy12Zw/slack", "/tmp/.mount_SlackXy12Zw", false },
+        { "/tmp/evil/.mount_ObsidiAb12Cd/obsidian", "/tmp/evil/.mount_ObsidiAb12Cd", false },
+        { "/tmp/obsidian", "/tmp", false },
+        // the Flatpak's deployed files, whichever folder holds the main executable
+        { flatpak + "/obsidian", flatpak, true },
+        { flatpak + "/bin/obsidian", flatpak + "/bin", true },
+        { flatpak + "/obsidian/chrome_crashpad_handler", flatpak + "/bin", true },
+        { flatpak + "/bin/zypak-helper", flatpak + "/obsidian", true },
+        { "/opt/flatpak/app/md.obsidian.Obsidian/x86_64/stable/89ef/files/obsidian/obsidian",
+            "/opt/flatpak/app/md.obsidian.Obsidian/x86_64/stable/89ef/files/bin", true },
+        { "/home/me/.local/share/flatpak/app/md.obsidian.Obsidian/x86_64/stable/4567/files/obsidian",
+            "/home/me/.local/share/flatpak/app/md.obsidian.Obsidian/x86_64/stable/4567/files", true },
+        { flatpakApps + "md.obsidian.Obsidian/x86_64/stable/ffff/files/obsidian", flatpak, false },
+        { flatpak + "-evil/obsidian", flatpak, false },
+        { flatpak + "/../metadata", flatpak, false },
+        { flatpak + "/../../../../../org.evil.App/x86_64/stable/1/files/evil", flatpak, false },
+        { flatpakApps + "org.evil.App/x86_64/stable/1/files/bin/evil",
+            flatpakApps + "org.evil.App/x86_64/stable/1/files/bin", false },
+        { flatpakApps + "md.obsidian.obsidian/x86_64/stable/1/files/obsidian",
+            flatpakApps + "md.obsidian.obsidian/x86_64/stable/1/files", false },
+        { flatpakApps + "md.obsidian.Obsidian/x86_64/stable/files/obsidian",
+            flatpakApps + "md.obsidian.Obsidian/x86_64/stable/files", false },
+        // a sandbox's own view names no application
+        { "/app/obsidian", "/app", false },
+        { "/app/bin/evil", "/app/bin", false },
     };
     for (const Case &testCase : cases) {
         SCOPED_TRACE((testCase.executable + " in " + testCase.bundlePath).toStdString());

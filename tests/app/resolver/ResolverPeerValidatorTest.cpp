@@ -42,6 +42,25 @@ void addProcessEntry(const QTemporaryDir &root, const QString &name, const QByte
     }
 }
 
+// The description Flatpak keeps at a sandbox's root, as the process entry's
+// root folder shows it.
+void addSandboxInfo(const QTemporaryDir &root, const QString &name, const QByteArray &contents)
+{
+    ASSERT_TRUE(QDir(root.path()).mkpath(name + "/root"));
+    QFile info(root.filePath(name + "/root/.flatpak-info"));
+    ASSERT_TRUE(info.open(QIODevice::WriteOnly));
+    ASSERT_EQ(info.write(contents), contents.size());
+}
+
+const QString obsidianDeploy
+    = QStringLiteral("/var/lib/flatpak/app/md.obsidian.Obsidian/x86_64/stable/0123abcd/files");
+
+QByteArray sandboxInfo(const QString &applicationPath)
+{
+    return "[Application]\nname=md.obsidian.Obsidian\n\n[Instance]\ninstance-id=42\napp-path="
+        + applicationPath.toUtf8() + "\nbranch=stable\n";
+}
+
 } // namespace
 
 TEST(ResolverPeerValidator, GatesAreCheckedInOrderAndStopAtTheFirstRefusal)
@@ -68,6 +87,12 @@ TEST(ResolverPeerValidator, GatesAreCheckedInOrderAndStopAtTheFirstRefusal)
             { "executable 4242", "bundle" } },
         { "outside the bundle", { 501, 20, 4242 }, QStringLiteral("/usr/bin/nc"), bundle, false,
             { "executable 4242", "bundle" } },
+        { "Linux package helper", { 501, 20, 4242 }, QStringLiteral("/opt/Obsidian/chrome-sandbox"),
+            QStringLiteral("/opt/Obsidian"), true, { "executable 4242", "bundle" } },
+        { "Linux package of another user", { 502, 20, 4242 }, QStringLiteral("/opt/Obsidian/obsidian"),
+            QStringLiteral("/opt/Obsidian"), false, {} },
+        { "beside the Linux package", { 501, 20, 4242 }, QStringLiteral("/opt/Obsidian-evil/obsidian"),
+            QStringLiteral("/opt/Obsidian"), false, { "executable 4242", "bundle" } },
     };
     for (const Case &testCase : cases) {
         SCOPED_TRACE(testCase.name);
@@ -157,6 +182,87 @@ TEST(ResolverPeerValidator, ExecutablePathIsDecodedLeniently)
     EXPECT_EQ(ResolverPeerValidator::executablePath(42, root.path()), QString::fromLatin1(longest));
     EXPECT_EQ(ResolverPeerValidator::executablePath(43, root.path()), std::nullopt);
     EXPECT_EQ(ResolverPeerValidator::executablePath(44, root.path()), std::nullopt);
+}
+
+TEST(ResolverPeerValidator, SandboxedExecutableIsNamedByItsFolderOnTheHost)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    struct Case {
+        const char *process;
+        QByteArray target;
+        std::optional<QByteArray> info;
+        QString expected;
+    };
+    const std::vector<Case> cases {
+        { "61", "/app/obsidian/obsidian", sandboxInfo(obsidianDeploy),
+            obsidianDeploy + "/obsidian/obsidian" },
+        { "63", "/app/bin/obsidian", "[Instance]\n  app-path = /deploy/files\n",
+            "/deploy/files/bin/obsidian" },
+        { "64", "/app/bin/obsidian", std::nullopt, "/app/bin/obsidian" },
+        { "65", "/app/bin/obsidian", "[Application]\napp-path=/deploy/files\n", "/app/bin/obsidian" },
+        { "66", "/app/bin/obsidian", "[Instance]\napp-path=deploy/files\n", "/app/bin/obsidian" },
+        { "67", "/app/bin/obsidian", "[Instance]\napp-path=/deploy/back\\\\slash/files\n",
+            "/app/bin/obsidian" },
+        { "68", "/app/bin/obsidian", "[Instance]\napp-path=/" + QByteArray(64 * 1024, 'x') + "\n",
+            "/app/bin/obsidian" },
+        { "69", "/application/obsidian", sandboxInfo(obsidianDeploy), "/application/obsidian" },
+        { "70", "/usr/bin/obsidian", sandboxInfo(obsidianDeploy), "/usr/bin/obsidian" },
+    };
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.process);
+        addProcessEntry(root, testCase.process, testCase.target);
+        if (testCase.info)
+            addSandboxInfo(root, testCase.process, *testCase.info);
+        EXPECT_EQ(ResolverPeerValidator::executablePath(QByteArray(testCase.process).toInt(), root.path()),
+            testCase.expected);
+    }
+
+    // A FIFO in the info file's place is not waited on.
+    addProcessEntry(root, "71", "/app/bin/obsidian");
+    ASSERT_TRUE(QDir(root.path()).mkpath("71/root"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(root.filePath("71/root/.flatpak-info")).constData(), 0600), 0);
+    EXPECT_EQ(ResolverPeerValidator::executablePath(71, root.path()), QStringLiteral("/app/bin/obsidian"));
+}
+
+TEST(ResolverPeerValidator, FlatpakObsidianAcceptsOnlyProcessesOfItsOwnDeploy)
+{
+    const QString otherDeploy = QStringLiteral("/var/lib/flatpak/app/org.evil.App/x86_64/stable/1/files");
+    struct Case {
+        qint32 process;
+        QByteArray target;
+        std::optional<QString> applicationPath;
+        bool accepted;
+    };
+    // Process 80 is the running Obsidian.
+    const std::vector<Case> cases {
+        { 80, "/app/obsidian/obsidian", obsidianDeploy, true },
+        { 81, "/app/obsidian/chrome_crashpad_handler", obsidianDeploy, true },
+        { 82, "/app/bin/zypak-helper", obsidianDeploy, true },
+        { 83, "/app/bin/evil", otherDeploy, false },
+        { 84, "/app/obsidian/obsidian", otherDeploy, false },
+        { 85, "/app/obsidian/obsidian", std::nullopt, false },
+    };
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    for (const Case &testCase : cases) {
+        addProcessEntry(root, QString::number(testCase.process), testCase.target);
+        if (testCase.applicationPath)
+            addSandboxInfo(root, QString::number(testCase.process), sandboxInfo(*testCase.applicationPath));
+    }
+    FakeWorkspace workspace;
+    workspace.add(80, QStringLiteral("md.obsidian.Obsidian"));
+    const std::optional<QString> running
+        = ResolverPeerValidator::runningObsidianBundlePath(runningApplicationBundles(workspace, root.path()));
+    ASSERT_EQ(running, obsidianDeploy + "/obsidian");
+
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.process);
+        const std::optional<QString> executable
+            = ResolverPeerValidator::executablePath(testCase.process, root.path());
+        ASSERT_TRUE(executable.has_value());
+        EXPECT_EQ(ResolverPeerValidator::path(*executable, *running), testCase.accepted);
+    }
 }
 
 TEST(RunningApplicationBundles, KnownLiveApplicationsInProcessOrderWithTheirBundles)
@@ -283,7 +389,13 @@ protected:
     std::unique_ptr<PeerProcess> launch(
         const QString &relativePath, std::optional<uid_t> asUser = std::nullopt)
     {
-        const QString executable = m_root + "/" + relativePath;
+        return launchAt(m_root + "/" + relativePath, asUser);
+    }
+
+    // Runs a copy of cat installed at the absolute path `executable`.
+    std::unique_ptr<PeerProcess> launchAt(
+        const QString &executable, std::optional<uid_t> asUser = std::nullopt)
+    {
         EXPECT_TRUE(QDir().mkpath(QFileInfo(executable).path()));
         EXPECT_TRUE(QFile::copy(QStringLiteral("/bin/cat"), executable));
         QFile::setPermissions(executable, QFile::permissions(executable) | QFile::ExeOwner | QFile::ExeOther);
@@ -329,6 +441,30 @@ TEST_F(ResolverPeerProcessTest, ObsidianAndItsHelpersAreAcceptedWhileItRunsAndIm
     // Once Obsidian is no longer running, its helper is refused.
     workspace.add(application->pid(), QStringLiteral("md.obsidian"), true);
     EXPECT_EQ(validate(renderer->connection), std::nullopt);
+}
+
+TEST_F(ResolverPeerProcessTest, AppImageObsidianAndItsHelpersAreAcceptedButNotASiblingMount)
+{
+    QTemporaryDir mount(QStringLiteral("/tmp/.mount_ObsidiXXXXXX"));
+    ASSERT_TRUE(mount.isValid());
+    // Same name and more letters: a look-alike the prefix alone would let in.
+    QTemporaryDir sibling(mount.path() + "XXXXXX");
+    ASSERT_TRUE(sibling.isValid());
+    const auto application = launchAt(mount.path() + "/obsidian");
+    const auto crashpad = launchAt(mount.path() + "/chrome_crashpad_handler");
+    const auto impostor = launchAt(sibling.path() + "/obsidian");
+    ASSERT_FALSE(HasFailure());
+
+    FakeWorkspace workspace;
+    workspace.add(application->pid(), QStringLiteral("obsidian"));
+    const auto validate = ResolverPeerValidator::validator(workspace);
+    for (const PeerProcess *peer : { application.get(), crashpad.get() }) {
+        SCOPED_TRACE(peer->executable.toStdString());
+        EXPECT_EQ(validate(peer->connection),
+            (ResolverPeerIdentity { static_cast<quint32>(::getuid()), static_cast<quint32>(::getgid()),
+                static_cast<qint32>(peer->pid()), peer->executable }));
+    }
+    EXPECT_EQ(validate(impostor->connection), std::nullopt);
 }
 
 TEST_F(ResolverPeerProcessTest, ObsidianOfAnotherUserIsRefused)
