@@ -108,43 +108,41 @@ bool isValidLabel(const QString &label)
 
 QString normalizedDomain(const QString &value)
 {
-    QString domain = value.trimmed().toLower();
-    if (domain.isEmpty())
+    QString address = value.trimmed();
+    if (address.isEmpty())
         reject(value, QStringLiteral("the domain is empty"));
 
-    const qsizetype scheme = domain.indexOf(QLatin1String("://"));
-    if (scheme >= 0)
-        domain.remove(0, scheme + 3);
-    const qsizetype pathStart = domain.indexOf(QRegularExpression(QStringLiteral("[/?#]")));
-    if (pathStart >= 0)
-        domain.truncate(pathStart);
-    const qsizetype userEnd = domain.lastIndexOf(QLatin1Char('@'));
-    if (userEnd >= 0)
-        domain.remove(0, userEnd + 1);
-    if (domain.startsWith(QLatin1Char('[')))
+    // The value is read as a page address is, so that a rule pasted from the
+    // address bar names the host that page has; a bare domain is an address
+    // without a scheme.
+    const qsizetype schemeEnd = address.indexOf(QLatin1String("://"));
+    const qsizetype hostStart = schemeEnd < 0 ? 0 : schemeEnd + 3;
+    if (QStringView(address).mid(hostStart).startsWith(QLatin1String("*.")))
+        address.remove(hostStart, 2);
+    else if (QStringView(address).mid(hostStart).startsWith(QLatin1Char('.')))
+        address.remove(hostStart, 1);
+    if (schemeEnd < 0)
+        address.prepend(QLatin1String("http://"));
+    const QUrl url(address, QUrl::TolerantMode);
+    if (!url.isValid())
+        reject(value, QStringLiteral("it is not a valid domain name"));
+    QString host = url.host(QUrl::FullyEncoded);
+    if (host.contains(QLatin1Char(':')))
         reject(value, QStringLiteral("IP version 6 addresses are not supported, only host names"));
-    static const QRegularExpression port(QStringLiteral(":[0-9]*$"));
-    domain.remove(port);
-
-    if (domain.startsWith(QLatin1String("*.")))
-        domain.remove(0, 2);
-    else if (domain.startsWith(QLatin1Char('.')))
-        domain.remove(0, 1);
-    if (domain.endsWith(QLatin1Char('.')))
-        domain.chop(1);
-    if (domain.isEmpty())
+    if (host.endsWith(QLatin1Char('.')))
+        host.chop(1);
+    if (host.isEmpty())
         reject(value, QStringLiteral("it holds no domain name"));
 
-    // Stored as page addresses spell their hosts, or a rule written "127.1"
-    // or "Bücher.example" would never meet the pages it names.
-    const std::optional<QString> host = UrlSanitizer::normalizedHost(domain);
-    if (!host)
+    // Stored in the one spelling that page hosts are compared in, or a rule
+    // written "127.1" would never meet the pages at "127.0.0.1".
+    const std::optional<QString> domain = UrlSanitizer::normalizedHost(host);
+    if (!domain)
         reject(value, QStringLiteral("it is not a valid domain name"));
-    domain = *host;
-    const QStringList labels = domain.split(QLatin1Char('.'));
-    if (domain.size() > maximumDomainLength || !std::all_of(labels.cbegin(), labels.cend(), isValidLabel))
+    const QStringList labels = domain->split(QLatin1Char('.'));
+    if (domain->size() > maximumDomainLength || !std::all_of(labels.cbegin(), labels.cend(), isValidLabel))
         reject(value, QStringLiteral("it is not a valid domain name"));
-    return domain;
+    return *domain;
 }
 
 QString normalizedBundleID(const QString &value)

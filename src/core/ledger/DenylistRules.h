@@ -31,12 +31,13 @@ public:
 
     // The stored form of a value; throws TovraLedgerError
     // (invalidDenylistValue) for an empty or invalid one.
-    //  - domain: without scheme, user, port, path, query or fragment, one
-    //    leading "*." or "." and a trailing dot, then spelled as sanitised
-    //    page addresses spell their hosts (UrlSanitizer::normalizedHost):
-    //    lower case, international names in their ASCII ("xn--") form, an
-    //    IPv4 address in dotted decimal ("127.1" is stored as "127.0.0.1").
-    //    Host names and IPv4 addresses only: no IPv6 literal.
+    //  - domain: the host of the value read as a page address (so a scheme,
+    //    user, port, path, query or fragment may come with it), without one
+    //    leading "*." or "." and a trailing dot, in the one spelling hosts
+    //    are compared in (UrlSanitizer::normalizedHost): lower case,
+    //    international names in their ASCII ("xn--") form, an IPv4 address in
+    //    dotted decimal ("127.1" is stored as "127.0.0.1"). Host names and
+    //    IPv4 addresses only: no IPv6 literal.
     //  - bundle identifier: surrounding white space removed, case kept; no
     //    white space, control character or "/" inside, at most 255 characters.
     static QString normalizedValue(DenylistKind kind, const QString &value);

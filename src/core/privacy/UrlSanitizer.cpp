@@ -87,7 +87,16 @@ std::optional<QString> UrlSanitizer::normalizedHost(const QString &name)
     if (!url.isValid() || host.isEmpty()) {
         return std::nullopt;
     }
-    return host;
+    if (host.contains(QLatin1Char(':'))) {
+        return host;
+    }
+    // The address parser decodes "xn--" labels only under top-level domains
+    // it trusts, and a label it decodes may come back encoded differently
+    // ("xn--br" as "xn--bra"); decoding and encoding every label gives each
+    // name one spelling, whatever its top-level domain or trailing dot.
+    const QByteArray ace
+        = QUrl::toAce(QUrl::fromAce(host.toLatin1(), QUrl::IgnoreIDNWhitelist), QUrl::IgnoreIDNWhitelist);
+    return ace.isEmpty() ? host : QString::fromLatin1(ace);
 }
 
 bool UrlSanitizer::isTrackingParameter(const QString &name)

@@ -18,11 +18,12 @@ public:
     // The lower-case host of a valid http or https address, else none.
     static std::optional<QString> host(const QString &url);
 
-    // A host name spelled as `host` spells the host of a page there: lower
-    // case, an IPv4 address in dotted decimal however it was written
-    // ("127.1", "2130706433" and "0x7f.1" are all "127.0.0.1"), international
-    // and malformed "xn--" names in the ASCII form the address parser gives
-    // them. None when no web address can have that host.
+    // One spelling for each host, for comparing hosts: lower case, an IPv4
+    // address in dotted decimal however it was written ("127.1",
+    // "2130706433" and "0x7f.1" are all "127.0.0.1"), international names in
+    // their ASCII form, with malformed "xn--" labels as the address parser
+    // reads them ("xn--br" is "xn--bra"). Mostly `host`'s spelling of a page
+    // at that host. None when no web address can have that host.
     static std::optional<QString> normalizedHost(const QString &name);
 
     // utm_* and the click and campaign identifiers of the large ad and mail
