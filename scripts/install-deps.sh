@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and running Tovra need.
+# Installs every Debian package that building, testing and running Tovra need,
+# and those of the groups named as arguments:
+#   fuzz   clang with its libFuzzer and sanitizer runtimes (scripts/fuzz.sh)
 # Safe to run again: when everything is present it only checks and returns.
 set -euo pipefail
 
@@ -15,6 +17,16 @@ packages=(
   fonts-wqy-microhei xclip xdotool x11-utils trayer imagemagick
   qt6-qpa-plugins
 )
+
+for group in "$@"; do
+  case "$group" in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    *)
+      echo "Unknown package group: $group" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

@@ -39,6 +39,12 @@ int TovraNativeHostRuntime::run(const QProcessEnvironment &environment, QIODevic
     ClipboardTextReading &clipboard, const Clock &clock)
 {
     NativeHostProcessor processor(ledgerOpening(environment), clipboard);
+    return serve(processor, input, output, clock);
+}
+
+int TovraNativeHostRuntime::serve(
+    NativeHostProcessor &processor, QIODevice &input, QIODevice &output, const Clock &clock)
+{
     for (;;) {
         std::optional<QByteArray> message;
         try {

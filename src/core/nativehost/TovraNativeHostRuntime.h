@@ -26,6 +26,11 @@ public:
     static int run(const QProcessEnvironment &environment, QIODevice &input, QIODevice &output,
         ClipboardTextReading &clipboard, const Clock &clock = currentTime);
 
+    // The same conversation with a processor the caller made, for a ledger
+    // that is not the environment's.
+    static int serve(NativeHostProcessor &processor, QIODevice &input, QIODevice &output,
+        const Clock &clock = currentTime);
+
     // Opens the ledger the environment names (TOVRA_LEDGER_PATH, the testing
     // folder, or the default) with the environment's key source (the test
     // key with TOVRA_TESTING=1, else the desktop keyring).
