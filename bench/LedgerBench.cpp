@@ -1,11 +1,15 @@
 // Latency of the ledger's read-modify-write path with a ledger that already
-// holds 100, 1,000 or 10,000 trace records: every change decrypts (when
-// another process wrote), re-encodes, encrypts, writes, fsyncs and renames the
-// whole snapshot under the exclusive lock.
+// holds 100, 1,000 or 10,000 trace records, next to what the same bytes cost
+// at the least: every change encrypts, writes, fsyncs and renames the whole
+// snapshot under the exclusive lock, and every read after another process
+// wrote reads and decrypts it.
+
+#include "LedgerSeed.h"
 
 #include "core/crypto/DerivedKeys.h"
+#include "core/crypto/EncryptedEnvelope.h"
 #include "core/crypto/FixedTovraKeyProvider.h"
-#include "core/ledger/EncryptedLedgerPersistence.h"
+#include "core/ledger/LedgerFileStore.h"
 #include "core/ledger/TovraLedger.h"
 
 #include <QFileInfo>
@@ -16,118 +20,149 @@
 namespace {
 
 using namespace tovra;
+using tovra::bench::benchDestination;
+using tovra::bench::benchInstant;
 
 const QByteArray masterKey(32, '\x21');
 
-QDateTime at(qint64 milliseconds)
-{
-    return QDateTime(QDate(2026, 3, 1), QTime(9, 0), Qt::UTC).addMSecs(milliseconds);
-}
+// A seeded ledger file in a folder of its own.
+class SeededLedger {
+public:
+    explicit SeededLedger(qint64 recordCount) { bench::seedLedger(path(), recordCount, masterKey); }
 
-DestinationContext destination()
-{
-    DestinationContext context;
-    context.appBundleID = QStringLiteral("md.obsidian");
-    context.appName = QStringLiteral("Obsidian");
-    context.windowTitle = QStringLiteral("Reading notes");
-    context.fieldRole = QStringLiteral("text");
-    return context;
-}
-
-// Writes a ledger of `recordCount` traces (and as many live pending sources,
-// at most 500) in one go, as a long-used ledger would look.
-void seedLedger(const QString &path, qint64 recordCount)
-{
-    const DerivedKeys keys = DerivedKeys::derive(masterKey);
-    EncryptedLedgerPersistence persistence(path, keys.ledgerEnvelopeKey);
-    persistence.update([&](LedgerSnapshot &snapshot) {
-        for (qint64 index = 0; index < recordCount; ++index) {
-            PendingSource source;
-            source.id = QUuid::createUuid();
-            source.captureMethod = CaptureMethod::chromeExtension;
-            source.contentFingerprint = QString(64, QLatin1Char('a' + index % 6));
-            source.byteCount = 120;
-            source.sanitizedURL = QStringLiteral("https://example.org/articles/%1?page=2").arg(index);
-            source.pageTitle = QStringLiteral("An article worth reading, part %1").arg(index);
-            source.capturedAt = at(-index * 1000);
-            source.expiresAt = source.capturedAt.addSecs(TovraLedger::pendingSourceLifetimeSeconds);
-
-            TraceRecord trace;
-            trace.id = QUuid::createUuid();
-            trace.source = source;
-            trace.paste.id = QUuid::createUuid();
-            trace.paste.destination = destination();
-            trace.paste.pastedAt = source.capturedAt.addSecs(5);
-            trace.paste.contentFingerprint = source.contentFingerprint;
-            trace.paste.byteCount = source.byteCount;
-            trace.confidence = TraceConfidence::observed;
-            trace.receiptStatus = PasteReceiptStatus::posted;
-            snapshot.traceRecords.append(trace);
-            if (index < 500)
-                snapshot.pendingSources.append(source);
-        }
-        snapshot.updatedAt = at(0);
-        return true;
-    });
-}
-
-void BM_CaptureAndCommit(benchmark::State &state)
-{
-    QTemporaryDir folder;
-    const QString path = folder.path() + QStringLiteral("/ledger.json.enc");
-    seedLedger(path, state.range(0));
-    FixedTovraKeyProvider keys(masterKey);
-    auto ledger = TovraLedger::live(path, keys);
-
-    qint64 step = 0;
-    for (auto _ : state) {
-        const QString text = QStringLiteral("Copied paragraph number %1").arg(step);
-        SourceCapturePayload payload;
-        payload.url = QStringLiteral("https://example.org/live/%1").arg(step);
-        payload.title = QStringLiteral("Live page");
-        payload.selectedText = text;
-        benchmark::DoNotOptimize(ledger->captureSource(payload, at(step)));
-        benchmark::DoNotOptimize(ledger->commitTracePaste(destination(), text, at(step + 1)));
-        step += 2;
+    QString path() const { return m_folder.path() + QStringLiteral("/ledger.json.enc"); }
+    std::unique_ptr<TovraLedger> open() const
+    {
+        FixedTovraKeyProvider keys(masterKey);
+        return TovraLedger::live(path(), keys);
     }
-    state.counters["file_bytes"] = static_cast<double>(QFileInfo(path).size());
-}
-BENCHMARK(BM_CaptureAndCommit)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+    QByteArray envelopeKey() const { return DerivedKeys::derive(masterKey).ledgerEnvelopeKey; }
 
-// Another process changed the file before every read: the snapshot must be
-// decrypted and decoded again. A second ledger object stands in for it.
-void BM_ResolveAfterForeignWrite(benchmark::State &state)
+private:
+    QTemporaryDir m_folder;
+};
+
+void reportFileSize(benchmark::State &state, const SeededLedger &ledger)
 {
-    QTemporaryDir folder;
-    const QString path = folder.path() + QStringLiteral("/ledger.json.enc");
-    seedLedger(path, state.range(0));
-    FixedTovraKeyProvider keys(masterKey);
-    auto reader = TovraLedger::live(path, keys);
-    auto writer = TovraLedger::live(path, keys);
+    state.counters["file_bytes"] = static_cast<double>(QFileInfo(ledger.path()).size());
+}
 
+// One paste recorded, the ledger's JSON encoded, sealed and stored.
+void commitPaste(TovraLedger &ledger, qint64 step)
+{
+    benchmark::DoNotOptimize(ledger.observeStandardPaste(
+        benchDestination(), QStringLiteral("Copied paragraph number %1").arg(step), benchInstant(step)));
+}
+
+// The app's usual case: the ledger has been written by this process before.
+void BM_CommitWarm(benchmark::State &state)
+{
+    const SeededLedger seeded(state.range(0));
+    auto ledger = seeded.open();
+    qint64 step = 0;
+    commitPaste(*ledger, step++);
+    for (auto _ : state)
+        commitPaste(*ledger, step++);
+    reportFileSize(state, seeded);
+}
+BENCHMARK(BM_CommitWarm)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The first change a process makes after opening the ledger.
+void BM_CommitCold(benchmark::State &state)
+{
+    const SeededLedger seeded(state.range(0));
     qint64 step = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        writer->setPaused(step % 2 == 0, at(step));
+        auto ledger = seeded.open();
         state.ResumeTiming();
-        benchmark::DoNotOptimize(
-            reader->resolveClipboardSource(QStringLiteral("Copied paragraph"), at(step)));
+        commitPaste(*ledger, step++);
+        state.PauseTiming();
+        ledger.reset();
+        state.ResumeTiming();
+    }
+    reportFileSize(state, seeded);
+}
+BENCHMARK(BM_CommitCold)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The least a change can cost: the seeded ledger's JSON sealed and stored the
+// way the ledger stores it, with nothing encoded.
+void BM_PhysicalWrite(benchmark::State &state)
+{
+    const SeededLedger seeded(state.range(0));
+    const LedgerFileStore store(seeded.path());
+    QByteArray json;
+    {
+        const auto lock = store.lockShared();
+        json = EncryptedEnvelope::open(*store.read(lock).bytes, seeded.envelopeKey());
+    }
+    for (auto _ : state) {
+        const auto lock = store.lockExclusive();
+        benchmark::DoNotOptimize(store.replace(lock, EncryptedEnvelope::seal(json, seeded.envelopeKey())));
+    }
+    reportFileSize(state, seeded);
+}
+BENCHMARK(BM_PhysicalWrite)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Another process changed the file before every read: the snapshot must be
+// decrypted and decoded again. A second ledger object stands in for it.
+template <typename Read> void readAfterForeignWrite(benchmark::State &state, Read read)
+{
+    const SeededLedger seeded(state.range(0));
+    auto reader = seeded.open();
+    auto writer = seeded.open();
+    qint64 step = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        writer->setPaused(step % 2 == 0, benchInstant(step));
+        state.ResumeTiming();
+        read(*reader, step);
         ++step;
     }
+    reportFileSize(state, seeded);
+}
+
+// What the app reads when a paste is prepared: the pending sources.
+void BM_ResolveAfterForeignWrite(benchmark::State &state)
+{
+    readAfterForeignWrite(state, [](TovraLedger &ledger, qint64 step) {
+        benchmark::DoNotOptimize(
+            ledger.resolveClipboardSource(QStringLiteral("Copied paragraph"), benchInstant(step)));
+    });
 }
 BENCHMARK(BM_ResolveAfterForeignWrite)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// What the app reads when it shows the records: every trace record.
+void BM_ListAfterForeignWrite(benchmark::State &state)
+{
+    readAfterForeignWrite(state, [](TovraLedger &ledger, qint64) {
+        benchmark::DoNotOptimize(ledger.listRecords(TraceFilter {}));
+    });
+}
+BENCHMARK(BM_ListAfterForeignWrite)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The least a read after a foreign write can cost: the file read and decrypted.
+void BM_PhysicalRead(benchmark::State &state)
+{
+    const SeededLedger seeded(state.range(0));
+    const LedgerFileStore store(seeded.path());
+    for (auto _ : state) {
+        const auto lock = store.lockShared();
+        benchmark::DoNotOptimize(EncryptedEnvelope::open(*store.read(lock).bytes, seeded.envelopeKey()));
+    }
+    reportFileSize(state, seeded);
+}
+BENCHMARK(BM_PhysicalRead)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Nothing changed since the last read: the file's stamp matches and the cached
 // snapshot answers.
 void BM_ResolveUnchanged(benchmark::State &state)
 {
-    QTemporaryDir folder;
-    const QString path = folder.path() + QStringLiteral("/ledger.json.enc");
-    seedLedger(path, state.range(0));
-    FixedTovraKeyProvider keys(masterKey);
-    auto ledger = TovraLedger::live(path, keys);
+    const SeededLedger seeded(state.range(0));
+    auto ledger = seeded.open();
     for (auto _ : state)
-        benchmark::DoNotOptimize(ledger->resolveClipboardSource(QStringLiteral("Copied paragraph"), at(0)));
+        benchmark::DoNotOptimize(
+            ledger->resolveClipboardSource(QStringLiteral("Copied paragraph"), benchInstant(0)));
 }
 BENCHMARK(BM_ResolveUnchanged)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 

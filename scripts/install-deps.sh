@@ -14,7 +14,7 @@ packages=(
   libatspi2.0-dev libsecret-1-dev
   # run and test
   xvfb xauth dbus-daemon dbus-bin at-spi2-core gnome-keyring libsecret-tools
-  fonts-wqy-microhei xclip xdotool x11-utils trayer imagemagick
+  fonts-wqy-microhei xclip xdotool x11-utils trayer imagemagick time
   qt6-qpa-plugins
 )
 
