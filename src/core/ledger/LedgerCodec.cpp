@@ -2,6 +2,8 @@
 
 #include "core/crypto/EncryptedEnvelope.h"
 #include "core/crypto/TovraCryptoError.h"
+#include "core/ledger/LedgerJsonReader.h"
+#include "core/ledger/LedgerJsonWriter.h"
 #include "core/ledger/TovraLedgerError.h"
 #include "core/records/TovraJson.h"
 #include "core/records/TovraJsonError.h"
@@ -15,7 +17,7 @@ LedgerCodec::LedgerCodec(QByteArray envelopeKey, LedgerMigrations migrations, QS
 {
 }
 
-LedgerCodec::Decoded LedgerCodec::decode(const QByteArray &bytes) const
+LedgerCodec::Decoded LedgerCodec::decode(const QByteArray &bytes, TraceRecordDecoding decoding) const
 {
     QByteArray json;
     try {
@@ -31,6 +33,18 @@ LedgerCodec::Decoded LedgerCodec::decode(const QByteArray &bytes) const
         }
     }
 
+    const bool decodeRecords = decoding == TraceRecordDecoding::decoded;
+    if (m_migrations.currentVersion() == LedgerSnapshot::currentVersion) {
+        if (std::optional<LedgerJsonReader::Read> read = LedgerJsonReader::read(json, decodeRecords)) {
+            return Decoded { std::move(read->snapshot), LedgerSnapshot::currentVersion,
+                std::move(read->traceRecords), decodeRecords };
+        }
+    }
+    return decodeGenerally(json);
+}
+
+LedgerCodec::Decoded LedgerCodec::decodeGenerally(const QByteArray &json) const
+{
     try {
         const QJsonObject object = TovraJson::decodeObject(json);
         const int version = LedgerSnapshot::versionOf(object);
@@ -39,7 +53,9 @@ LedgerCodec::Decoded LedgerCodec::decode(const QByteArray &bytes) const
         if (version < m_migrations.oldestSupportedVersion())
             throw TovraLedgerError::unsupportedVersion(
                 m_ledgerPath, version, m_migrations.oldestSupportedVersion());
-        return Decoded { fromJson<LedgerSnapshot>(m_migrations.upgrade(object, version)), version };
+        LedgerSnapshot snapshot = fromJson<LedgerSnapshot>(m_migrations.upgrade(object, version));
+        EncodedTraceRecords encoded = EncodedTraceRecords::encode(snapshot.traceRecords);
+        return Decoded { std::move(snapshot), version, std::move(encoded), true };
     } catch (const TovraJsonError &error) {
         throw TovraLedgerError::corrupted(m_ledgerPath, error.localizedDescription());
     }
@@ -47,39 +63,27 @@ LedgerCodec::Decoded LedgerCodec::decode(const QByteArray &bytes) const
 
 QByteArray LedgerCodec::encode(const LedgerSnapshot &snapshot)
 {
-    return EncryptedEnvelope::seal(encodeJson(snapshot), m_envelopeKey);
+    try {
+        m_encoding = std::move(m_encoding).updated(m_encodedRecords, snapshot.traceRecords);
+        m_encodedRecords = snapshot.traceRecords;
+    } catch (...) {
+        // A record that cannot be encoded may have left the encoding half
+        // updated; the next call starts afresh.
+        m_encoding = {};
+        m_encodedRecords.clear();
+        throw;
+    }
+    return encode(snapshot, m_encoding);
 }
 
-QByteArray LedgerCodec::encodeJson(const LedgerSnapshot &snapshot)
+QByteArray LedgerCodec::encode(const LedgerSnapshot &snapshot, const EncodedTraceRecords &traceRecords) const
 {
-    QHash<QUuid, EncodedRecord> encoded;
-    encoded.reserve(snapshot.traceRecords.size());
-    QByteArray records = "[";
-    for (const TraceRecord &record : snapshot.traceRecords) {
-        const auto cached = m_encodedRecords.constFind(record.id);
-        EncodedRecord entry = cached != m_encodedRecords.cend() && cached->record == record
-            ? *cached
-            : EncodedRecord { record, TovraJson::encode(toJson(record)) };
-        if (records.size() > 1)
-            records += ',';
-        records += entry.json;
-        encoded.insert(record.id, std::move(entry));
-    }
-    records += ']';
-    m_encodedRecords = std::move(encoded);
-
-    // The rest of the snapshot is encoded as usual, with the records left
-    // empty and then put in place. Keys are sorted and every later top-level
-    // value is a scalar, so the last occurrence is the top-level key.
-    LedgerSnapshot rest = snapshot;
-    rest.traceRecords.clear();
-    QByteArray json = TovraJson::encode(toJson(rest));
-    static const QByteArray emptyRecords = QByteArrayLiteral("\"traceRecords\":[]");
-    const qsizetype at = json.lastIndexOf(emptyRecords);
-    if (at < 0)
-        return TovraJson::encode(toJson(snapshot));
-    json.replace(at + emptyRecords.size() - 2, 2, records);
-    return json;
+    const LedgerJsonWriter::Frame frame = LedgerJsonWriter::frame(snapshot);
+    const QByteArrayView records = traceRecords.text();
+    QByteArray json;
+    json.reserve(frame.beforeTraceRecords.size() + records.size() + frame.afterTraceRecords.size());
+    json.append(frame.beforeTraceRecords).append(records).append(frame.afterTraceRecords);
+    return EncryptedEnvelope::seal(json, m_envelopeKey);
 }
 
 } // namespace tovra

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "core/ledger/EncodedTraceRecords.h"
 #include "core/ledger/LedgerMigrations.h"
 #include "core/records/LedgerSnapshot.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
-#include <QUuid>
 
 namespace tovra {
 
@@ -15,36 +14,53 @@ namespace tovra {
 // opens with the key, that it holds a JSON object with a version, that the
 // version is one this build reads, and that the migrated object decodes; each
 // failure is its own TovraLedgerError naming the file.
+//
+// A file spelled exactly as this build writes it (every file it wrote) is
+// read by LedgerJsonReader; any other goes the general way through
+// QJsonDocument, which alone decides what is refused and how.
 class LedgerCodec {
 public:
+    enum class TraceRecordDecoding {
+        // The snapshot holds its trace records.
+        decoded,
+        // The snapshot's trace records are left empty: only the encoding holds
+        // them, checked as strictly as if they had been decoded.
+        keptEncoded,
+    };
+
     struct Decoded {
         LedgerSnapshot snapshot;
         // The version the file was written with, before any migration.
         int storedVersion = 0;
+        // The trace records as the file spells them, or as this build would
+        // write them when the file spells them otherwise.
+        EncodedTraceRecords encodedTraceRecords;
+        bool traceRecordsDecoded = true;
     };
 
     LedgerCodec(QByteArray envelopeKey, LedgerMigrations migrations, QString ledgerPath);
 
-    Decoded decode(const QByteArray &bytes) const;
+    Decoded decode(const QByteArray &bytes) const { return decode(bytes, TraceRecordDecoding::decoded); }
+    Decoded decode(const QByteArray &bytes, TraceRecordDecoding decoding) const;
+
     // The same bytes as encoding the whole snapshot with TovraJson, but trace
-    // records that are unchanged since the previous call reuse their encoded
+    // records that are unchanged since the previous call keep their encoded
     // JSON: they are nearly all of a long-used ledger and rarely change.
     QByteArray encode(const LedgerSnapshot &snapshot);
+    // The file of `snapshot` with `traceRecords` in place of its own trace
+    // records, which are not looked at.
+    QByteArray encode(const LedgerSnapshot &snapshot, const EncodedTraceRecords &traceRecords) const;
 
     int currentVersion() const noexcept { return m_migrations.currentVersion(); }
 
 private:
-    struct EncodedRecord {
-        TraceRecord record;
-        QByteArray json;
-    };
-
-    QByteArray encodeJson(const LedgerSnapshot &snapshot);
+    Decoded decodeGenerally(const QByteArray &json) const;
 
     QByteArray m_envelopeKey;
     LedgerMigrations m_migrations;
     QString m_ledgerPath;
-    QHash<QUuid, EncodedRecord> m_encodedRecords;
+    QList<TraceRecord> m_encodedRecords;
+    EncodedTraceRecords m_encoding;
 };
 
 } // namespace tovra

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/ledger/EncodedTraceRecords.h"
+#include "core/records/LedgerSnapshot.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+namespace tovra {
+
+// Reads a ledger snapshot of the current version spelled exactly as
+// LedgerJsonWriter writes it, which is how every ledger file this program
+// writes is spelled, several times faster than through QJsonDocument. Any
+// other text, valid or not, reads as none: the caller then decodes it the
+// general way, which alone decides what is accepted and what an error says.
+// So this reader never accepts what the general way would refuse, and what it
+// accepts it reads as the general way would.
+class LedgerJsonReader {
+public:
+    struct Read {
+        // Without trace records unless they were asked for.
+        LedgerSnapshot snapshot;
+        // The trace records as they are spelled in `json`, checked as strictly
+        // as when they are decoded.
+        EncodedTraceRecords traceRecords;
+    };
+
+    static std::optional<Read> read(const QByteArray &json, bool decodeTraceRecords);
+    // The records of an encoding that this reader produced or checked.
+    static std::optional<QList<TraceRecord>> decode(const EncodedTraceRecords &records);
+};
+
+} // namespace tovra

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/records/EnumNames.h"
+
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QString>
+#include <QUuid>
+
+#include <string_view>
+
+namespace tovra {
+
+// Reads JSON text that is spelled exactly as JsonTextWriter writes it, and
+// nothing else: no white space, keys where the writer puts them, numbers,
+// strings and dates in their one written form. Any other spelling, even valid
+// JSON with the same meaning, makes a read answer false; the caller then
+// reads the document the general way. What a scanner accepts it reads as
+// TovraJson would, so the fast way and the general way never disagree.
+//
+// Every read takes an optional destination: without one the value is only
+// checked, as strictly, and nothing is built.
+class JsonTextScanner {
+public:
+    explicit JsonTextScanner(QByteArrayView text)
+        : m_cursor(text.data())
+        , m_end(text.data() + text.size())
+        , m_begin(text.data())
+    {
+    }
+
+    // Whether the exact bytes `text` come next; they are consumed when they do.
+    bool expect(std::string_view text);
+    bool atEnd() const { return m_cursor == m_end; }
+    qsizetype position() const { return m_cursor - m_begin; }
+    char peek() const { return m_cursor == m_end ? '\0' : *m_cursor; }
+
+    bool string(QString *value);
+    bool integer(qint64 *value);
+    bool boolean(bool *value);
+    bool date(QDateTime *value);
+    bool uuid(QUuid *value);
+
+    template <typename Enum> bool enumeration(Enum *value)
+    {
+        std::string_view name;
+        if (!plainString(&name))
+            return false;
+        const auto &names = EnumNames<Enum>::names;
+        for (std::size_t index = 0; index < names.size(); ++index) {
+            if (names[index] == name) {
+                if (value)
+                    *value = static_cast<Enum>(index);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    // A string without escapes or bytes outside ASCII, as its bytes.
+    bool plainString(std::string_view *text);
+    // The number of bytes of the UTF-8 sequence at the cursor, 0 when it is
+    // not well-formed.
+    int utf8Length() const;
+    bool escape(QString *value, bool *escapedHighSurrogate);
+
+    const char *m_cursor;
+    const char *m_end;
+    const char *m_begin;
+};
+
+} // namespace tovra

@@ -1,0 +1,184 @@
+// The ledger's fast reading must not change what is accepted and what an
+// error says: for the golden ledger and for every variation of it, the codec
+// answers exactly what decoding through QJsonDocument answers.
+
+#include "core/ledger/LedgerCodec.h"
+#include "core/ledger/LedgerJsonReader.h"
+#include "core/ledger/TovraLedgerError.h"
+#include "core/records/TovraJson.h"
+#include "core/records/TovraJsonError.h"
+
+#include "LedgerTestSupport.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+using namespace tovra;
+
+namespace {
+
+const QString ledgerPath = QStringLiteral("/test/ledger.json.enc");
+
+QByteArray goldenJson()
+{
+    return tovra::testing::readBytes(QStringLiteral(TOVRA_GOLDEN_LEDGER_DIR "/ledger-v1.json"));
+}
+
+// What the general way makes of `json`: the snapshot, or the codec's error.
+struct Outcome {
+    std::optional<LedgerSnapshot> snapshot;
+    QString error;
+
+    bool operator==(const Outcome &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &stream, const Outcome &outcome)
+{
+    return stream << (outcome.snapshot ? "a snapshot" : outcome.error.toStdString());
+}
+
+Outcome generalOutcome(const QByteArray &json)
+{
+    try {
+        const QJsonObject object = TovraJson::decodeObject(json);
+        const int version = LedgerSnapshot::versionOf(object);
+        if (version > LedgerSnapshot::currentVersion) {
+            return { std::nullopt,
+                TovraLedgerError::newerVersion(ledgerPath, version, LedgerSnapshot::currentVersion)
+                    .localizedDescription() };
+        }
+        if (version < LedgerSnapshot::oldestSupportedVersion) {
+            return { std::nullopt,
+                TovraLedgerError::unsupportedVersion(ledgerPath, version, LedgerSnapshot::oldestSupportedVersion)
+                    .localizedDescription() };
+        }
+        return { fromJson<LedgerSnapshot>(object), {} };
+    } catch (const TovraJsonError &error) {
+        return { std::nullopt, TovraLedgerError::corrupted(ledgerPath, error.localizedDescription()).localizedDescription() };
+    }
+}
+
+class LedgerJsonStrictnessTest : public ::testing::Test {
+protected:
+    Outcome codecOutcome(const QByteArray &json, LedgerCodec::TraceRecordDecoding decoding)
+    {
+        try {
+            LedgerCodec::Decoded decoded = codec.decode(sealed(json), decoding);
+            // Records kept encoded (or, from the general way, decoded all
+            // the same) must decode to what the general way reads.
+            const std::optional<QList<TraceRecord>> records = LedgerJsonReader::decode(decoded.encodedTraceRecords);
+            if (!records)
+                return { std::nullopt, QStringLiteral("the kept records do not decode") };
+            if (decoded.traceRecordsDecoded && decoded.snapshot.traceRecords != *records)
+                return { std::nullopt, QStringLiteral("the kept records differ from the decoded ones") };
+            decoded.snapshot.traceRecords = *records;
+            return { decoded.snapshot, {} };
+        } catch (const TovraLedgerError &error) {
+            return { std::nullopt, error.localizedDescription() };
+        }
+    }
+
+    void expectSameOutcome(const QByteArray &json)
+    {
+        const Outcome expected = generalOutcome(json);
+        EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::decoded), expected) << json.toStdString();
+        EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::keptEncoded), expected) << json.toStdString();
+    }
+
+    QByteArray sealed(const QByteArray &json) const { return EncryptedEnvelope::seal(json, key); }
+
+    QByteArray key = DerivedKeys::derive(tovra::testing::testMasterKey()).ledgerEnvelopeKey;
+    LedgerCodec codec { key, LedgerMigrations::standard(), ledgerPath };
+};
+
+} // namespace
+
+TEST_F(LedgerJsonStrictnessTest, TheGoldenLedgerIsReadTheFastWay)
+{
+    const QByteArray json = goldenJson();
+    const std::optional<LedgerJsonReader::Read> read = LedgerJsonReader::read(json, true);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->snapshot, *generalOutcome(json).snapshot);
+    EXPECT_EQ(LedgerJsonReader::decode(read->traceRecords), read->snapshot.traceRecords);
+    expectSameOutcome(json);
+}
+
+TEST_F(LedgerJsonStrictnessTest, EveryOtherSpellingIsJudgedTheGeneralWay)
+{
+    struct Change {
+        const char *from;
+        const char *to;
+    };
+    const Change changes[] = {
+        { "\"isPaused\":false", "\"isPaused\": false" },
+        { "\"isPaused\":false", "\"isPaused\":0" },
+        { "\"isPaused\":false", "\"isPaused\":null" },
+        { "{\"byteCount\":0,\"destination\"", "{\"destination\"" },
+        { "\"byteCount\":1234,", "\"byteCount\":\"1234\"," },
+        { "\"byteCount\":1234,", "\"byteCount\":-1234," },
+        { "\"byteCount\":1234,", "\"byteCount\":1234.5," },
+        { "\"byteCount\":1234,", "\"byteCount\":1.234e3," },
+        { "\"byteCount\":1099511627776", "\"byteCount\":9223372036854775807" },
+        { "\"byteCount\":1099511627776", "\"byteCount\":92233720368547758070" },
+        { "\"isImage\":true,", "" },
+        { "\"isImage\":true,", "\"isImage\":true,\"isImage\":false," },
+        { "\"isImage\":true,", "\"isImage\":true,\"zzz\":[{\"deep\":null}]," },
+        { "\"confidence\":\"verified\",", "\"confidence\":\"verified\",\"extra\":1," },
+        { "\"confidence\":\"verified\"", "\"confidence\":\"certain\"" },
+        { "\"receiptStatus\":\"observed\"", "\"receiptStatus\":\"observed\",\"source\":null" },
+        { "\"pageTitle\":", "\"pageTitle\":null,\"pageTitlf\":" },
+        { "\"id\":\"0d5a8f4c-1111-4222-8333-444455556666\"", "\"id\":\"0D5A8F4C-1111-4222-8333-444455556666\"" },
+        { "\"id\":\"0d5a8f4c-1111-4222-8333-444455556666\"", "\"id\":\"0d5a8f4c\"" },
+        { "\"pastedAt\":\"2028-02-29T23:59:59.999Z\"", "\"pastedAt\":\"2028-02-29T23:59:59Z\"" },
+        { "\"pastedAt\":\"2028-02-29T23:59:59.999Z\"", "\"pastedAt\":\"2028-02-29T23:59:59.9991Z\"" },
+        { "\"pastedAt\":\"2028-02-29T23:59:59.999Z\"", "\"pastedAt\":\"2028-03-01T00:59:59.999+01:00\"" },
+        { "\"pastedAt\":\"2028-02-29T23:59:59.999Z\"", "\"pastedAt\":\"2027-02-29T23:59:59.999Z\"" },
+        { "\"pastedAt\":\"2028-02-29T23:59:59.999Z\"", "\"pastedAt\":\"2028-02-28T24:00:00.000Z\"" },
+        { "\"pastedAt\":\"2028-02-29T23:59:59.999Z\"", "\"pastedAt\":\"2028-02-29\"" },
+        { "Notes — 2026", "Notes \\u2014 2026" },
+        { "Notes — 2026", "Notes \\/ 2026" },
+        { "Notes — 2026", "Notes \\ud83d\\ude00 2026" },
+        { "Notes — 2026", "Notes \xff 2026" },
+        { "Notes — 2026", "Notes \x01 2026" },
+        { "Notes — 2026", "Notes \\q 2026" },
+        { "\"sourceProcessIdentifier\":2147483647", "\"sourceProcessIdentifier\":2147483648" },
+        { "\"sourceProcessIdentifier\":2147483647", "\"sourceProcessIdentifier\":-2147483648" },
+        { "\"isSecureTextEntry\":false", "\"isSecureTextEntry\":\"false\"" },
+        { "\"traceRecords\":[", "\"traceRecords\":{\"a\":" },
+        { "\"customDenylistEntries\":[", "\"customDenylistEntries\":[7," },
+        { "\"kind\":\"domain\"", "\"kind\":\"Domain\"" },
+        { "\"version\":1}", "\"version\":1} " },
+        { "\"version\":1}", "\"version\":1}x" },
+        { "\"version\":1}", "\"version\":1" },
+        { "\"version\":1}", "\"version\":2}" },
+        { "\"version\":1}", "\"version\":0}" },
+        { "\"version\":1}", "\"version\":\"1\"}" },
+        { "\"version\":1}", "\"version\":1.0}" },
+        { "{\"customDenylistEntries\"", " {\"customDenylistEntries\"" },
+        { "{\"customDenylistEntries\"", "{\"a\":1,\"customDenylistEntries\"" },
+    };
+    const QByteArray golden = goldenJson();
+    for (const Change &change : changes) {
+        QByteArray json = golden;
+        ASSERT_TRUE(json.contains(change.from)) << change.from;
+        json.replace(json.indexOf(change.from), qsizetype(std::strlen(change.from)), change.to);
+        expectSameOutcome(json);
+    }
+}
+
+TEST_F(LedgerJsonStrictnessTest, DamagedBytesAreJudgedTheGeneralWay)
+{
+    const QByteArray golden = goldenJson();
+    static constexpr char replacements[] = { '"', '\\', ',', ':', '{', '}', '[', ']', '0', '9', '-', 'a', 'Z', ' ',
+        '\x01', '\x7f', '\x80', '\xc3', '\xed' };
+    QRandomGenerator random(42);
+    for (int count = 0; count < 3000; ++count) {
+        QByteArray json = golden;
+        const qsizetype position = random.bounded(json.size());
+        json[position] = replacements[random.bounded(int(std::size(replacements)))];
+        if (count % 3 == 0)
+            json.truncate(random.bounded(json.size()));
+        expectSameOutcome(json);
+    }
+}
