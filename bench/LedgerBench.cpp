@@ -135,9 +135,8 @@ BENCHMARK(BM_ResolveAfterForeignWrite)->Arg(100)->Arg(1000)->Arg(10000)->Unit(be
 // What the app reads when it shows the records: every trace record.
 void BM_ListAfterForeignWrite(benchmark::State &state)
 {
-    readAfterForeignWrite(state, [](TovraLedger &ledger, qint64) {
-        benchmark::DoNotOptimize(ledger.listRecords(TraceFilter {}));
-    });
+    readAfterForeignWrite(state,
+        [](TovraLedger &ledger, qint64) { benchmark::DoNotOptimize(ledger.listRecords(TraceFilter {})); });
 }
 BENCHMARK(BM_ListAfterForeignWrite)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 

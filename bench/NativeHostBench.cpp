@@ -45,7 +45,8 @@ QByteArray captureMessage()
 
 QByteArray statusMessage()
 {
-    return QJsonDocument(QJsonObject { { "schemaVersion", 1 }, { "type", "get_status" }, { "requestId", requestId } })
+    return QJsonDocument(
+        QJsonObject { { "schemaVersion", 1 }, { "type", "get_status" }, { "requestId", requestId } })
         .toJson(QJsonDocument::Compact);
 }
 
@@ -184,13 +185,23 @@ void BM_HostCaptureRoundTrip(benchmark::State &state)
     }
     hostRoundTrip(state, captureMessage(), "\"status\":\"stored\"");
 }
-BENCHMARK(BM_HostCaptureRoundTrip)->Arg(0)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HostCaptureRoundTrip)
+    ->Arg(0)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_HostStatusRoundTrip(benchmark::State &state)
 {
     hostRoundTrip(state, statusMessage(), "\"ledgerVersion\":1");
 }
-BENCHMARK(BM_HostStatusRoundTrip)->Arg(0)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HostStatusRoundTrip)
+    ->Arg(0)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The same capture inside this process: ledger already open, clipboard read
 // from the X server, one encrypted ledger write.

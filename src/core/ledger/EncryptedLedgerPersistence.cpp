@@ -1,8 +1,19 @@
 #include "core/ledger/EncryptedLedgerPersistence.h"
 
+#include "core/ledger/LedgerJsonReader.h"
 #include "core/ledger/TovraLedgerError.h"
 
 namespace tovra {
+
+namespace {
+
+LedgerSnapshot withoutTraceRecords(LedgerSnapshot snapshot)
+{
+    snapshot.traceRecords.clear();
+    return snapshot;
+}
+
+} // namespace
 
 EncryptedLedgerPersistence::EncryptedLedgerPersistence(
     QString ledgerPath, QByteArray envelopeKey, LedgerMigrations migrations)
@@ -11,65 +22,92 @@ EncryptedLedgerPersistence::EncryptedLedgerPersistence(
 {
 }
 
-LedgerSnapshot EncryptedLedgerPersistence::load()
+LedgerSnapshot EncryptedLedgerPersistence::read(bool withTraceRecords)
 {
     {
         const auto lock = m_store.lockShared();
-        const Cached &state = current(lock);
+        const Cached &state = current(lock, withTraceRecords);
         if (state.storedVersion >= m_codec.currentVersion())
-            return state.snapshot;
+            return withTraceRecords ? state.snapshot : withoutTraceRecords(state.snapshot);
     }
     // An older file is migrated as soon as it is seen, so the backup of the
     // old version exists from the moment this build first opens it.
-    return update([](LedgerSnapshot &) { return false; });
+    return write([](LedgerSnapshot &) { return false; }, withTraceRecords);
 }
 
-LedgerSnapshot EncryptedLedgerPersistence::update(const Change &change)
+LedgerSnapshot EncryptedLedgerPersistence::write(const Change &change, bool withTraceRecords)
 {
     const auto lock = m_store.lockExclusive();
-    const Cached &state = current(lock);
+    const Cached &state = current(lock, withTraceRecords);
     const int storedVersion = state.storedVersion;
-    LedgerSnapshot snapshot = state.snapshot;
+    LedgerSnapshot snapshot = withTraceRecords ? state.snapshot : withoutTraceRecords(state.snapshot);
 
     const bool migrating = storedVersion < m_codec.currentVersion();
     const bool changed = change(snapshot);
+    if (!withTraceRecords)
+        requireNoTraceRecords(snapshot);
     if (!changed && !migrating)
         return snapshot;
 
-    const QByteArray encoded = m_codec.encode(snapshot);
+    // The cached encoding is taken over and grows in place; until the new
+    // file is in place the cache is therefore gone.
+    Cached previous = std::move(*m_cache);
+    m_cache.reset();
+    EncodedTraceRecords records = withTraceRecords
+        ? std::move(previous.encodedTraceRecords)
+              .updated(previous.snapshot.traceRecords, snapshot.traceRecords)
+        : std::move(previous.encodedTraceRecords);
+    const QByteArray encoded = m_codec.encode(snapshot, records);
     if (migrating) {
         const LedgerFileStore::Contents original = m_store.read(lock);
-        if (!original.bytes || original.stamp != m_cache->stamp)
+        if (!original.bytes || original.stamp != previous.stamp)
             throw TovraLedgerError::corrupted(
                 m_store.ledgerPath(), QStringLiteral("it changed while the lock was held"));
         m_store.keepBackup(lock, *original.bytes, storedVersion);
     }
     LedgerFileStore::Contents written = m_store.replace(lock, encoded);
-    m_cache = Cached { snapshot, m_codec.currentVersion(), written.stamp, std::move(written.pin) };
+
+    LedgerSnapshot cached = snapshot;
+    const bool decoded = withTraceRecords || previous.traceRecordsDecoded;
+    if (!withTraceRecords)
+        cached.traceRecords = previous.snapshot.traceRecords;
+    m_cache = Cached { std::move(cached), decoded, std::move(records), m_codec.currentVersion(),
+        written.stamp, std::move(written.pin) };
     return snapshot;
 }
 
 const EncryptedLedgerPersistence::Cached &EncryptedLedgerPersistence::current(
-    const LedgerFileStore::Lock &lock)
+    const LedgerFileStore::Lock &lock, bool withTraceRecords)
 {
     const LedgerFileStamp stamp = m_store.stamp(lock);
-    if (m_cache && m_cache->stamp == stamp)
-        return *m_cache;
-    m_cache.reset();
-    m_cache = decodeContents(m_store.read(lock));
+    if (!m_cache || m_cache->stamp != stamp) {
+        m_cache.reset();
+        m_cache = decodeContents(m_store.read(lock), withTraceRecords);
+    }
+    if (withTraceRecords && !m_cache->traceRecordsDecoded) {
+        std::optional<QList<TraceRecord>> records = LedgerJsonReader::decode(m_cache->encodedTraceRecords);
+        if (!records)
+            throw TovraLedgerError::corrupted(
+                m_store.ledgerPath(), QStringLiteral("its trace records do not read back"));
+        m_cache->snapshot.traceRecords = std::move(*records);
+        m_cache->traceRecordsDecoded = true;
+    }
     return *m_cache;
 }
 
 EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
-    LedgerFileStore::Contents contents) const
+    LedgerFileStore::Contents contents, bool withTraceRecords) const
 {
     if (!contents.bytes) {
         LedgerSnapshot empty;
         empty.version = m_codec.currentVersion();
-        return Cached { std::move(empty), m_codec.currentVersion(), contents.stamp, nullptr };
+        return Cached { std::move(empty), true, {}, m_codec.currentVersion(), contents.stamp, nullptr };
     }
-    LedgerCodec::Decoded decoded = m_codec.decode(*contents.bytes);
-    return Cached { std::move(decoded.snapshot), decoded.storedVersion, contents.stamp,
+    LedgerCodec::Decoded decoded = m_codec.decode(*std::exchange(contents.bytes, std::nullopt),
+        withTraceRecords ? LedgerCodec::TraceRecordDecoding::decoded
+                         : LedgerCodec::TraceRecordDecoding::keptEncoded);
+    return Cached { std::move(decoded.snapshot), decoded.traceRecordsDecoded,
+        std::move(decoded.encodedTraceRecords), decoded.storedVersion, contents.stamp,
         std::move(contents.pin) };
 }
 

@@ -13,6 +13,10 @@ namespace tovra {
 // exclusive one for the whole read-modify-write. The last snapshot read is
 // kept with the file's stamp and is decoded again only when the stamp changed.
 //
+// The trace records are kept as the JSON they were read or written as, and
+// decoded only for a reader that asks for them: a change elsewhere writes
+// them back as they were, and a new record is appended to their text.
+//
 // A file of an older supported version is migrated: the next change (and
 // load(), which makes that change at once) first keeps the file's bytes as a
 // backup named "<ledger>.v<old version>.bak", then writes the migrated
@@ -23,22 +27,29 @@ public:
     EncryptedLedgerPersistence(QString ledgerPath, QByteArray envelopeKey,
         LedgerMigrations migrations = LedgerMigrations::standard());
 
-    LedgerSnapshot load() override;
-    LedgerSnapshot update(const Change &change) override;
+    LedgerSnapshot load() override { return read(true); }
+    LedgerSnapshot update(const Change &change) override { return write(change, true); }
+    LedgerSnapshot loadWithoutTraceRecords() override { return read(false); }
+    LedgerSnapshot updateWithoutTraceRecords(const Change &change) override { return write(change, false); }
 
     const LedgerFileStore &fileStore() const noexcept { return m_store; }
 
 private:
     struct Cached {
+        // With its trace records only when they were decoded.
         LedgerSnapshot snapshot;
+        bool traceRecordsDecoded = false;
+        EncodedTraceRecords encodedTraceRecords;
         int storedVersion = 0;
         LedgerFileStamp stamp;
         std::shared_ptr<const UniqueFd> pin;
     };
 
+    LedgerSnapshot read(bool withTraceRecords);
+    LedgerSnapshot write(const Change &change, bool withTraceRecords);
     // The stored state under `lock`, from the cache when the stamp is unchanged.
-    const Cached &current(const LedgerFileStore::Lock &lock);
-    Cached decodeContents(LedgerFileStore::Contents contents) const;
+    const Cached &current(const LedgerFileStore::Lock &lock, bool withTraceRecords);
+    Cached decodeContents(LedgerFileStore::Contents contents, bool withTraceRecords) const;
 
     LedgerFileStore m_store;
     LedgerCodec m_codec;

@@ -18,7 +18,8 @@ template <typename Record, typename Value> Value *into(Record *record, Value Rec
 // An optional key leaves nothing when its `key` (with the comma before it)
 // does not come next; the next key then has to.
 template <typename Value, typename ReadValue>
-bool optionalValue(JsonTextScanner &scanner, std::string_view key, std::optional<Value> *value, ReadValue read)
+bool optionalValue(
+    JsonTextScanner &scanner, std::string_view key, std::optional<Value> *value, ReadValue read)
 {
     if (!scanner.expect(key))
         return true;
@@ -70,7 +71,8 @@ bool readDestination(JsonTextScanner &scanner, DestinationContext *destination)
         && scanner.expect(",\"isSecureTextEntry\":")
         && scanner.boolean(into(destination, &D::isSecureTextEntry))
         && optionalString(scanner, ",\"url\":", into(destination, &D::url))
-        && optionalString(scanner, ",\"windowTitle\":", into(destination, &D::windowTitle)) && scanner.expect("}");
+        && optionalString(scanner, ",\"windowTitle\":", into(destination, &D::windowTitle))
+        && scanner.expect("}");
 }
 
 bool readPaste(JsonTextScanner &scanner, PasteRecord *paste)

@@ -21,7 +21,8 @@ template <typename Enum> void enumeration(JsonTextWriter &writer, std::string_vi
     writer.asciiString(EnumNames<Enum>::names.at(index));
 }
 
-template <typename Record> void list(JsonTextWriter &writer, std::string_view key, const QList<Record> &records)
+template <typename Record>
+void list(JsonTextWriter &writer, std::string_view key, const QList<Record> &records)
 {
     writer.key(key);
     writer.beginArray();

@@ -26,6 +26,17 @@ public:
     // lost. Returns the snapshot as stored afterwards. When `change` throws,
     // nothing is stored and the exception propagates.
     virtual LedgerSnapshot update(const Change &change) = 0;
+
+    // The same for readers and changes that never look at the trace records,
+    // which are most of a long-used ledger: the snapshot's trace records are
+    // empty, a change must leave them empty (std::logic_error otherwise,
+    // and nothing is stored), and the stored ones stay as they are. A stored
+    // snapshot that cannot be read is refused all the same.
+    virtual LedgerSnapshot loadWithoutTraceRecords();
+    virtual LedgerSnapshot updateWithoutTraceRecords(const Change &change);
+
+protected:
+    static void requireNoTraceRecords(const LedgerSnapshot &snapshot);
 };
 
 } // namespace tovra

@@ -65,7 +65,7 @@ std::unique_ptr<TovraLedger> TovraLedger::live(const QString &url, TovraKeyProvi
         throw TovraLedgerError::keyUnavailable(error.localizedDescription());
     }
     auto persistence = std::make_unique<EncryptedLedgerPersistence>(url, keys.ledgerEnvelopeKey);
-    persistence->load();
+    persistence->loadWithoutTraceRecords();
     return std::make_unique<TovraLedger>(std::move(persistence), keys.contentFingerprintKey);
 }
 
@@ -98,31 +98,32 @@ std::optional<QString> TovraLedger::textFingerprint(
 SourceCaptureResult TovraLedger::captureSource(const SourceCapturePayload &payload, const QDateTime &at)
 {
     const std::lock_guard guard(m_mutex);
-    return mutate<SourceCaptureResult>(at, [&](LedgerSnapshot &snapshot, bool &changed) {
-        const CustomDenylist denylist = DenylistRules::effectiveDenylist(snapshot.customDenylistEntries);
-        if (const auto reason = PrivacyGuard::validateBrowserSource(payload, denylist, snapshot.isPaused))
-            return SourceCaptureResult::rejected(*reason);
-        const std::optional<QString> sanitizedURL = UrlSanitizer::sanitize(payload.url);
-        if (!sanitizedURL || sanitizedURL->toUtf8().size() > maximumURLBytes)
-            return SourceCaptureResult::rejected(RejectionReason::invalidURL);
-        qint64 byteCount = 0;
-        const std::optional<QString> fingerprint = textFingerprint(payload.selectedText, &byteCount);
-        if (!fingerprint)
-            return SourceCaptureResult::rejected(RejectionReason::emptyContent);
+    return mutate<SourceCaptureResult>(
+        at, TraceRecordUse::none, [&](LedgerSnapshot &snapshot, bool &changed) {
+            const CustomDenylist denylist = DenylistRules::effectiveDenylist(snapshot.customDenylistEntries);
+            if (const auto reason = PrivacyGuard::validateBrowserSource(payload, denylist, snapshot.isPaused))
+                return SourceCaptureResult::rejected(*reason);
+            const std::optional<QString> sanitizedURL = UrlSanitizer::sanitize(payload.url);
+            if (!sanitizedURL || sanitizedURL->toUtf8().size() > maximumURLBytes)
+                return SourceCaptureResult::rejected(RejectionReason::invalidURL);
+            qint64 byteCount = 0;
+            const std::optional<QString> fingerprint = textFingerprint(payload.selectedText, &byteCount);
+            if (!fingerprint)
+                return SourceCaptureResult::rejected(RejectionReason::emptyContent);
 
-        PendingSource source;
-        source.id = QUuid::createUuid();
-        source.captureMethod = CaptureMethod::chromeExtension;
-        source.contentFingerprint = fingerprint;
-        source.byteCount = byteCount;
-        source.sanitizedURL = sanitizedURL;
-        source.pageTitle = LedgerText::bounded(payload.title, maximumTitleBytes);
-        source.capturedAt = at;
-        source.expiresAt = expiryFor(at);
-        snapshot.pendingSources.append(source);
-        changed = true;
-        return SourceCaptureResult::stored(source);
-    });
+            PendingSource source;
+            source.id = QUuid::createUuid();
+            source.captureMethod = CaptureMethod::chromeExtension;
+            source.contentFingerprint = fingerprint;
+            source.byteCount = byteCount;
+            source.sanitizedURL = sanitizedURL;
+            source.pageTitle = LedgerText::bounded(payload.title, maximumTitleBytes);
+            source.capturedAt = at;
+            source.expiresAt = expiryFor(at);
+            snapshot.pendingSources.append(source);
+            changed = true;
+            return SourceCaptureResult::stored(source);
+        });
 }
 
 std::optional<PendingSource> TovraLedger::captureApplicationSource(const SourceApplication &application,
@@ -153,8 +154,8 @@ std::optional<PendingSource> TovraLedger::captureApplicationContent(const Source
     const QString bundleID = application.bundleID.trimmed();
     if (!fingerprint || bundleID.isEmpty() || PrivacyGuard::isTransientSystemApplicationBundleID(bundleID))
         return std::nullopt;
-    return mutate<std::optional<PendingSource>>(
-        at, [&](LedgerSnapshot &snapshot, bool &changed) -> std::optional<PendingSource> {
+    return mutate<std::optional<PendingSource>>(at, TraceRecordUse::none,
+        [&](LedgerSnapshot &snapshot, bool &changed) -> std::optional<PendingSource> {
             if (snapshot.isPaused
                 || PrivacyGuard::isDeniedBundleID(
                     bundleID, DenylistRules::effectiveDenylist(snapshot.customDenylistEntries)))
@@ -183,7 +184,8 @@ std::optional<PendingSource> TovraLedger::resolveClipboardSource(
     if (!fingerprint)
         return std::nullopt;
     const std::lock_guard guard(m_mutex);
-    return PendingSourceMatcher::bestMatch(m_persistence->load().pendingSources, *fingerprint, at);
+    return PendingSourceMatcher::bestMatch(
+        m_persistence->loadWithoutTraceRecords().pendingSources, *fingerprint, at);
 }
 
 std::optional<PendingSource> TovraLedger::resolveClipboardSource(
@@ -194,7 +196,8 @@ std::optional<PendingSource> TovraLedger::resolveClipboardSource(
     if (!fingerprint)
         return std::nullopt;
     const std::lock_guard guard(m_mutex);
-    return PendingSourceMatcher::byID(m_persistence->load().pendingSources, sourceID, *fingerprint, at);
+    return PendingSourceMatcher::byID(
+        m_persistence->loadWithoutTraceRecords().pendingSources, sourceID, *fingerprint, at);
 }
 
 std::optional<PendingSource> TovraLedger::resolveClipboardImageSource(
@@ -204,7 +207,8 @@ std::optional<PendingSource> TovraLedger::resolveClipboardImageSource(
         return std::nullopt;
     const QString fingerprint = m_fingerprinter.fingerprintBytes(imageData);
     const std::lock_guard guard(m_mutex);
-    return PendingSourceMatcher::byID(m_persistence->load().pendingSources, sourceID, fingerprint, at);
+    return PendingSourceMatcher::byID(
+        m_persistence->loadWithoutTraceRecords().pendingSources, sourceID, fingerprint, at);
 }
 
 std::optional<CitationSource> TovraLedger::resolveCitationSource(const QString &clipboardText,
@@ -216,7 +220,7 @@ std::optional<CitationSource> TovraLedger::resolveCitationSource(const QString &
         return std::nullopt;
     const std::lock_guard guard(m_mutex);
     const std::optional<PendingSource> source = PendingSourceMatcher::preferring(
-        m_persistence->load().pendingSources, preferredSourceID, *fingerprint, at);
+        m_persistence->loadWithoutTraceRecords().pendingSources, preferredSourceID, *fingerprint, at);
     if (!source)
         return std::nullopt;
     return CitationSource::from(traceID, *source);
@@ -227,7 +231,7 @@ void TovraLedger::removePendingSources(const QSet<QUuid> &ids, const QDateTime &
     if (ids.isEmpty())
         return;
     const std::lock_guard guard(m_mutex);
-    mutate<bool>(at, [&](LedgerSnapshot &snapshot, bool &changed) {
+    mutate<bool>(at, TraceRecordUse::none, [&](LedgerSnapshot &snapshot, bool &changed) {
         changed = snapshot.pendingSources.removeIf([&](const PendingSource &source) {
             return ids.contains(source.id);
         }) > 0;
@@ -240,7 +244,7 @@ void TovraLedger::removePendingSources(const QSet<QUuid> &ids, const QDateTime &
 std::optional<RejectionReason> TovraLedger::preflightTracePaste(const DestinationContext &destination)
 {
     const std::lock_guard guard(m_mutex);
-    return destinationExclusion(destination, m_persistence->load());
+    return destinationExclusion(destination, m_persistence->loadWithoutTraceRecords());
 }
 
 PasteCommitResult TovraLedger::commitTracePaste(const DestinationContext &destination,
@@ -324,46 +328,49 @@ void TovraLedger::imageContent(const std::optional<QByteArray> &imageData, Paste
 
 PasteCommitResult TovraLedger::commit(const PasteCommitRequest &request)
 {
-    return mutate<PasteCommitResult>(request.pastedAt, [&](LedgerSnapshot &snapshot, bool &changed) {
-        if (const auto reason = destinationExclusion(request.destination, snapshot))
-            return PasteCommitResult::excluded(*reason);
-        if (request.sourceRequired && request.contentProblem)
-            return PasteCommitResult::excluded(*request.contentProblem);
+    return mutate<PasteCommitResult>(
+        request.pastedAt, TraceRecordUse::used, [&](LedgerSnapshot &snapshot, bool &changed) {
+            if (const auto reason = destinationExclusion(request.destination, snapshot))
+                return PasteCommitResult::excluded(*reason);
+            if (request.sourceRequired && request.contentProblem)
+                return PasteCommitResult::excluded(*request.contentProblem);
 
-        std::optional<PendingSource> source;
-        std::optional<QString> fingerprint = request.fingerprint;
-        qint64 byteCount = request.byteCount;
-        if (request.requiredSourceID) {
-            const auto found = std::find_if(snapshot.pendingSources.cbegin(), snapshot.pendingSources.cend(),
-                [&](const PendingSource &pending) { return pending.id == *request.requiredSourceID; });
-            if (found != snapshot.pendingSources.cend() && !found->isExpired(request.pastedAt)) {
-                source = *found;
-                fingerprint = found->contentFingerprint;
-                byteCount = found->byteCount;
+            std::optional<PendingSource> source;
+            std::optional<QString> fingerprint = request.fingerprint;
+            qint64 byteCount = request.byteCount;
+            if (request.requiredSourceID) {
+                const auto found = std::find_if(snapshot.pendingSources.cbegin(),
+                    snapshot.pendingSources.cend(),
+                    [&](const PendingSource &pending) { return pending.id == *request.requiredSourceID; });
+                if (found != snapshot.pendingSources.cend() && !found->isExpired(request.pastedAt)) {
+                    source = *found;
+                    fingerprint = found->contentFingerprint;
+                    byteCount = found->byteCount;
+                }
+            } else if (fingerprint) {
+                source = PendingSourceMatcher::preferring(
+                    snapshot.pendingSources, request.preferredSourceID, *fingerprint, request.pastedAt);
             }
-        } else if (fingerprint) {
-            source = PendingSourceMatcher::preferring(
-                snapshot.pendingSources, request.preferredSourceID, *fingerprint, request.pastedAt);
-        }
-        if (!source && request.sourceRequired)
-            return PasteCommitResult::sourceUnmatched();
+            if (!source && request.sourceRequired)
+                return PasteCommitResult::sourceUnmatched();
 
-        TraceRecord trace;
-        trace.id = request.traceID.value_or(QUuid::createUuid());
-        trace.source = source;
-        trace.paste.id = QUuid::createUuid();
-        trace.paste.destination = boundedDestination(request.destination);
-        trace.paste.pastedAt = request.pastedAt;
-        trace.paste.contentFingerprint = fingerprint;
-        trace.paste.byteCount = fingerprint ? byteCount : 0;
-        trace.paste.isImage = request.isImage;
-        trace.confidence = request.confidence;
-        trace.receiptStatus = request.receiptStatus;
-        snapshot.traceRecords.removeIf([&](const TraceRecord &existing) { return existing.id == trace.id; });
-        snapshot.traceRecords.append(trace);
-        changed = true;
-        return PasteCommitResult::recorded(trace);
-    });
+            TraceRecord trace;
+            trace.id = request.traceID.value_or(QUuid::createUuid());
+            trace.source = source;
+            trace.paste.id = QUuid::createUuid();
+            trace.paste.destination = boundedDestination(request.destination);
+            trace.paste.pastedAt = request.pastedAt;
+            trace.paste.contentFingerprint = fingerprint;
+            trace.paste.byteCount = fingerprint ? byteCount : 0;
+            trace.paste.isImage = request.isImage;
+            trace.confidence = request.confidence;
+            trace.receiptStatus = request.receiptStatus;
+            snapshot.traceRecords.removeIf(
+                [&](const TraceRecord &existing) { return existing.id == trace.id; });
+            snapshot.traceRecords.append(trace);
+            changed = true;
+            return PasteCommitResult::recorded(trace);
+        });
 }
 
 } // namespace tovra

@@ -148,19 +148,28 @@ public:
     CustomDenylist customDenylist();
 
 private:
+    // Whether an operation looks at the trace records; most do not, and
+    // then the ledger never decodes them.
+    enum class TraceRecordUse { none, used };
+
     // Runs `edit(snapshot, changed)` as one change of the stored snapshot and
     // returns its result; the snapshot is written only when the edit set
     // `changed`.
-    template <typename Result, typename Edit> Result mutate(const QDateTime &at, Edit edit)
+    template <typename Result, typename Edit>
+    Result mutate(const QDateTime &at, TraceRecordUse use, Edit edit)
     {
         std::optional<Result> result;
-        m_persistence->update([&](LedgerSnapshot &snapshot) {
+        const LedgerPersistence::Change change = [&](LedgerSnapshot &snapshot) {
             bool changed = false;
             result.emplace(edit(snapshot, changed));
             if (changed)
                 finishChange(snapshot, at);
             return changed;
-        });
+        };
+        if (use == TraceRecordUse::used)
+            m_persistence->update(change);
+        else
+            m_persistence->updateWithoutTraceRecords(change);
         return std::move(*result);
     }
     // Drops expired pending sources and stamps the change time.

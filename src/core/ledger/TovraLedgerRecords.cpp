@@ -30,7 +30,7 @@ QList<TraceRecord> TovraLedger::listRecords(const TraceFilter &filter)
 bool TovraLedger::deleteRecord(const QUuid &id, const QDateTime &at)
 {
     const std::lock_guard guard(m_mutex);
-    return mutate<bool>(at, [&](LedgerSnapshot &snapshot, bool &changed) {
+    return mutate<bool>(at, TraceRecordUse::used, [&](LedgerSnapshot &snapshot, bool &changed) {
         changed
             = snapshot.traceRecords.removeIf([&](const TraceRecord &trace) { return trace.id == id; }) > 0;
         return changed;
@@ -40,7 +40,7 @@ bool TovraLedger::deleteRecord(const QUuid &id, const QDateTime &at)
 void TovraLedger::clearRecords(const QDateTime &at)
 {
     const std::lock_guard guard(m_mutex);
-    mutate<bool>(at, [&](LedgerSnapshot &snapshot, bool &changed) {
+    mutate<bool>(at, TraceRecordUse::used, [&](LedgerSnapshot &snapshot, bool &changed) {
         changed = !snapshot.traceRecords.isEmpty();
         snapshot.traceRecords.clear();
         return changed;
@@ -50,13 +50,13 @@ void TovraLedger::clearRecords(const QDateTime &at)
 bool TovraLedger::isPaused()
 {
     const std::lock_guard guard(m_mutex);
-    return m_persistence->load().isPaused;
+    return m_persistence->loadWithoutTraceRecords().isPaused;
 }
 
 void TovraLedger::setPaused(bool paused, const QDateTime &at)
 {
     const std::lock_guard guard(m_mutex);
-    mutate<bool>(at, [&](LedgerSnapshot &snapshot, bool &changed) {
+    mutate<bool>(at, TraceRecordUse::none, [&](LedgerSnapshot &snapshot, bool &changed) {
         changed = snapshot.isPaused != paused;
         snapshot.isPaused = paused;
         return changed;
@@ -66,7 +66,7 @@ void TovraLedger::setPaused(bool paused, const QDateTime &at)
 TovraStatus TovraLedger::status(const QDateTime &at)
 {
     const std::lock_guard guard(m_mutex);
-    const LedgerSnapshot snapshot = m_persistence->load();
+    const LedgerSnapshot snapshot = m_persistence->loadWithoutTraceRecords();
     TovraStatus status;
     status.paused = snapshot.isPaused;
     status.pendingSourceCount = std::count_if(snapshot.pendingSources.cbegin(),
@@ -85,7 +85,7 @@ DenylistEntry TovraLedger::addDenylistEntry(DenylistKind kind, const QString &va
             return entry;
     }
     const std::lock_guard guard(m_mutex);
-    return mutate<DenylistEntry>(at, [&](LedgerSnapshot &snapshot, bool &changed) {
+    return mutate<DenylistEntry>(at, TraceRecordUse::none, [&](LedgerSnapshot &snapshot, bool &changed) {
         for (const DenylistEntry &entry : std::as_const(snapshot.customDenylistEntries)) {
             if (DenylistRules::sameRule(entry, kind, normalized))
                 return entry;
@@ -110,7 +110,7 @@ void TovraLedger::removeDenylistEntry(DenylistKind kind, const QString &value, c
             throw TovraLedgerError::defaultDenylistEntry(candidate);
     }
     const std::lock_guard guard(m_mutex);
-    mutate<bool>(at, [&](LedgerSnapshot &snapshot, bool &changed) {
+    mutate<bool>(at, TraceRecordUse::none, [&](LedgerSnapshot &snapshot, bool &changed) {
         changed = snapshot.customDenylistEntries.removeIf([&](const DenylistEntry &entry) {
             return std::any_of(candidates.cbegin(), candidates.cend(),
                 [&](const QString &candidate) { return DenylistRules::sameRule(entry, kind, candidate); });
@@ -125,7 +125,7 @@ QList<DenylistRule> TovraLedger::listDenylistEntries()
     for (const DenylistEntry &entry : DenylistRules::defaults())
         rules.append(DenylistRule { entry, true });
     const std::lock_guard guard(m_mutex);
-    for (const DenylistEntry &entry : m_persistence->load().customDenylistEntries)
+    for (const DenylistEntry &entry : m_persistence->loadWithoutTraceRecords().customDenylistEntries)
         rules.append(DenylistRule { entry, false });
     return rules;
 }
@@ -133,7 +133,7 @@ QList<DenylistRule> TovraLedger::listDenylistEntries()
 CustomDenylist TovraLedger::customDenylist()
 {
     const std::lock_guard guard(m_mutex);
-    return DenylistRules::effectiveDenylist(m_persistence->load().customDenylistEntries);
+    return DenylistRules::effectiveDenylist(m_persistence->loadWithoutTraceRecords().customDenylistEntries);
 }
 
 } // namespace tovra

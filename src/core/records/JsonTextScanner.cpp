@@ -121,13 +121,27 @@ bool JsonTextScanner::escape(QString *value, bool *escapedHighSurrogate)
     const char kind = m_cursor[1];
     char16_t unit = 0;
     switch (kind) {
-    case '"': unit = u'"'; break;
-    case '\\': unit = u'\\'; break;
-    case 'b': unit = u'\b'; break;
-    case 'f': unit = u'\f'; break;
-    case 'n': unit = u'\n'; break;
-    case 'r': unit = u'\r'; break;
-    case 't': unit = u'\t'; break;
+    case '"':
+        unit = u'"';
+        break;
+    case '\\':
+        unit = u'\\';
+        break;
+    case 'b':
+        unit = u'\b';
+        break;
+    case 'f':
+        unit = u'\f';
+        break;
+    case 'n':
+        unit = u'\n';
+        break;
+    case 'r':
+        unit = u'\r';
+        break;
+    case 't':
+        unit = u'\t';
+        break;
     case 'u': {
         quint64 code = 0;
         if (m_end - m_cursor < 6 || !readHex(m_cursor + 2, 4, &code))
@@ -135,8 +149,8 @@ bool JsonTextScanner::escape(QString *value, bool *escapedHighSurrogate)
         unit = char16_t(code);
         // The writer spells these characters out, and joins a surrogate
         // pair into one UTF-8 sequence.
-        const bool control = unit < 0x20 && unit != u'\b' && unit != u'\f' && unit != u'\n'
-            && unit != u'\r' && unit != u'\t';
+        const bool control = unit < 0x20 && unit != u'\b' && unit != u'\f' && unit != u'\n' && unit != u'\r'
+            && unit != u'\t';
         if (!control && !QChar::isSurrogate(unit))
             return false;
         if (*escapedHighSurrogate && QChar::isLowSurrogate(unit))
@@ -304,7 +318,8 @@ bool JsonTextScanner::uuid(QUuid *value)
     quint64 first = 0, second = 0, third = 0, fourth = 0, fifth = 0;
     if (m_cursor[0] != '"' || text[36] != '"' || text[8] != '-' || text[13] != '-' || text[18] != '-'
         || text[23] != '-' || !readHex(text, 8, &first) || !readHex(text + 9, 4, &second)
-        || !readHex(text + 14, 4, &third) || !readHex(text + 19, 4, &fourth) || !readHex(text + 24, 12, &fifth))
+        || !readHex(text + 14, 4, &third) || !readHex(text + 19, 4, &fourth)
+        || !readHex(text + 24, 12, &fifth))
         return false;
     m_cursor += length;
     if (value) {

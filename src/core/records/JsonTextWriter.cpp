@@ -45,13 +45,27 @@ char *writeEscaped(char *out, QStringView text)
             }
             *out++ = '\\';
             switch (code) {
-            case u'"': *out++ = '"'; break;
-            case u'\\': *out++ = '\\'; break;
-            case u'\b': *out++ = 'b'; break;
-            case u'\f': *out++ = 'f'; break;
-            case u'\n': *out++ = 'n'; break;
-            case u'\r': *out++ = 'r'; break;
-            case u'\t': *out++ = 't'; break;
+            case u'"':
+                *out++ = '"';
+                break;
+            case u'\\':
+                *out++ = '\\';
+                break;
+            case u'\b':
+                *out++ = 'b';
+                break;
+            case u'\f':
+                *out++ = 'f';
+                break;
+            case u'\n':
+                *out++ = 'n';
+                break;
+            case u'\r':
+                *out++ = 'r';
+                break;
+            case u'\t':
+                *out++ = 't';
+                break;
             default:
                 *out++ = 'u';
                 out = writeHex(out, code, 4);

@@ -37,7 +37,8 @@ QDateTime utc(const char *iso)
 // characters, characters outside the BMP and a lone surrogate.
 QString awkwardTitle()
 {
-    QString title = QStringLiteral("Say \"hi\" \\ tab\there\nline 2 \u0001\u001f\u007f \u2028 </script> 😀 标题 é");
+    QString title
+        = QStringLiteral("Say \"hi\" \\ tab\there\nline 2 \u0001\u001f\u007f \u2028 </script> 😀 标题 é");
     title.append(QChar(0xD800));
     title.append(QStringLiteral(" end"));
     return title;

@@ -50,12 +50,14 @@ Outcome generalOutcome(const QByteArray &json)
         }
         if (version < LedgerSnapshot::oldestSupportedVersion) {
             return { std::nullopt,
-                TovraLedgerError::unsupportedVersion(ledgerPath, version, LedgerSnapshot::oldestSupportedVersion)
+                TovraLedgerError::unsupportedVersion(
+                    ledgerPath, version, LedgerSnapshot::oldestSupportedVersion)
                     .localizedDescription() };
         }
         return { fromJson<LedgerSnapshot>(object), {} };
     } catch (const TovraJsonError &error) {
-        return { std::nullopt, TovraLedgerError::corrupted(ledgerPath, error.localizedDescription()).localizedDescription() };
+        return { std::nullopt,
+            TovraLedgerError::corrupted(ledgerPath, error.localizedDescription()).localizedDescription() };
     }
 }
 
@@ -67,7 +69,8 @@ protected:
             LedgerCodec::Decoded decoded = codec.decode(sealed(json), decoding);
             // Records kept encoded (or, from the general way, decoded all
             // the same) must decode to what the general way reads.
-            const std::optional<QList<TraceRecord>> records = LedgerJsonReader::decode(decoded.encodedTraceRecords);
+            const std::optional<QList<TraceRecord>> records
+                = LedgerJsonReader::decode(decoded.encodedTraceRecords);
             if (!records)
                 return { std::nullopt, QStringLiteral("the kept records do not decode") };
             if (decoded.traceRecordsDecoded && decoded.snapshot.traceRecords != *records)
@@ -82,8 +85,10 @@ protected:
     void expectSameOutcome(const QByteArray &json)
     {
         const Outcome expected = generalOutcome(json);
-        EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::decoded), expected) << json.toStdString();
-        EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::keptEncoded), expected) << json.toStdString();
+        EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::decoded), expected)
+            << json.toStdString();
+        EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::keptEncoded), expected)
+            << json.toStdString();
     }
 
     QByteArray sealed(const QByteArray &json) const { return EncryptedEnvelope::seal(json, key); }
@@ -128,7 +133,8 @@ TEST_F(LedgerJsonStrictnessTest, EveryOtherSpellingIsJudgedTheGeneralWay)
         { "\"confidence\":\"verified\"", "\"confidence\":\"certain\"" },
         { "\"receiptStatus\":\"observed\"", "\"receiptStatus\":\"observed\",\"source\":null" },
         { "\"pageTitle\":", "\"pageTitle\":null,\"pageTitlf\":" },
-        { "\"id\":\"0d5a8f4c-1111-4222-8333-444455556666\"", "\"id\":\"0D5A8F4C-1111-4222-8333-444455556666\"" },
+        { "\"id\":\"0d5a8f4c-1111-4222-8333-444455556666\"",
+            "\"id\":\"0D5A8F4C-1111-4222-8333-444455556666\"" },
         { "\"id\":\"0d5a8f4c-1111-4222-8333-444455556666\"", "\"id\":\"0d5a8f4c\"" },
         { "\"pastedAt\":\"2028-02-29T23:59:59.999Z\"", "\"pastedAt\":\"2028-02-29T23:59:59Z\"" },
         { "\"pastedAt\":\"2028-02-29T23:59:59.999Z\"", "\"pastedAt\":\"2028-02-29T23:59:59.9991Z\"" },
@@ -170,8 +176,8 @@ TEST_F(LedgerJsonStrictnessTest, EveryOtherSpellingIsJudgedTheGeneralWay)
 TEST_F(LedgerJsonStrictnessTest, DamagedBytesAreJudgedTheGeneralWay)
 {
     const QByteArray golden = goldenJson();
-    static constexpr char replacements[] = { '"', '\\', ',', ':', '{', '}', '[', ']', '0', '9', '-', 'a', 'Z', ' ',
-        '\x01', '\x7f', '\x80', '\xc3', '\xed' };
+    static constexpr char replacements[] = { '"', '\\', ',', ':', '{', '}', '[', ']', '0', '9', '-', 'a', 'Z',
+        ' ', '\x01', '\x7f', '\x80', '\xc3', '\xed' };
     QRandomGenerator random(42);
     for (int count = 0; count < 3000; ++count) {
         QByteArray json = golden;
