@@ -218,6 +218,65 @@ QByteArray CryptoPrimitives::aes256GcmOpen(QByteArrayView key, QByteArrayView no
     return plaintext;
 }
 
+QByteArray CryptoPrimitives::aes256GcmSeal(QByteArrayView key, QByteArrayView nonce,
+    std::initializer_list<QByteArrayView> parts, QByteArrayView associatedData, const Sink &write)
+{
+    requireAesKey(key);
+    requireNonce(nonce);
+    auto context = gcmContext(true, key, nonce, associatedData);
+    // Small enough to stay in the cache between encrypting and writing it.
+    constexpr qsizetype sliceLength = 256 * 1024;
+    QByteArray slice(sliceLength, Qt::Uninitialized);
+    for (const QByteArrayView part : parts) {
+        for (qsizetype offset = 0; offset < part.size(); offset += sliceLength) {
+            const auto input = part.sliced(offset, std::min(sliceLength, part.size() - offset));
+            int written = 0;
+            if (EVP_EncryptUpdate(context.get(), bytes(slice), &written, bytes(input), int(input.size())) != 1
+                || written != int(input.size()))
+                failPrimitive("AES-GCM encryption");
+            write(QByteArrayView(slice).first(written));
+        }
+    }
+    QByteArray tag(kGcmTagLength, Qt::Uninitialized);
+    int finalLength = 0;
+    if (EVP_EncryptFinal_ex(context.get(), nullptr, &finalLength) != 1 || finalLength != 0
+        || EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_GET_TAG, int(kGcmTagLength), tag.data()) != 1)
+        failPrimitive("AES-GCM encryption");
+    return tag;
+}
+
+void CryptoPrimitives::aes256GcmOpenInPlace(QByteArrayView key, QByteArrayView nonce, QByteArray &buffer,
+    qsizetype offset, qsizetype length, QByteArrayView tag, QByteArrayView associatedData)
+{
+    requireAesKey(key);
+    requireNonce(nonce);
+    if (tag.size() != kGcmTagLength)
+        throw TovraCryptoError(TovraCryptoError::Kind::authenticationFailed);
+    auto context = gcmContext(false, key, nonce, associatedData);
+    unsigned char *data = bytes(buffer) + offset;
+    for (qsizetype done = 0; done < length; done += kMaxSlice) {
+        const int slice = int(std::min(kMaxSlice, length - done));
+        int written = 0;
+        if (EVP_DecryptUpdate(context.get(), data + done, &written, data + done, slice) != 1
+            || written != slice) {
+            OPENSSL_cleanse(data, size_t(length));
+            failPrimitive("AES-GCM decryption");
+        }
+    }
+    if (EVP_CIPHER_CTX_ctrl(
+            context.get(), EVP_CTRL_GCM_SET_TAG, int(kGcmTagLength), const_cast<char *>(tag.data()))
+        != 1) {
+        OPENSSL_cleanse(data, size_t(length));
+        failPrimitive("AES-GCM decryption");
+    }
+    int finalLength = 0;
+    if (EVP_DecryptFinal_ex(context.get(), nullptr, &finalLength) != 1) {
+        // The plaintext of a forged or damaged message must never be seen.
+        OPENSSL_cleanse(data, size_t(length));
+        throw TovraCryptoError(TovraCryptoError::Kind::authenticationFailed);
+    }
+}
+
 QByteArray CryptoPrimitives::randomBytes(qsizetype count)
 {
     QByteArray result(count, Qt::Uninitialized);

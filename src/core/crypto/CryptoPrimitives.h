@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <functional>
 #include <initializer_list>
 
 namespace tovra {
@@ -42,6 +43,17 @@ public:
         QByteArrayView key, QByteArrayView nonce, QByteArrayView plaintext, QByteArrayView associatedData);
     static QByteArray aes256GcmOpen(QByteArrayView key, QByteArrayView nonce, QByteArrayView ciphertext,
         QByteArrayView tag, QByteArrayView associatedData);
+
+    // The same for messages as large as the ledger, without a second copy of
+    // them: this seal encrypts the concatenation of `parts` and hands the
+    // ciphertext to `write` a slice at a time, returning the tag; openInPlace
+    // decrypts the `length` bytes of `buffer` from `offset` where they are,
+    // and wipes them before it throws when the tag does not verify.
+    using Sink = std::function<void(QByteArrayView)>;
+    static QByteArray aes256GcmSeal(QByteArrayView key, QByteArrayView nonce,
+        std::initializer_list<QByteArrayView> parts, QByteArrayView associatedData, const Sink &write);
+    static void aes256GcmOpenInPlace(QByteArrayView key, QByteArrayView nonce, QByteArray &buffer,
+        qsizetype offset, qsizetype length, QByteArrayView tag, QByteArrayView associatedData);
 
     // Bytes from the operating system's cryptographically secure generator.
     static QByteArray randomBytes(qsizetype count);

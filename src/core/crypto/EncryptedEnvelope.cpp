@@ -26,6 +26,28 @@ void requireKey(QByteArrayView key)
         throw TovraCryptoError(Kind::invalidKeyLength, QString::number(key.size()));
 }
 
+// The checks of open(), in their order, before the tag: key length, magic,
+// version, minimum length.
+void requireOpenable(QByteArrayView envelope, QByteArrayView key)
+{
+    requireKey(key);
+    const QByteArrayView magic(EncryptedEnvelope::kMagic, EncryptedEnvelope::kMagicLength);
+    if (envelope.size() < EncryptedEnvelope::kMagicLength) {
+        // A file cut inside the magic is damaged; anything else is not ours.
+        throw TovraCryptoError(
+            magic.startsWith(envelope) ? Kind::truncatedEnvelope : Kind::unrecognizedEnvelope);
+    }
+    if (envelope.first(EncryptedEnvelope::kMagicLength) != magic)
+        throw TovraCryptoError(Kind::unrecognizedEnvelope);
+    if (envelope.size() < EncryptedEnvelope::kHeaderLength)
+        throw TovraCryptoError(Kind::truncatedEnvelope);
+    const auto version = quint8(envelope.at(EncryptedEnvelope::kMagicLength));
+    if (version != EncryptedEnvelope::kFormatVersion)
+        throw TovraCryptoError(Kind::unsupportedEnvelopeVersion, QString::number(version));
+    if (envelope.size() < EncryptedEnvelope::kOverhead)
+        throw TovraCryptoError(Kind::truncatedEnvelope);
+}
+
 } // namespace
 
 QByteArray EncryptedEnvelope::seal(QByteArrayView plaintext, QByteArrayView key)
@@ -41,25 +63,20 @@ QByteArray EncryptedEnvelope::seal(QByteArrayView plaintext, QByteArrayView key)
     return envelope;
 }
 
-QByteArray EncryptedEnvelope::open(QByteArrayView envelope, QByteArrayView key)
+void EncryptedEnvelope::seal(std::initializer_list<QByteArrayView> plaintextParts, QByteArrayView key,
+    const CryptoPrimitives::Sink &write)
 {
     requireKey(key);
-    const QByteArrayView magic(kMagic, kMagicLength);
-    if (envelope.size() < kMagicLength) {
-        // A file cut inside the magic is damaged; anything else is not ours.
-        throw TovraCryptoError(
-            magic.startsWith(envelope) ? Kind::truncatedEnvelope : Kind::unrecognizedEnvelope);
-    }
-    if (envelope.first(kMagicLength) != magic)
-        throw TovraCryptoError(Kind::unrecognizedEnvelope);
-    if (envelope.size() < kHeaderLength)
-        throw TovraCryptoError(Kind::truncatedEnvelope);
-    const auto version = quint8(envelope.at(kMagicLength));
-    if (version != kFormatVersion)
-        throw TovraCryptoError(Kind::unsupportedEnvelopeVersion, QString::number(version));
-    if (envelope.size() < kOverhead)
-        throw TovraCryptoError(Kind::truncatedEnvelope);
+    const QByteArray aad = header();
+    const QByteArray nonce = CryptoPrimitives::randomBytes(CryptoPrimitives::kGcmNonceLength);
+    write(aad);
+    write(nonce);
+    write(CryptoPrimitives::aes256GcmSeal(key, nonce, plaintextParts, aad, write));
+}
 
+QByteArray EncryptedEnvelope::open(QByteArrayView envelope, QByteArrayView key)
+{
+    requireOpenable(envelope, key);
     const auto aad = envelope.first(kHeaderLength);
     const auto nonce = envelope.sliced(kHeaderLength, CryptoPrimitives::kGcmNonceLength);
     const qsizetype ciphertextStart = kHeaderLength + CryptoPrimitives::kGcmNonceLength;
@@ -67,6 +84,22 @@ QByteArray EncryptedEnvelope::open(QByteArrayView envelope, QByteArrayView key)
     const auto ciphertext = envelope.sliced(ciphertextStart, ciphertextLength);
     const auto tag = envelope.last(CryptoPrimitives::kGcmTagLength);
     return CryptoPrimitives::aes256GcmOpen(key, nonce, ciphertext, tag, aad);
+}
+
+QByteArray EncryptedEnvelope::openInPlace(QByteArray envelope, QByteArrayView key)
+{
+    requireOpenable(envelope, key);
+    const qsizetype ciphertextStart = kHeaderLength + CryptoPrimitives::kGcmNonceLength;
+    const qsizetype ciphertextLength = envelope.size() - kOverhead;
+    // The header, nonce and tag are copied out first: decrypting writes
+    // into the buffer they would otherwise be read from.
+    const QByteArray aad = envelope.first(kHeaderLength);
+    const QByteArray nonce = envelope.sliced(kHeaderLength, CryptoPrimitives::kGcmNonceLength);
+    const QByteArray tag = envelope.last(CryptoPrimitives::kGcmTagLength);
+    CryptoPrimitives::aes256GcmOpenInPlace(key, nonce, envelope, ciphertextStart, ciphertextLength, tag, aad);
+    envelope.truncate(ciphertextStart + ciphertextLength);
+    envelope.remove(0, ciphertextStart);
+    return envelope;
 }
 
 } // namespace tovra

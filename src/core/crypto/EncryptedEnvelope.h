@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/crypto/CryptoPrimitives.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
+
+#include <initializer_list>
 
 namespace tovra {
 
@@ -34,6 +38,15 @@ public:
 
     static QByteArray seal(QByteArrayView plaintext, QByteArrayView key);
     static QByteArray open(QByteArrayView envelope, QByteArrayView key);
+
+    // The same for an envelope as large as the ledger, without ever holding a
+    // second copy of it: this seal takes the plaintext as the concatenation of
+    // `plaintextParts` and hands the envelope to `write` a slice at a time;
+    // openInPlace decrypts the envelope where it lies and returns that same
+    // buffer, trimmed to the plaintext.
+    static void seal(std::initializer_list<QByteArrayView> plaintextParts, QByteArrayView key,
+        const CryptoPrimitives::Sink &write);
+    static QByteArray openInPlace(QByteArray envelope, QByteArrayView key);
 };
 
 } // namespace tovra

@@ -57,7 +57,7 @@ LedgerSnapshot EncryptedLedgerPersistence::write(const Change &change, bool with
         ? std::move(previous.encodedTraceRecords)
               .updated(previous.snapshot.traceRecords, snapshot.traceRecords)
         : std::move(previous.encodedTraceRecords);
-    const QByteArray encoded = m_codec.encode(snapshot, records);
+    const LedgerJsonWriter::Frame frame = LedgerJsonWriter::frame(snapshot);
     if (migrating) {
         const LedgerFileStore::Contents original = m_store.read(lock);
         if (!original.bytes || original.stamp != previous.stamp)
@@ -65,7 +65,8 @@ LedgerSnapshot EncryptedLedgerPersistence::write(const Change &change, bool with
                 m_store.ledgerPath(), QStringLiteral("it changed while the lock was held"));
         m_store.keepBackup(lock, *original.bytes, storedVersion);
     }
-    LedgerFileStore::Contents written = m_store.replace(lock, encoded);
+    LedgerFileStore::Contents written = m_store.replace(
+        lock, [&](const LedgerFileStore::Writer &write) { m_codec.seal(frame, records, write); });
 
     LedgerSnapshot cached = snapshot;
     const bool decoded = withTraceRecords || previous.traceRecordsDecoded;

@@ -3,7 +3,6 @@
 #include "core/crypto/EncryptedEnvelope.h"
 #include "core/crypto/TovraCryptoError.h"
 #include "core/ledger/LedgerJsonReader.h"
-#include "core/ledger/LedgerJsonWriter.h"
 #include "core/ledger/TovraLedgerError.h"
 #include "core/records/TovraJson.h"
 #include "core/records/TovraJsonError.h"
@@ -17,11 +16,11 @@ LedgerCodec::LedgerCodec(QByteArray envelopeKey, LedgerMigrations migrations, QS
 {
 }
 
-LedgerCodec::Decoded LedgerCodec::decode(const QByteArray &bytes, TraceRecordDecoding decoding) const
+LedgerCodec::Decoded LedgerCodec::decode(QByteArray bytes, TraceRecordDecoding decoding) const
 {
     QByteArray json;
     try {
-        json = EncryptedEnvelope::open(bytes, m_envelopeKey);
+        json = EncryptedEnvelope::openInPlace(std::move(bytes), m_envelopeKey);
     } catch (const TovraCryptoError &error) {
         switch (error.kind()) {
         case TovraCryptoError::Kind::authenticationFailed:
@@ -73,17 +72,17 @@ QByteArray LedgerCodec::encode(const LedgerSnapshot &snapshot)
         m_encodedRecords.clear();
         throw;
     }
-    return encode(snapshot, m_encoding);
+    QByteArray sealed;
+    sealed.reserve(m_encoding.text().size() + 4096);
+    seal(LedgerJsonWriter::frame(snapshot), m_encoding, [&](QByteArrayView bytes) { sealed.append(bytes); });
+    return sealed;
 }
 
-QByteArray LedgerCodec::encode(const LedgerSnapshot &snapshot, const EncodedTraceRecords &traceRecords) const
+void LedgerCodec::seal(const LedgerJsonWriter::Frame &frame, const EncodedTraceRecords &traceRecords,
+    const CryptoPrimitives::Sink &write) const
 {
-    const LedgerJsonWriter::Frame frame = LedgerJsonWriter::frame(snapshot);
-    const QByteArrayView records = traceRecords.text();
-    QByteArray json;
-    json.reserve(frame.beforeTraceRecords.size() + records.size() + frame.afterTraceRecords.size());
-    json.append(frame.beforeTraceRecords).append(records).append(frame.afterTraceRecords);
-    return EncryptedEnvelope::seal(json, m_envelopeKey);
+    EncryptedEnvelope::seal(
+        { frame.beforeTraceRecords, traceRecords.text(), frame.afterTraceRecords }, m_envelopeKey, write);
 }
 
 } // namespace tovra

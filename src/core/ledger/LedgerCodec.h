@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/crypto/CryptoPrimitives.h"
 #include "core/ledger/EncodedTraceRecords.h"
+#include "core/ledger/LedgerJsonWriter.h"
 #include "core/ledger/LedgerMigrations.h"
 #include "core/records/LedgerSnapshot.h"
 
@@ -41,15 +43,17 @@ public:
     LedgerCodec(QByteArray envelopeKey, LedgerMigrations migrations, QString ledgerPath);
 
     Decoded decode(const QByteArray &bytes) const { return decode(bytes, TraceRecordDecoding::decoded); }
-    Decoded decode(const QByteArray &bytes, TraceRecordDecoding decoding) const;
+    // Decrypts `bytes` where they are when the caller hands them over.
+    Decoded decode(QByteArray bytes, TraceRecordDecoding decoding) const;
 
     // The same bytes as encoding the whole snapshot with TovraJson, but trace
     // records that are unchanged since the previous call keep their encoded
     // JSON: they are nearly all of a long-used ledger and rarely change.
     QByteArray encode(const LedgerSnapshot &snapshot);
-    // The file of `snapshot` with `traceRecords` in place of its own trace
-    // records, which are not looked at.
-    QByteArray encode(const LedgerSnapshot &snapshot, const EncodedTraceRecords &traceRecords) const;
+    // The file whose JSON is `frame` around `traceRecords`, handed to `write`
+    // a slice at a time.
+    void seal(const LedgerJsonWriter::Frame &frame, const EncodedTraceRecords &traceRecords,
+        const CryptoPrimitives::Sink &write) const;
 
     int currentVersion() const noexcept { return m_migrations.currentVersion(); }
 

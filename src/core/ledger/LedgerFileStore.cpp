@@ -68,7 +68,7 @@ void takeFlock(int fd, int operation, const QString &path)
     }
 }
 
-void writeAll(int fd, const QByteArray &bytes, const QString &path)
+void writeAll(int fd, QByteArrayView bytes, const QString &path)
 {
     const char *data = bytes.constData();
     qsizetype remaining = bytes.size();
@@ -210,11 +210,15 @@ LedgerFileStore::Contents LedgerFileStore::read(const Lock &) const
         fail(QStringLiteral("inspect"), m_ledgerPath);
     requireRegularOwnedFile(status, m_ledgerPath);
 
-    QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(status.st_size));
-    char buffer[65536];
+    // Read straight into a buffer of the file's size, one byte more to see
+    // the end; it grows only if the file did.
+    QByteArray bytes(static_cast<qsizetype>(status.st_size) + 1, Qt::Uninitialized);
+    qsizetype size = 0;
     for (;;) {
-        const ssize_t count = ::read(fd->get(), buffer, sizeof buffer);
+        if (size == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t count
+            = ::read(fd->get(), bytes.data() + size, static_cast<size_t>(bytes.size() - size));
         if (count < 0) {
             if (errno == EINTR)
                 continue;
@@ -222,18 +226,27 @@ LedgerFileStore::Contents LedgerFileStore::read(const Lock &) const
         }
         if (count == 0)
             break;
-        bytes.append(buffer, count);
+        size += count;
     }
+    bytes.truncate(size);
     return Contents { std::move(bytes), stampOf(status), std::move(fd) };
 }
 
 LedgerFileStore::Contents LedgerFileStore::replace(const Lock &lock, const QByteArray &bytes) const
 {
+    Contents contents = replace(lock, [&](const Writer &write) { write(bytes); });
+    contents.bytes = bytes;
+    return contents;
+}
+
+LedgerFileStore::Contents LedgerFileStore::replace(
+    const Lock &lock, const std::function<void(const Writer &)> &produce) const
+{
     requireExclusive(lock);
     removeAbandonedTemporaryFiles();
 
     TemporaryFile temporary(m_ledgerPath);
-    writeAll(temporary.fd(), bytes, temporary.displayPath());
+    produce([&](QByteArrayView bytes) { writeAll(temporary.fd(), bytes, temporary.displayPath()); });
     syncFile(temporary.fd(), temporary.displayPath());
     struct stat status { };
     if (::fstat(temporary.fd(), &status) != 0)
@@ -242,7 +255,7 @@ LedgerFileStore::Contents LedgerFileStore::replace(const Lock &lock, const QByte
         fail(QStringLiteral("replace"), m_ledgerPath);
     auto pin = temporary.release();
     syncFolder();
-    return Contents { bytes, stampOf(status), std::move(pin) };
+    return Contents { std::nullopt, stampOf(status), std::move(pin) };
 }
 
 QString LedgerFileStore::keepBackup(const Lock &lock, const QByteArray &bytes, int version) const

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -84,6 +85,11 @@ public:
     Contents read(const Lock &lock) const;
     // Replaces the ledger file by `bytes`; needs the exclusive lock.
     Contents replace(const Lock &lock, const QByteArray &bytes) const;
+    // The same with the new file's bytes handed by `produce` to the writer it
+    // is given, a slice at a time, so that they are never held whole. The
+    // contents returned hold no bytes.
+    using Writer = std::function<void(QByteArrayView)>;
+    Contents replace(const Lock &lock, const std::function<void(const Writer &)> &produce) const;
     // Stores `bytes` as the backup of a ledger of `version`, named after the
     // ledger with ".v<version>.bak" at the end; an existing backup is never
     // overwritten (a different one gets a numbered name). Needs the exclusive

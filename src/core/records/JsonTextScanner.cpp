@@ -1,5 +1,6 @@
 #include "core/records/JsonTextScanner.h"
 
+#include <array>
 #include <cstring>
 #include <limits>
 
@@ -19,27 +20,29 @@ bool plainWord(quint64 word)
     return !(control | hasZero(word ^ (ones * '"')) | hasZero(word ^ (ones * '\\')) | (word & highBits));
 }
 
-int hexValue(char digit)
-{
-    if (digit >= '0' && digit <= '9')
-        return digit - '0';
-    if (digit >= 'a' && digit <= 'f')
-        return digit - 'a' + 10;
-    return -1;
-}
+// The value of each lower-case hexadecimal digit, -1 for every other byte:
+// the writer never spells hexadecimal otherwise.
+constexpr std::array<qint8, 256> hexValues = [] {
+    std::array<qint8, 256> values {};
+    values.fill(-1);
+    for (int digit = 0; digit < 10; ++digit)
+        values['0' + digit] = qint8(digit);
+    for (int digit = 0; digit < 6; ++digit)
+        values['a' + digit] = qint8(10 + digit);
+    return values;
+}();
 
-// Lower-case hexadecimal only: the writer never spells it otherwise.
 bool readHex(const char *text, int digits, quint64 *value)
 {
     quint64 result = 0;
+    int invalid = 0;
     for (int index = 0; index < digits; ++index) {
-        const int digit = hexValue(text[index]);
-        if (digit < 0)
-            return false;
-        result = result << 4 | quint64(digit);
+        const qint8 digit = hexValues[quint8(text[index])];
+        invalid |= digit;
+        result = result << 4 | quint64(quint8(digit) & 0xf);
     }
     *value = result;
-    return true;
+    return invalid >= 0;
 }
 
 bool readDigits(const char *text, int digits, int *value)
@@ -77,14 +80,6 @@ qint64 daysSinceEpoch(int year, int month, int day)
 }
 
 } // namespace
-
-bool JsonTextScanner::expect(std::string_view text)
-{
-    if (m_end - m_cursor < qsizetype(text.size()) || std::memcmp(m_cursor, text.data(), text.size()) != 0)
-        return false;
-    m_cursor += text.size();
-    return true;
-}
 
 int JsonTextScanner::utf8Length() const
 {

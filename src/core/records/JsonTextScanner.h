@@ -7,6 +7,7 @@
 #include <QString>
 #include <QUuid>
 
+#include <cstring>
 #include <string_view>
 
 namespace tovra {
@@ -30,7 +31,29 @@ public:
     }
 
     // Whether the exact bytes `text` come next; they are consumed when they do.
-    bool expect(std::string_view text);
+    // Inline and word by word, so that comparing with a literal (a key, most
+    // often) unrolls into a few loads instead of a call.
+    Q_ALWAYS_INLINE bool expect(std::string_view text)
+    {
+        const std::size_t length = text.size();
+        if (std::size_t(m_end - m_cursor) < length)
+            return false;
+        quint64 difference = 0;
+        std::size_t index = 0;
+        for (; index + 8 <= length; index += 8) {
+            quint64 expected;
+            quint64 found;
+            std::memcpy(&expected, text.data() + index, 8);
+            std::memcpy(&found, m_cursor + index, 8);
+            difference |= expected ^ found;
+        }
+        for (; index < length; ++index)
+            difference |= quint8(text[index]) ^ quint8(m_cursor[index]);
+        if (difference != 0)
+            return false;
+        m_cursor += length;
+        return true;
+    }
     bool atEnd() const { return m_cursor == m_end; }
     qsizetype position() const { return m_cursor - m_begin; }
     char peek() const { return m_cursor == m_end ? '\0' : *m_cursor; }

@@ -16,7 +16,20 @@ const QByteArray key
 
 std::optional<Kind> openKind(const QByteArray &envelope)
 {
-    return cryptoErrorKind([&] { EncryptedEnvelope::open(envelope, key); });
+    const std::optional<Kind> kind = cryptoErrorKind([&] { EncryptedEnvelope::open(envelope, key); });
+    // Opening in place refuses exactly what open() refuses.
+    EXPECT_EQ(cryptoErrorKind([&] { EncryptedEnvelope::openInPlace(envelope, key); }), kind);
+    return kind;
+}
+
+// The envelope the streaming seal writes for `payload` given in three parts.
+QByteArray sealedInParts(const QByteArray &payload)
+{
+    const qsizetype third = payload.size() / 3;
+    QByteArray sealed;
+    EncryptedEnvelope::seal({ payload.first(third), payload.sliced(third, third), payload.sliced(2 * third) },
+        key, [&](QByteArrayView bytes) { sealed.append(bytes); });
+    return sealed;
 }
 
 } // namespace
@@ -28,9 +41,11 @@ TEST(EncryptedEnvelopeTest, RoundTripsPayloadsOfEverySizeUnderAFreshNonce)
         large[index] = char((index * 7919) % 251);
     for (const QByteArray &payload :
         { QByteArray(), QByteArray("{}"), large.first(1), large.first(4096), large }) {
-        const QByteArray sealed = EncryptedEnvelope::seal(payload, key);
-        EXPECT_EQ(sealed.size(), payload.size() + EncryptedEnvelope::kOverhead);
-        EXPECT_EQ(EncryptedEnvelope::open(sealed, key), payload) << payload.size();
+        for (const QByteArray &sealed : { EncryptedEnvelope::seal(payload, key), sealedInParts(payload) }) {
+            EXPECT_EQ(sealed.size(), payload.size() + EncryptedEnvelope::kOverhead);
+            EXPECT_EQ(EncryptedEnvelope::open(sealed, key), payload) << payload.size();
+            EXPECT_EQ(EncryptedEnvelope::openInPlace(sealed, key), payload) << payload.size();
+        }
     }
     EXPECT_NE(EncryptedEnvelope::seal("same", key).sliced(5, 12),
         EncryptedEnvelope::seal("same", key).sliced(5, 12));
