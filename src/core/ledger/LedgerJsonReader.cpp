@@ -1,146 +1,127 @@
 #include "core/ledger/LedgerJsonReader.h"
 
-#include "core/records/JsonTextScanner.h"
+#include "core/ledger/LedgerRecordScanner.h"
 
-#include <limits>
+#include <algorithm>
+#include <functional>
+#include <thread>
+#include <vector>
 
 namespace tovra {
 
 namespace {
 
-// Where a read value goes: the member of `record`, or nowhere when the
-// record is only checked.
-template <typename Record, typename Value> Value *into(Record *record, Value Record::*member)
+// A long-used ledger is read in parts on threads of their own: the text of a
+// record never depends on the records before it. A part is a megabyte at
+// least, so small ledgers are read on the calling thread alone.
+constexpr qsizetype minimumPartBytes = qsizetype(1) << 20;
+constexpr qsizetype maximumParts = 4;
+
+qsizetype partCount(qsizetype bytes)
 {
-    return record ? &(record->*member) : nullptr;
+    const auto threads = qsizetype(std::max(1u, std::thread::hardware_concurrency()));
+    return std::clamp<qsizetype>(bytes / minimumPartBytes, 1, std::min(maximumParts, threads));
 }
 
-// An optional key leaves nothing when its `key` (with the comma before it)
-// does not come next; the next key then has to.
-template <typename Value, typename ReadValue>
-bool optionalValue(
-    JsonTextScanner &scanner, std::string_view key, std::optional<Value> *value, ReadValue read)
+// Runs `part(index)` for every index below `count`, the first on the calling
+// thread; true when every part answered true. A part that throws (out of
+// memory) answers false, and the caller reads the document the general way.
+bool runParts(qsizetype count, const std::function<bool(qsizetype)> &part)
 {
-    if (!scanner.expect(key))
-        return true;
-    Value parsed {};
-    if (!read(value ? &parsed : nullptr))
-        return false;
-    if (value)
-        *value = std::move(parsed);
+    std::vector<char> succeeded(size_t(count), 0);
+    const auto run = [&](qsizetype index) {
+        try {
+            succeeded[size_t(index)] = part(index);
+        } catch (...) {
+            succeeded[size_t(index)] = false;
+        }
+    };
+    std::vector<std::thread> threads;
+    for (qsizetype index = 1; index < count; ++index)
+        threads.emplace_back(run, index);
+    run(0);
+    for (std::thread &thread : threads)
+        thread.join();
+    return std::all_of(succeeded.cbegin(), succeeded.cend(), [](char done) { return done; });
+}
+
+// Records separated by commas from the scanner's position to the end of its
+// text, checked only; `ends` takes where each ends.
+bool checkRecords(JsonTextScanner &scanner, QList<qsizetype> &ends)
+{
+    do {
+        if (!LedgerRecordScanner::read(scanner, static_cast<TraceRecord *>(nullptr)))
+            return false;
+        ends.append(scanner.position());
+    } while (scanner.expect(","));
     return true;
 }
 
-bool optionalString(JsonTextScanner &scanner, std::string_view key, std::optional<QString> *value)
-{
-    return optionalValue(scanner, key, value, [&](QString *text) { return scanner.string(text); });
-}
-
-// A size or count, as JsonObjectReader::requiredCount reads it.
-bool count(JsonTextScanner &scanner, qint64 *value)
-{
-    qint64 number = 0;
-    if (!scanner.integer(&number) || number < 0)
-        return false;
-    if (value)
-        *value = number;
-    return true;
-}
-
-bool int32(JsonTextScanner &scanner, qint32 *value)
-{
-    qint64 number = 0;
-    if (!scanner.integer(&number) || number < std::numeric_limits<qint32>::min()
-        || number > std::numeric_limits<qint32>::max())
-        return false;
-    if (value)
-        *value = qint32(number);
-    return true;
-}
-
-bool readDestination(JsonTextScanner &scanner, DestinationContext *destination)
-{
-    using D = DestinationContext;
-    return scanner.expect("{\"appBundleID\":") && scanner.string(into(destination, &D::appBundleID))
-        && optionalString(scanner, ",\"appName\":", into(destination, &D::appName))
-        && optionalString(scanner, ",\"autocomplete\":", into(destination, &D::autocomplete))
-        && optionalString(scanner, ",\"documentID\":", into(destination, &D::documentID))
-        && optionalString(scanner, ",\"fieldLabel\":", into(destination, &D::fieldLabel))
-        && optionalString(scanner, ",\"fieldRole\":", into(destination, &D::fieldRole))
-        && optionalString(scanner, ",\"inputType\":", into(destination, &D::inputType))
-        && scanner.expect(",\"isSecureTextEntry\":")
-        && scanner.boolean(into(destination, &D::isSecureTextEntry))
-        && optionalString(scanner, ",\"url\":", into(destination, &D::url))
-        && optionalString(scanner, ",\"windowTitle\":", into(destination, &D::windowTitle))
-        && scanner.expect("}");
-}
-
-bool readPaste(JsonTextScanner &scanner, PasteRecord *paste)
-{
-    using P = PasteRecord;
-    return scanner.expect("{\"byteCount\":") && count(scanner, into(paste, &P::byteCount))
-        && optionalString(scanner, ",\"contentFingerprint\":", into(paste, &P::contentFingerprint))
-        && scanner.expect(",\"destination\":") && readDestination(scanner, into(paste, &P::destination))
-        && scanner.expect(",\"id\":") && scanner.uuid(into(paste, &P::id)) && scanner.expect(",\"isImage\":")
-        && scanner.boolean(into(paste, &P::isImage)) && scanner.expect(",\"pastedAt\":")
-        && scanner.date(into(paste, &P::pastedAt)) && scanner.expect("}");
-}
-
-bool readSource(JsonTextScanner &scanner, PendingSource *source)
-{
-    using S = PendingSource;
-    return scanner.expect("{\"byteCount\":") && count(scanner, into(source, &S::byteCount))
-        && scanner.expect(",\"captureMethod\":") && scanner.enumeration(into(source, &S::captureMethod))
-        && scanner.expect(",\"capturedAt\":") && scanner.date(into(source, &S::capturedAt))
-        && optionalString(scanner, ",\"contentFingerprint\":", into(source, &S::contentFingerprint))
-        && scanner.expect(",\"expiresAt\":") && scanner.date(into(source, &S::expiresAt))
-        && scanner.expect(",\"id\":") && scanner.uuid(into(source, &S::id))
-        && optionalString(scanner, ",\"pageTitle\":", into(source, &S::pageTitle))
-        && optionalString(scanner, ",\"sanitizedURL\":", into(source, &S::sanitizedURL))
-        && optionalString(scanner, ",\"sourceAppBundleID\":", into(source, &S::sourceAppBundleID))
-        && optionalString(scanner, ",\"sourceAppName\":", into(source, &S::sourceAppName))
-        && optionalValue(scanner, ",\"sourceProcessIdentifier\":", into(source, &S::sourceProcessIdentifier),
-            [&](qint32 *value) { return int32(scanner, value); })
-        && scanner.expect("}");
-}
-
-bool readTrace(JsonTextScanner &scanner, TraceRecord *trace)
-{
-    using T = TraceRecord;
-    return scanner.expect("{\"confidence\":") && scanner.enumeration(into(trace, &T::confidence))
-        && scanner.expect(",\"id\":") && scanner.uuid(into(trace, &T::id)) && scanner.expect(",\"paste\":")
-        && readPaste(scanner, into(trace, &T::paste)) && scanner.expect(",\"receiptStatus\":")
-        && scanner.enumeration(into(trace, &T::receiptStatus))
-        && optionalValue(scanner, ",\"source\":", into(trace, &T::source),
-            [&](PendingSource *source) { return readSource(scanner, source); })
-        && scanner.expect("}");
-}
-
-bool readDenylistEntry(JsonTextScanner &scanner, DenylistEntry *entry)
-{
-    using E = DenylistEntry;
-    return scanner.expect("{\"createdAt\":") && scanner.date(into(entry, &E::createdAt))
-        && scanner.expect(",\"kind\":") && scanner.enumeration(into(entry, &E::kind))
-        && scanner.expect(",\"value\":") && scanner.string(into(entry, &E::value)) && scanner.expect("}");
-}
-
-// The elements of an array whose "[" was read, up to and with its "]";
-// `ends` takes the offset just after each element.
-template <typename Record, typename ReadRecord>
-bool readElements(JsonTextScanner &scanner, QList<Record> *records, QList<qsizetype> *ends, ReadRecord read)
+template <typename Record> bool readElements(JsonTextScanner &scanner, QList<Record> &records)
 {
     if (scanner.expect("]"))
         return true;
     do {
         Record record;
-        if (!read(scanner, records ? &record : nullptr))
+        if (!LedgerRecordScanner::read(scanner, &record))
             return false;
-        if (records)
-            records->append(std::move(record));
-        if (ends)
-            ends->append(scanner.position());
+        records.append(std::move(record));
     } while (scanner.expect(","));
     return scanner.expect("]");
+}
+
+// Checks the trace records from `begin`, just after the "[" of their array,
+// up to and with its "]"; `ends` takes where each record ends, `end` where
+// the array does.
+bool checkTraceRecords(const QByteArray &json, qsizetype begin, QList<qsizetype> &ends, qsizetype &end)
+{
+    if (JsonTextScanner empty(json, begin); empty.expect("]")) {
+        end = empty.position();
+        return true;
+    }
+    // Parts start at record openings. In a file spelled as written this text
+    // opens a record and nothing else, since quotes inside strings are
+    // escaped; in any other file a part fails to read, and so does the file.
+    static constexpr QByteArrayView recordOpening = ",{\"confidence\":";
+    const qsizetype count = partCount(json.size() - begin);
+    std::vector<qsizetype> starts { begin };
+    for (qsizetype index = 1; index < count; ++index) {
+        const qsizetype from = std::max(starts.back(), begin + (json.size() - begin) * index / count);
+        const qsizetype opening = QByteArrayView(json).indexOf(recordOpening, from);
+        if (opening < 0)
+            break;
+        starts.push_back(opening + 1);
+    }
+
+    // Room for every record's end, made here: a thread that allocates
+    // memory gets an allocator arena of its own, which costs more than the
+    // part it reads. No record is spelled in fewer than this many bytes.
+    constexpr qsizetype shortestRecordBytes = 128;
+    std::vector<QList<qsizetype>> partEnds(starts.size());
+    for (size_t index = 0; index < starts.size(); ++index) {
+        const qsizetype partEnd = index + 1 < starts.size() ? starts[index + 1] : json.size();
+        partEnds[index].reserve((partEnd - starts[index]) / shortestRecordBytes + 1);
+    }
+    const bool checked = runParts(qsizetype(starts.size()), [&](qsizetype index) {
+        const bool last = size_t(index) + 1 == starts.size();
+        // A part but the last ends just before the comma that precedes the next.
+        const QByteArrayView text
+            = last ? QByteArrayView(json) : QByteArrayView(json).first(starts[index + 1] - 1);
+        JsonTextScanner scanner(text, starts[size_t(index)]);
+        if (!checkRecords(scanner, partEnds[size_t(index)]))
+            return false;
+        if (!last)
+            return scanner.atEnd();
+        if (!scanner.expect("]"))
+            return false;
+        end = scanner.position();
+        return true;
+    });
+    if (!checked)
+        return false;
+    for (const QList<qsizetype> &part : partEnds)
+        ends.append(part);
+    return true;
 }
 
 } // namespace
@@ -150,38 +131,61 @@ std::optional<LedgerJsonReader::Read> LedgerJsonReader::read(const QByteArray &j
     JsonTextScanner scanner(json);
     Read result;
     LedgerSnapshot &snapshot = result.snapshot;
-    QList<qsizetype> ends;
-    qint64 version = 0;
     if (!scanner.expect("{\"customDenylistEntries\":[")
-        || !readElements(scanner, &snapshot.customDenylistEntries, nullptr, readDenylistEntry)
-        || !scanner.expect(",\"isPaused\":") || !scanner.boolean(&snapshot.isPaused)
-        || !scanner.expect(",\"pendingSources\":[")
-        || !readElements(scanner, &snapshot.pendingSources, nullptr, readSource)
-        || !scanner.expect(",\"traceRecords\":["))
+        || !readElements(scanner, snapshot.customDenylistEntries) || !scanner.expect(",\"isPaused\":")
+        || !scanner.boolean(&snapshot.isPaused) || !scanner.expect(",\"pendingSources\":[")
+        || !readElements(scanner, snapshot.pendingSources) || !scanner.expect(",\"traceRecords\":["))
         return std::nullopt;
+
     const qsizetype begin = scanner.position();
-    if (!readElements(scanner, decodeTraceRecords ? &snapshot.traceRecords : nullptr, &ends, readTrace)
-        || !scanner.expect(",\"updatedAt\":") || !scanner.date(&snapshot.updatedAt)
-        || !scanner.expect(",\"version\":") || !scanner.integer(&version) || !scanner.expect("}")
-        || !scanner.atEnd() || version != LedgerSnapshot::currentVersion)
+    QList<qsizetype> ends;
+    qsizetype end = 0;
+    if (!checkTraceRecords(json, begin, ends, end))
+        return std::nullopt;
+
+    JsonTextScanner rest(json, end);
+    qint64 version = 0;
+    if (!rest.expect(",\"updatedAt\":") || !rest.date(&snapshot.updatedAt) || !rest.expect(",\"version\":")
+        || !rest.integer(&version) || !rest.expect("}") || !rest.atEnd()
+        || version != LedgerSnapshot::currentVersion)
         return std::nullopt;
     snapshot.version = int(version);
     result.traceRecords = EncodedTraceRecords(json, begin, std::move(ends));
+    if (decodeTraceRecords) {
+        // Decoded once they are known to be well spelled and counted, so
+        // that every record is read straight into its place.
+        std::optional<QList<TraceRecord>> records = decode(result.traceRecords);
+        if (!records)
+            return std::nullopt;
+        snapshot.traceRecords = std::move(*records);
+    }
     return result;
 }
 
 std::optional<QList<TraceRecord>> LedgerJsonReader::decode(const EncodedTraceRecords &records)
 {
-    JsonTextScanner scanner(records.text());
-    QList<TraceRecord> decoded;
-    decoded.reserve(records.count());
-    while (decoded.size() < records.count()) {
-        TraceRecord trace;
-        if ((!decoded.isEmpty() && !scanner.expect(",")) || !readTrace(scanner, &trace))
-            return std::nullopt;
-        decoded.append(std::move(trace));
-    }
-    if (!scanner.atEnd())
+    // Parts of whole records, as the encoding knows where each ends; each
+    // part reads its records into their places of one list.
+    const qsizetype recordCount = records.count();
+    QList<TraceRecord> decoded(recordCount);
+    if (recordCount == 0)
+        return decoded;
+    TraceRecord *const places = decoded.data();
+    const qsizetype count = std::min(partCount(records.text().size()), recordCount);
+    const bool read = runParts(count, [&](qsizetype index) {
+        const qsizetype first = recordCount * index / count;
+        const qsizetype last = recordCount * (index + 1) / count - 1;
+        const QByteArrayView from = records.record(first);
+        const QByteArrayView to = records.record(last);
+        JsonTextScanner scanner(QByteArrayView(from.data(), to.data() + to.size() - from.data()));
+        for (qsizetype record = first; record <= last; ++record) {
+            if ((record > first && !scanner.expect(","))
+                || !LedgerRecordScanner::read(scanner, places + record))
+                return false;
+        }
+        return scanner.atEnd();
+    });
+    if (!read)
         return std::nullopt;
     return decoded;
 }

@@ -23,8 +23,9 @@ namespace tovra {
 // checked, as strictly, and nothing is built.
 class JsonTextScanner {
 public:
-    explicit JsonTextScanner(QByteArrayView text)
-        : m_cursor(text.data())
+    // Reads `text` from `start` on; positions count from the start of `text`.
+    explicit JsonTextScanner(QByteArrayView text, qsizetype start = 0)
+        : m_cursor(text.data() + start)
         , m_end(text.data() + text.size())
         , m_begin(text.data())
     {

@@ -2,6 +2,7 @@
 // error says: for the golden ledger and for every variation of it, the codec
 // answers exactly what decoding through QJsonDocument answers.
 
+#include "core/ledger/EncodedTraceRecords.h"
 #include "core/ledger/LedgerCodec.h"
 #include "core/ledger/LedgerJsonReader.h"
 #include "core/ledger/TovraLedgerError.h"
@@ -186,5 +187,38 @@ TEST_F(LedgerJsonStrictnessTest, DamagedBytesAreJudgedTheGeneralWay)
         if (count % 3 == 0)
             json.truncate(random.bounded(json.size()));
         expectSameOutcome(json);
+    }
+}
+
+TEST_F(LedgerJsonStrictnessTest, ALargeLedgerIsReadInPartsAsOneWhole)
+{
+    // Several megabytes: read in parts on several threads.
+    LedgerSnapshot snapshot = *generalOutcome(goldenJson()).snapshot;
+    const QList<TraceRecord> golden = snapshot.traceRecords;
+    for (int index = 0; snapshot.traceRecords.size() < 9000; ++index) {
+        TraceRecord trace = golden.at(index % golden.size());
+        trace.id = QUuid(uint(index), 1, 2, 3, 4, 5, 6, 7, 8, 9, 10);
+        snapshot.traceRecords.append(trace);
+    }
+    const QByteArray json = TovraJson::encode(snapshot);
+    ASSERT_GT(json.size(), 4 << 20);
+
+    const std::optional<LedgerJsonReader::Read> read = LedgerJsonReader::read(json, true);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->snapshot, snapshot);
+    EXPECT_EQ(read->traceRecords.count(), snapshot.traceRecords.size());
+    EXPECT_EQ(EncodedTraceRecords::encode(snapshot.traceRecords).text(), read->traceRecords.text());
+    EXPECT_EQ(LedgerJsonReader::decode(read->traceRecords), snapshot.traceRecords);
+    expectSameOutcome(json);
+
+    // Damage in the first, a middle and the last part.
+    const std::pair<double, const char *> damages[]
+        = { { 0.01, "\"isImage\": " }, { 0.5, "\"isImagf\":" }, { 0.99, "\"isImage\": " } };
+    for (const auto &[at, replacement] : damages) {
+        QByteArray damaged = json;
+        const qsizetype position = damaged.indexOf("\"isImage\":", qsizetype(damaged.size() * at));
+        ASSERT_GT(position, 0);
+        damaged.replace(position, 10, replacement);
+        expectSameOutcome(damaged);
     }
 }
