@@ -1,11 +1,13 @@
 #include "core/ledger/LedgerFileStore.h"
 
+#include "core/ledger/ParallelParts.h"
 #include "core/ledger/TovraLedgerError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
@@ -225,25 +227,38 @@ LedgerFileStore::Contents LedgerFileStore::read(const Lock &) const
         fail(QStringLiteral("inspect"), m_ledgerPath);
     requireRegularOwnedFile(status, m_ledgerPath);
 
-    // Read straight into a buffer of the file's size, one byte more to see
-    // the end; it grows only if the file did.
-    QByteArray bytes(static_cast<qsizetype>(status.st_size) + 1, Qt::Uninitialized);
-    qsizetype size = 0;
-    for (;;) {
-        if (size == bytes.size())
-            bytes.resize(bytes.size() * 2);
-        const ssize_t count
-            = ::read(fd->get(), bytes.data() + size, static_cast<size_t>(bytes.size() - size));
-        if (count < 0) {
-            if (errno == EINTR)
+    // Read straight into a buffer of the file's size, a large file in parts
+    // on several threads: in a process that just started, most of the time
+    // goes to mapping the buffer's fresh pages, which threads do side by
+    // side. The file is never written in place (a change renames a new one
+    // over it), so its parts cannot change while they are read.
+    const auto fileSize = static_cast<qsizetype>(status.st_size);
+    QByteArray bytes(fileSize, Qt::Uninitialized);
+    char *const buffer = bytes.data();
+    const qsizetype parts = ParallelParts::count(fileSize);
+    std::atomic<int> readError = 0;
+    const bool complete = ParallelParts::run(parts, [&](qsizetype part) {
+        qsizetype offset = fileSize * part / parts;
+        const qsizetype end = fileSize * (part + 1) / parts;
+        while (offset < end) {
+            const ssize_t count
+                = ::pread(fd->get(), buffer + offset, static_cast<size_t>(end - offset), off_t(offset));
+            if (count < 0 && errno == EINTR)
                 continue;
-            fail(QStringLiteral("read"), m_ledgerPath);
+            if (count <= 0) {
+                if (count < 0)
+                    readError = errno;
+                return false;
+            }
+            offset += count;
         }
-        if (count == 0)
-            break;
-        size += count;
+        return true;
+    });
+    if (!complete) {
+        if (readError != 0)
+            fail(QStringLiteral("read"), m_ledgerPath, readError);
+        throw TovraLedgerError::corrupted(m_ledgerPath, QStringLiteral("it ended before its size"));
     }
-    bytes.truncate(size);
     return Contents { std::move(bytes), stampOf(status), std::move(fd) };
 }
 

@@ -1,49 +1,14 @@
 #include "core/ledger/LedgerJsonReader.h"
 
 #include "core/ledger/LedgerRecordScanner.h"
+#include "core/ledger/ParallelParts.h"
 
 #include <algorithm>
-#include <functional>
-#include <thread>
 #include <vector>
 
 namespace tovra {
 
 namespace {
-
-// A long-used ledger is read in parts on threads of their own: the text of a
-// record never depends on the records before it. A part is a megabyte at
-// least, so small ledgers are read on the calling thread alone.
-constexpr qsizetype minimumPartBytes = qsizetype(1) << 20;
-constexpr qsizetype maximumParts = 4;
-
-qsizetype partCount(qsizetype bytes)
-{
-    const auto threads = qsizetype(std::max(1u, std::thread::hardware_concurrency()));
-    return std::clamp<qsizetype>(bytes / minimumPartBytes, 1, std::min(maximumParts, threads));
-}
-
-// Runs `part(index)` for every index below `count`, the first on the calling
-// thread; true when every part answered true. A part that throws (out of
-// memory) answers false, and the caller reads the document the general way.
-bool runParts(qsizetype count, const std::function<bool(qsizetype)> &part)
-{
-    std::vector<char> succeeded(size_t(count), 0);
-    const auto run = [&](qsizetype index) {
-        try {
-            succeeded[size_t(index)] = part(index);
-        } catch (...) {
-            succeeded[size_t(index)] = false;
-        }
-    };
-    std::vector<std::thread> threads;
-    for (qsizetype index = 1; index < count; ++index)
-        threads.emplace_back(run, index);
-    run(0);
-    for (std::thread &thread : threads)
-        thread.join();
-    return std::all_of(succeeded.cbegin(), succeeded.cend(), [](char done) { return done; });
-}
 
 // Records separated by commas from the scanner's position to the end of its
 // text, checked only; `ends` takes where each ends.
@@ -83,7 +48,7 @@ bool checkTraceRecords(const QByteArray &json, qsizetype begin, QList<qsizetype>
     // opens a record and nothing else, since quotes inside strings are
     // escaped; in any other file a part fails to read, and so does the file.
     static constexpr QByteArrayView recordOpening = ",{\"confidence\":";
-    const qsizetype count = partCount(json.size() - begin);
+    const qsizetype count = ParallelParts::count(json.size() - begin);
     std::vector<qsizetype> starts { begin };
     for (qsizetype index = 1; index < count; ++index) {
         const qsizetype from = std::max(starts.back(), begin + (json.size() - begin) * index / count);
@@ -102,7 +67,7 @@ bool checkTraceRecords(const QByteArray &json, qsizetype begin, QList<qsizetype>
         const qsizetype partEnd = index + 1 < starts.size() ? starts[index + 1] : json.size();
         partEnds[index].reserve((partEnd - starts[index]) / shortestRecordBytes + 1);
     }
-    const bool checked = runParts(qsizetype(starts.size()), [&](qsizetype index) {
+    const bool checked = ParallelParts::run(qsizetype(starts.size()), [&](qsizetype index) {
         const bool last = size_t(index) + 1 == starts.size();
         // A part but the last ends just before the comma that precedes the next.
         const QByteArrayView text
@@ -171,8 +136,8 @@ std::optional<QList<TraceRecord>> LedgerJsonReader::decode(const EncodedTraceRec
     if (recordCount == 0)
         return decoded;
     TraceRecord *const places = decoded.data();
-    const qsizetype count = std::min(partCount(records.text().size()), recordCount);
-    const bool read = runParts(count, [&](qsizetype index) {
+    const qsizetype count = std::min(ParallelParts::count(records.text().size()), recordCount);
+    const bool read = ParallelParts::run(count, [&](qsizetype index) {
         const qsizetype first = recordCount * index / count;
         const qsizetype last = recordCount * (index + 1) / count - 1;
         const QByteArrayView from = records.record(first);
