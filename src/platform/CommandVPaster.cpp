@@ -86,7 +86,9 @@ DestinationSnapshot CommandVPaster::postPaste(const InspectedDestination &into,
     const InspectedDestination confirmed = reconfirm(into);
     if (expectedPasteboard && !expectedPasteboard->matches(m_pasteboard))
         throw SystemIntegrationError(Kind::clipboardChanged);
-    if (!m_keyEventPoster.postPasteShortcut())
+    const auto application = m_inspector.workspace().runningApplication(confirmed.processIdentifier);
+    const PasteShortcut shortcut = application ? application->pasteShortcut : PasteShortcut::standard;
+    if (!m_keyEventPoster.postPasteShortcut(shortcut))
         throw SystemIntegrationError(Kind::eventCreationFailed);
     DestinationSnapshot destination = confirmed.snapshot;
     destination.pastedAt = m_inspector.clock().now();

@@ -44,7 +44,8 @@ public:
     InspectedDestination reconfirm(const InspectedDestination &stable) const;
 
     // Reconfirms the target, checks the expectation against the pasteboard (not
-    // read at all without one) and posts the paste shortcut once. Returns where
+    // read at all without one) and posts the target application's paste
+    // shortcut once. Returns where
     // the paste went. Throws SystemIntegrationError: those of `reconfirm`,
     // clipboardChanged, eventCreationFailed.
     DestinationSnapshot postPaste(const InspectedDestination &into,

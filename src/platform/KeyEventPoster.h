@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PasteShortcut.h"
+
 namespace tovra {
 
 // Synthesises key events into the focused application.
@@ -7,11 +9,11 @@ class KeyEventPoster {
 public:
     virtual ~KeyEventPoster() = default;
 
-    // Posts the system's paste shortcut as one key-down and one key-up, marked
-    // as this program's own so that our key observation ignores them, and
-    // unaffected by modifier keys the user may still be holding. False when the
-    // events could not be created; nothing is posted then.
-    virtual bool postPasteShortcut() = 0;
+    // Posts the paste shortcut as one key-down and one key-up, marked as this
+    // program's own so that our key observation ignores them, and unaffected
+    // by modifier keys the user may still be holding. False when the events
+    // could not be created; nothing is posted then.
+    virtual bool postPasteShortcut(PasteShortcut shortcut) = 0;
 };
 
 } // namespace tovra

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PasteShortcut.h"
 #include "platform/ProcessIdentifier.h"
 
 #include <QString>
@@ -18,6 +19,8 @@ struct RunningApplication {
     // or an executable name on Linux); absent when none can be found.
     std::optional<QString> bundleIdentifier;
     bool isTerminated = false;
+    // The keys that paste into the application.
+    PasteShortcut pasteShortcut = PasteShortcut::standard;
 
     friend bool operator==(const RunningApplication &, const RunningApplication &) = default;
 };

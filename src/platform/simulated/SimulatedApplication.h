@@ -35,6 +35,8 @@ struct SimulatedApplication {
     // The identifier of the focused element; none when nothing has the focus.
     std::optional<QString> focusedElement;
     bool isTerminated = false;
+    // A terminal emulator, which pastes only on its own shortcut.
+    bool isTerminalEmulator = false;
     // Whether the accessibility interface can see into the application.
     bool exposesAccessibility = true;
     // How long the application takes to come forward when asked; none when it

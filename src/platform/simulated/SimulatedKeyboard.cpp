@@ -44,13 +44,14 @@ void SimulatedKeyboard::remove()
     m_callback = nullptr;
 }
 
-bool SimulatedKeyboard::postPasteShortcut()
+bool SimulatedKeyboard::postPasteShortcut(PasteShortcut shortcut)
 {
     if (m_eventCreationFails)
         return false;
+    const QKeyCombination keys = shortcut == PasteShortcut::terminal ? terminalPasteKeys : pasteKeys;
     // Our own events carry their mark, so the observation never reports them.
-    record(pasteKeys, m_workspace.frontmostProcessIdentifier(), true);
-    deliverPaste();
+    record(keys, m_workspace.frontmostProcessIdentifier(), true);
+    deliverPaste(keys);
     return true;
 }
 
@@ -69,7 +70,7 @@ void SimulatedKeyboard::pressClipboardShortcut(
         callback(ClipboardCommandEvent { kind, target, m_clock.now() });
     }
     if (kind == ClipboardCommandKind::paste)
-        deliverPaste();
+        deliverPaste(pasteKeys);
 }
 
 QList<SimulatedKeyEvent> SimulatedKeyboard::ownEvents() const
@@ -88,12 +89,15 @@ void SimulatedKeyboard::record(QKeyCombination keys, std::optional<ProcessIdenti
     m_events.append(SimulatedKeyEvent { keys, false, target, isOwn, m_clock.now() });
 }
 
-void SimulatedKeyboard::deliverPaste()
+void SimulatedKeyboard::deliverPaste(QKeyCombination keys)
 {
     const auto frontmost = m_workspace.frontmostProcessIdentifier();
     if (!frontmost)
         return;
-    SimulatedElement *element = m_workspace.application(*frontmost).focused();
+    SimulatedApplication &application = m_workspace.application(*frontmost);
+    if (keys != (application.isTerminalEmulator ? terminalPasteKeys : pasteKeys))
+        return;
+    SimulatedElement *element = application.focused();
     if (!element || element->isEditable == false)
         return;
     if (const auto text = m_pasteboard.string())

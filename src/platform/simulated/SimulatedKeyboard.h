@@ -35,18 +35,19 @@ struct SimulatedKeyEvent {
 //
 // A paste, typed or posted, puts the pasteboard's text (or else its image)
 // into the focused element of the frontmost application, when that element is
-// editable.
+// editable and the keys are the application's paste shortcut.
 class SimulatedKeyboard final : public KeyCommandTap, public KeyEventPoster {
 public:
     static constexpr QKeyCombination copyKeys { Qt::ControlModifier, Qt::Key_C };
     static constexpr QKeyCombination cutKeys { Qt::ControlModifier, Qt::Key_X };
     static constexpr QKeyCombination pasteKeys { Qt::ControlModifier, Qt::Key_V };
+    static constexpr QKeyCombination terminalPasteKeys { Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_V };
 
     SimulatedKeyboard(SimulatedWorkspace &workspace, SimulatedPasteboard &pasteboard, SimulatedClock &clock);
 
     bool install(Callback callback) override;
     void remove() override;
-    bool postPasteShortcut() override;
+    bool postPasteShortcut(PasteShortcut shortcut) override;
 
     // The user presses the shortcut in the frontmost application. The
     // observation reports `target` as the event's process, by default the
@@ -65,7 +66,7 @@ public:
 
 private:
     void record(QKeyCombination keys, std::optional<ProcessIdentifier> target, bool isOwn);
-    void deliverPaste();
+    void deliverPaste(QKeyCombination keys);
 
     SimulatedWorkspace &m_workspace;
     SimulatedPasteboard &m_pasteboard;

@@ -140,7 +140,8 @@ const SimulatedApplication *SimulatedWorkspace::find(ProcessIdentifier processId
 RunningApplication SimulatedWorkspace::describe(const SimulatedApplication &application)
 {
     return RunningApplication { application.processIdentifier, application.name, application.bundleIdentifier,
-        application.isTerminated };
+        application.isTerminated,
+        application.isTerminalEmulator ? PasteShortcut::terminal : PasteShortcut::standard };
 }
 
 } // namespace tovra

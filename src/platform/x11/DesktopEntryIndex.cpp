@@ -135,6 +135,8 @@ std::optional<DesktopEntry> DesktopEntryIndex::parse(const QString &filePath, co
             entry.startupWMClass = value;
         else if (key == QLatin1String("Exec"))
             entry.exec = value;
+        else if (key == QLatin1String("Categories"))
+            entry.categories = value.split(QLatin1Char(';'), Qt::SkipEmptyParts);
         else if (key == QLatin1String("NoDisplay"))
             entry.noDisplay = isTrue(value);
         else if (key == QLatin1String("Hidden") && isTrue(value))
@@ -345,6 +347,7 @@ ApplicationIdentity DesktopEntryIndex::identify(const ApplicationHints &hints)
         identity.displayName = *hints.windowClassInstance;
     else if (present(hints.executableName))
         identity.displayName = *hints.executableName;
+    identity.isTerminalEmulator = found && found->isTerminalEmulator();
     return identity;
 }
 

@@ -21,7 +21,12 @@ struct DesktopEntry {
     QString localizedName;
     QString startupWMClass;
     QString exec;
+    // The menu categories, as listed (TerminalEmulator, Utility, ...).
+    QStringList categories;
     bool noDisplay = false;
+
+    // Terminals send Ctrl+V to the program inside them instead of pasting.
+    bool isTerminalEmulator() const { return categories.contains(QLatin1String("TerminalEmulator")); }
 };
 
 // What is known about a running application's window and process, from which
@@ -38,6 +43,8 @@ struct ApplicationHints {
 struct ApplicationIdentity {
     std::optional<QString> bundleIdentifier;
     QString displayName;
+    // Its entry is a terminal emulator's.
+    bool isTerminalEmulator = false;
 
     friend bool operator==(const ApplicationIdentity &, const ApplicationIdentity &) = default;
 };
@@ -67,6 +74,7 @@ public:
     // The application's identifier: the entry's ID, else the Flatpak ID, else
     // the window class, else the executable name. Its display name: the
     // entry's localized name, else the window class, else the executable.
+    // Only an entry can tell that it is a terminal.
     ApplicationIdentity identify(const ApplicationHints &hints);
 
     // Parses one entry file; none when it is not an application entry, or is

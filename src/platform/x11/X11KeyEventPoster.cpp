@@ -4,6 +4,8 @@
 #include "platform/x11/X11KeyCommandTap.h"
 #include "platform/x11/X11Keyboard.h"
 
+#include <QList>
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -26,7 +28,7 @@ X11KeyEventPoster::X11KeyEventPoster(X11Connection &connection, X11Keyboard &key
 {
 }
 
-bool X11KeyEventPoster::postPasteShortcut()
+bool X11KeyEventPoster::postPasteShortcut(PasteShortcut shortcut)
 {
     if (!m_connection.isUsable())
         return false;
@@ -37,20 +39,26 @@ bool X11KeyEventPoster::postPasteShortcut()
     int minor = 0;
     if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor))
         return false;
-    const int control = m_keyboard.keycodeOf(XK_Control_L);
+    QList<int> modifiers { m_keyboard.keycodeOf(XK_Control_L) };
+    if (shortcut == PasteShortcut::terminal)
+        modifiers.append(m_keyboard.keycodeOf(XK_Shift_L));
     const int v = m_keyboard.keycodeOf(XK_v);
-    if (control == 0 || v == 0)
+    if (modifiers.contains(0) || v == 0)
         return false;
     if (!m_keyboard.waitForRelease(heldModifiersThatMatter, m_modifierReleaseTimeout))
         return false;
 
-    if (m_tap)
+    // The tap reports Ctrl+V alone, never with Shift, so only that paste
+    // needs hiding from it.
+    if (m_tap && shortcut == PasteShortcut::standard)
         m_tap->expectOwnPaste();
     X11ErrorTrap trap(m_connection);
-    XTestFakeKeyEvent(display, unsigned(control), True, CurrentTime);
+    for (const int modifier : std::as_const(modifiers))
+        XTestFakeKeyEvent(display, unsigned(modifier), True, CurrentTime);
     XTestFakeKeyEvent(display, unsigned(v), True, CurrentTime);
     XTestFakeKeyEvent(display, unsigned(v), False, CurrentTime);
-    XTestFakeKeyEvent(display, unsigned(control), False, CurrentTime);
+    for (auto modifier = modifiers.crbegin(); modifier != modifiers.crend(); ++modifier)
+        XTestFakeKeyEvent(display, unsigned(*modifier), False, CurrentTime);
     return trap.sync() == 0;
 }
 

@@ -10,9 +10,9 @@ class X11Connection;
 class X11KeyCommandTap;
 class X11Keyboard;
 
-// Posts Ctrl+V through XTest once the user has let go of every modifier (the
-// hot key's Alt and Shift above all): a held Alt would turn the paste into
-// another shortcut in the target.
+// Posts Ctrl+V (Ctrl+Shift+V into a terminal) through XTest once the user
+// has let go of every modifier (the hot key's Alt and Shift above all): a held
+// Alt would turn the paste into another shortcut in the target.
 class X11KeyEventPoster final : public KeyEventPoster {
 public:
     static constexpr std::chrono::milliseconds defaultModifierReleaseTimeout { 2000 };
@@ -21,9 +21,9 @@ public:
     X11KeyEventPoster(X11Connection &connection, X11Keyboard &keyboard, X11KeyCommandTap *tap,
         std::chrono::milliseconds modifierReleaseTimeout = defaultModifierReleaseTimeout);
 
-    // False, with nothing posted, without XTest, without keys for Ctrl and V,
-    // or while a modifier is still held when the time-out ends.
-    bool postPasteShortcut() override;
+    // False, with nothing posted, without XTest, without keys for the
+    // shortcut, or while a modifier is still held when the time-out ends.
+    bool postPasteShortcut(PasteShortcut shortcut) override;
 
 private:
     X11Connection &m_connection;

@@ -147,26 +147,39 @@ TEST_F(CommandVPasterTest, ReconfirmRequiresTheSameFrontmostFocus)
     EXPECT_EQ(reconfirmFailure(), Kind::accessibilityPermissionMissing);
 }
 
-TEST_F(CommandVPasterTest, PostsOnePasteThatLandsInTheTargetField)
+// A terminal takes Ctrl+Shift+V: its Ctrl+V would reach the shell as a
+// control character and paste nothing.
+TEST(CommandVPaster, PostsTheTargetsOwnPasteShortcutOnceAndItLandsInTheField)
 {
-    desktop.pasteboard().setText(QStringLiteral("a quote"));
-    desktop.switchTo(notes);
-    desktop.advance(2s);
-    const auto expectation = PasteboardContentExpectation::text(
-        PasteboardTextSnapshot { desktop.pasteboard().changeCount(), QStringLiteral("a quote") });
+    for (const bool isTerminal : { false, true }) {
+        SCOPED_TRACE(isTerminal ? "terminal" : "editor");
+        NotesScene scene;
+        scene.desktop.workspace().application(scene.notes).isTerminalEmulator = isTerminal;
+        scene.desktop.pasteboard().setText(QStringLiteral("a quote"));
+        scene.desktop.switchTo(scene.notes);
+        scene.desktop.advance(2s);
+        const auto expectation = PasteboardContentExpectation::text(
+            PasteboardTextSnapshot { scene.desktop.pasteboard().changeCount(), QStringLiteral("a quote") });
 
-    const DestinationSnapshot destination = paster.postPaste(target, expectation);
-    EXPECT_EQ(destination.applicationName, QStringLiteral("Obsidian"));
-    EXPECT_EQ(destination.fieldLabel, QStringLiteral("Body"));
-    EXPECT_EQ(destination.pastedAt, desktop.clock().now());
-    EXPECT_EQ(desktop.focusedText(notes), QStringLiteral("a quote"));
+        const DestinationSnapshot destination = scene.paster.postPaste(scene.target, expectation);
+        EXPECT_EQ(destination.applicationName, QStringLiteral("Obsidian"));
+        EXPECT_EQ(destination.fieldLabel, QStringLiteral("Body"));
+        EXPECT_EQ(destination.pastedAt, scene.desktop.clock().now());
+        EXPECT_EQ(scene.desktop.focusedText(scene.notes), QStringLiteral("a quote"));
 
-    const QList<SimulatedKeyEvent> own = desktop.keyboard().ownEvents();
-    ASSERT_EQ(own.size(), 2);
-    EXPECT_TRUE(own[0].isKeyDown);
-    EXPECT_FALSE(own[1].isKeyDown);
-    EXPECT_EQ(own[0].keys, SimulatedKeyboard::pasteKeys);
-    EXPECT_EQ(own[0].target, notes);
+        const QList<SimulatedKeyEvent> own = scene.desktop.keyboard().ownEvents();
+        ASSERT_EQ(own.size(), 2);
+        EXPECT_TRUE(own[0].isKeyDown);
+        EXPECT_FALSE(own[1].isKeyDown);
+        EXPECT_EQ(
+            own[0].keys, isTerminal ? SimulatedKeyboard::terminalPasteKeys : SimulatedKeyboard::pasteKeys);
+        EXPECT_EQ(own[0].target, scene.notes);
+
+        const PasteShortcut wrong = isTerminal ? PasteShortcut::standard : PasteShortcut::terminal;
+        ASSERT_TRUE(scene.desktop.keyboard().postPasteShortcut(wrong));
+        EXPECT_EQ(scene.desktop.focusedText(scene.notes), QStringLiteral("a quote"))
+            << "the other keys paste nothing";
+    }
 }
 
 TEST_F(CommandVPasterTest, AFailedCheckStopsThePasteBeforeAnyKey)

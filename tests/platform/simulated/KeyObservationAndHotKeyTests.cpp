@@ -42,7 +42,7 @@ TEST_F(KeyObservationTest, ReportsTheUsersShortcutsWithTheirTargetAndTimeButNotO
     desktop.switchTo(shell);
     desktop.keyboard().pressClipboardShortcut(ClipboardCommandKind::cut, editor);
     desktop.pasteByUser(editor);
-    ASSERT_TRUE(desktop.keyboard().postPasteShortcut());
+    ASSERT_TRUE(desktop.keyboard().postPasteShortcut(PasteShortcut::standard));
 
     ASSERT_EQ(events.size(), 3);
     EXPECT_EQ(events[0].kind, ClipboardCommandKind::copy);

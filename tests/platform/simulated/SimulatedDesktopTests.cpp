@@ -96,7 +96,7 @@ TEST(SimulatedDesktop, APasteDeliversTextOrElseTheImageIntoTheFrontEditableField
     EXPECT_TRUE(desktop.focusedText(viewer).isEmpty());
 
     desktop.switchTo(notes);
-    ASSERT_TRUE(desktop.keyboard().postPasteShortcut());
+    ASSERT_TRUE(desktop.keyboard().postPasteShortcut(PasteShortcut::standard));
     EXPECT_EQ(desktop.focusedText(notes), QStringLiteral("a quote"));
     EXPECT_TRUE(desktop.focusedText(editor).isEmpty());
 

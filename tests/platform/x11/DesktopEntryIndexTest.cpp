@@ -119,6 +119,9 @@ TEST_F(DesktopEntryIndexTest, IdentifiesWithFallbacksWhenNoEntryMatches)
     write(system, QStringLiteral("org.gnome.TextEditor.desktop"),
         "[Desktop Entry]\nType=Application\nName=Text "
         "Editor\nName[zh_CN]=文本编辑器\nStartupWMClass=gnome-text-editor\n");
+    write(system, QStringLiteral("org.gnome.Terminal.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Terminal\nCategories=GNOME;GTK;System;TerminalEmulator;\n"
+        "StartupWMClass=gnome-terminal-server\n");
     DesktopEntryIndex entries = index();
     EXPECT_EQ(entries.identify({ {}, QStringLiteral("gnome-text-editor"), QStringLiteral("Gnome-text-editor"),
                   QStringLiteral("gnome-text-editor") }),
@@ -132,6 +135,10 @@ TEST_F(DesktopEntryIndexTest, IdentifiesWithFallbacksWhenNoEntryMatches)
     EXPECT_EQ(entries.identify({ {}, {}, {}, QStringLiteral("daemon") }),
         (ApplicationIdentity { QStringLiteral("daemon"), QStringLiteral("daemon") }));
     EXPECT_EQ(entries.identify({}), (ApplicationIdentity { std::nullopt, QString() }));
+    // Only an entry tells that an application is a terminal: XTerm above has none.
+    EXPECT_EQ(entries.identify({ {}, QStringLiteral("gnome-terminal-server"),
+                  QStringLiteral("Gnome-terminal-server"), QStringLiteral("gnome-terminal-server") }),
+        (ApplicationIdentity { QStringLiteral("org.gnome.Terminal"), QStringLiteral("Terminal"), true }));
 }
 
 TEST_F(DesktopEntryIndexTest, NoticesEntriesInstalledLater)

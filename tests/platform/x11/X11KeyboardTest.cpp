@@ -16,69 +16,15 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 using namespace tovra;
+using tovra::testing::Typist;
 using tovra::testing::waitUntil;
 using tovra::testing::X11TestClient;
 
 namespace {
-
-// Another client typing through XTest, as xdotool would.
-class Typist {
-public:
-    Typist()
-        : m_display(XOpenDisplay(nullptr))
-    {
-    }
-    ~Typist()
-    {
-        for (const KeySym held : std::as_const(m_held))
-            release(held);
-        XCloseDisplay(m_display);
-    }
-
-    void press(KeySym keysym)
-    {
-        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, keysym), True, CurrentTime);
-        XSync(m_display, False);
-        m_held.append(keysym);
-    }
-
-    void release(KeySym keysym)
-    {
-        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, keysym), False, CurrentTime);
-        XSync(m_display, False);
-        m_held.removeOne(keysym);
-    }
-
-    // Presses the modifiers, taps the key, releases the modifiers.
-    void chord(const QList<KeySym> &modifiers, KeySym key)
-    {
-        for (const KeySym modifier : modifiers)
-            press(modifier);
-        press(key);
-        release(key);
-        for (auto modifier = modifiers.crbegin(); modifier != modifiers.crend(); ++modifier)
-            release(*modifier);
-    }
-
-    Display *display() const { return m_display; }
-
-    unsigned lockedModifiers() const
-    {
-        XkbStateRec state {};
-        XkbGetState(m_display, XkbUseCoreKbd, &state);
-        return state.locked_mods;
-    }
-
-private:
-    Display *m_display;
-    QList<KeySym> m_held;
-};
 
 class X11KeyboardTest : public ::testing::Test {
 protected:
@@ -219,7 +165,7 @@ TEST_F(X11KeyboardTest, OurPastePastesIntoTheFocusedFieldAndIsNotObserved)
     X11KeyEventPoster poster(connection, keyboard, &tap);
 
     ASSERT_TRUE(pasteboard.writeText(QStringLiteral("pasted by Tovra")));
-    ASSERT_TRUE(poster.postPasteShortcut());
+    ASSERT_TRUE(poster.postPasteShortcut(PasteShortcut::standard));
     ASSERT_TRUE(client.takeLine("key plain ctrl+v"));
     EXPECT_EQ(client.request("field-text plain", "field-text "), QByteArray("pasted by Tovra").toBase64());
 
@@ -235,6 +181,28 @@ TEST_F(X11KeyboardTest, OurPastePastesIntoTheFocusedFieldAndIsNotObserved)
         QByteArray("pasted by Tovrapasted by Tovra").toBase64());
 }
 
+// Our Ctrl+Shift+V is no Ctrl+V to the tap: the user's next paste, even one
+// typed through XTest like ours, is still reported.
+TEST_F(X11KeyboardTest, OurTerminalPasteIsCtrlShiftVAndHidesNoPasteOfTheUser)
+{
+    startFocusedClient();
+    X11Pasteboard pasteboard(connection);
+    X11KeyCommandTap tap(keyboard, windows, clock);
+    QList<ClipboardCommandEvent> events;
+    ASSERT_TRUE(tap.install([&](const ClipboardCommandEvent &event) { events.append(event); }));
+    X11KeyEventPoster poster(connection, keyboard, &tap);
+
+    ASSERT_TRUE(pasteboard.writeText(QStringLiteral("x")));
+    ASSERT_TRUE(poster.postPasteShortcut(PasteShortcut::terminal));
+    ASSERT_TRUE(client.takeLine("key plain ctrl+shift+v"));
+    typist.chord({ XK_Control_L }, XK_v);
+    ASSERT_TRUE(waitUntil([&] { return !events.isEmpty(); }));
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(events[0].kind, ClipboardCommandKind::paste);
+    ASSERT_TRUE(client.takeLine("key plain ctrl+v"));
+    EXPECT_EQ(client.request("field-text plain", "field-text "), QByteArray("x").toBase64());
+}
+
 TEST_F(X11KeyboardTest, ThePasteWaitsForHeldModifiersAndGivesUpWithoutPosting)
 {
     startFocusedClient();
@@ -244,10 +212,10 @@ TEST_F(X11KeyboardTest, ThePasteWaitsForHeldModifiersAndGivesUpWithoutPosting)
 
     typist.press(XK_Alt_L);
     EXPECT_NE(keyboard.heldModifiers() & X11Keyboard::mod1, 0u);
-    EXPECT_FALSE(impatient.postPasteShortcut());
+    EXPECT_FALSE(impatient.postPasteShortcut(PasteShortcut::standard));
     typist.release(XK_Alt_L);
     EXPECT_EQ(keyboard.heldModifiers() & X11Keyboard::mod1, 0u);
-    EXPECT_TRUE(impatient.postPasteShortcut());
+    EXPECT_TRUE(impatient.postPasteShortcut(PasteShortcut::standard));
     // Only the second attempt reached the client.
     ASSERT_TRUE(client.takeLine("key plain ctrl+v"));
     EXPECT_EQ(client.request("field-text plain", "field-text "), QByteArray("x").toBase64());
@@ -274,7 +242,7 @@ TEST(X11KeyboardWithoutDisplayTest, EveryKeyServiceSaysItIsUnavailable)
     EXPECT_FALSE(tap.install([](const ClipboardCommandEvent &) {}));
 
     X11KeyEventPoster poster(connection, keyboard, &tap);
-    EXPECT_FALSE(poster.postPasteShortcut());
+    EXPECT_FALSE(poster.postPasteShortcut(PasteShortcut::standard));
 
     X11HotKeyRegistrar registrar(connection, keyboard);
     GlobalHotKeyController controller(registrar, fourCharCode("TOVR"), 1);

@@ -70,7 +70,7 @@ TEST(X11PlatformBackendTest, AWaylandSessionGetsTheUnavailableAnswers)
     const PlatformServices services = backend.services();
     EXPECT_FALSE(services.inputMonitoring->isTrusted());
     EXPECT_FALSE(services.keyCommandTap->install([](const ClipboardCommandEvent &) {}));
-    EXPECT_FALSE(services.keyEventPoster->postPasteShortcut());
+    EXPECT_FALSE(services.keyEventPoster->postPasteShortcut(PasteShortcut::standard));
     EXPECT_NE(services.hotKeyRegistrar->installHandler([](quint32, quint32) {}), 0);
     EXPECT_FALSE(services.pasteboard->writeText(QStringLiteral("x")));
     EXPECT_FALSE(services.workspace->frontmostApplication());

@@ -4,6 +4,10 @@
 #include <QDeadlineTimer>
 #include <QProcessEnvironment>
 
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
 namespace tovra::testing {
 
 bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds bound)
@@ -96,6 +100,49 @@ void X11TestClient::stop()
         m_process.kill();
         m_process.waitForFinished();
     }
+}
+
+Typist::Typist()
+    : m_display(XOpenDisplay(nullptr))
+{
+}
+
+Typist::~Typist()
+{
+    for (const unsigned long held : QList(m_held))
+        release(held);
+    XCloseDisplay(m_display);
+}
+
+void Typist::press(unsigned long keysym)
+{
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, keysym), True, CurrentTime);
+    XSync(m_display, False);
+    m_held.append(keysym);
+}
+
+void Typist::release(unsigned long keysym)
+{
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, keysym), False, CurrentTime);
+    XSync(m_display, False);
+    m_held.removeOne(keysym);
+}
+
+void Typist::chord(const QList<unsigned long> &modifiers, unsigned long key)
+{
+    for (const unsigned long modifier : modifiers)
+        press(modifier);
+    press(key);
+    release(key);
+    for (auto modifier = modifiers.crbegin(); modifier != modifiers.crend(); ++modifier)
+        release(*modifier);
+}
+
+unsigned Typist::lockedModifiers() const
+{
+    XkbStateRec state {};
+    XkbGetState(m_display, XkbUseCoreKbd, &state);
+    return state.locked_mods;
 }
 
 } // namespace tovra::testing

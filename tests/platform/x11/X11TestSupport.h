@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QStringList>
 
 #include <chrono>
 #include <functional>
 #include <optional>
+
+struct _XDisplay;
 
 namespace tovra::testing {
 
@@ -56,6 +59,32 @@ private:
     QByteArray m_buffer;
     QList<QByteArray> m_lines;
     unsigned long m_windowId = 0;
+};
+
+// Another client typing through XTest, as xdotool would. Keys are X keysyms
+// (XK_v); whatever is still held is released at the end.
+class Typist {
+public:
+    Typist();
+    ~Typist();
+
+    Typist(const Typist &) = delete;
+    Typist &operator=(const Typist &) = delete;
+
+    void press(unsigned long keysym);
+    void release(unsigned long keysym);
+
+    // Presses the modifiers, taps the key, releases the modifiers.
+    void chord(const QList<unsigned long> &modifiers, unsigned long key);
+
+    _XDisplay *display() const { return m_display; }
+
+    // The X modifier masks locked now (Caps Lock, Num Lock).
+    unsigned lockedModifiers() const;
+
+private:
+    _XDisplay *m_display;
+    QList<unsigned long> m_held;
 };
 
 } // namespace tovra::testing

@@ -47,6 +47,9 @@ protected:
                 && (key->key() == Qt::Key_C || key->key() == Qt::Key_X || key->key() == Qt::Key_V))
                 reply("key " + watched->objectName().toUtf8() + " ctrl+"
                     + QByteArray(1, char(key->key() - Qt::Key_A + 'a')));
+            // A terminal's paste.
+            if (key->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier) && key->key() == Qt::Key_V)
+                reply("key " + watched->objectName().toUtf8() + " ctrl+shift+v");
         }
         return QObject::eventFilter(watched, event);
     }
@@ -222,6 +225,11 @@ private:
             return;
         } else if (command == "clear-field") {
             field(words.value(1))->clear();
+        } else if (command == "select-text") {
+            // select-text NAME BASE64: the field holds the text, all of it
+            // selected, ready for the user's Ctrl+C.
+            field(words.value(1))->setText(QString::fromUtf8(QByteArray::fromBase64(words.value(2))));
+            field(words.value(1))->selectAll();
         } else if (command == "quit") {
             QApplication::quit();
         }

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace tovra {
+
+// The keys an application takes as "paste". Terminal emulators send the
+// standard keys to the program running in them as a control character, so
+// they paste on a shortcut of their own.
+enum class PasteShortcut {
+    // Ctrl+V on Linux.
+    standard,
+    // Ctrl+Shift+V on Linux.
+    terminal,
+};
+
+} // namespace tovra
