@@ -158,6 +158,8 @@ QCoro::Task<void> TovraAppModel::reload()
 
     // All four are asked at once; their answers are taken in a fixed order,
     // each applied as soon as it is taken.
+    const quint64 pauseChangesBefore = m_pauseChangeCount;
+    const quint64 denylistChangesBefore = m_denylistChangeCount;
     auto recordsRequest = m_dataProvider->listRecords();
     auto denylistRequest = m_dataProvider->listDenylistEntries();
     auto hostStatusRequest = m_dataProvider->nativeHostStatus();
@@ -175,7 +177,8 @@ QCoro::Task<void> TovraAppModel::reload()
         ++taken;
         if (!self)
             co_return;
-        publish(&State::denylistEntries, std::move(entries), Field::denylistEntries);
+        if (m_denylistChangeCount == denylistChangesBefore)
+            publish(&State::denylistEntries, std::move(entries), Field::denylistEntries);
         const NativeHostStatus hostStatus = co_await std::move(hostStatusRequest);
         ++taken;
         if (!self)
@@ -185,9 +188,9 @@ QCoro::Task<void> TovraAppModel::reload()
         ++taken;
         if (!self)
             co_return;
-        // A pause change still on its way to the ledger decides the switch;
-        // the stored flag it replaces must not move the switch back.
-        if (!m_state.isUpdatingPauseState)
+        // A pause change made since the flag was read, or still on its way to
+        // the ledger, decides the switch; the older flag must not move it back.
+        if (!m_state.isUpdatingPauseState && m_pauseChangeCount == pauseChangesBefore)
             publish(&State::isPaused, paused, Field::isPaused);
         m_hasLoadedPersistentState = true;
     } catch (...) {

@@ -99,8 +99,17 @@ public:
     {
         return m_pendingKeyboardCopy;
     }
+    // The model's clock: what "now" is for everything it shows.
+    QDateTime now() const;
+    // Whether copies are followed on the pasteboard right now.
+    bool isFollowingPasteboard() const noexcept { return m_pasteboardChangeObserver->isRunning(); }
     const AccessibilityPermissionController &accessibility() const noexcept { return m_accessibility; }
     const InputMonitoringPermissionController &inputMonitoring() const noexcept { return m_inputMonitoring; }
+    // Where a grant that takes effect only after a relaunch is remembered.
+    const PermissionRelaunchIntentStore &permissionRelaunchIntentStore() const noexcept
+    {
+        return m_permissionRelaunchIntentStore;
+    }
 
     // --- Start-up ---
 
@@ -253,6 +262,25 @@ private:
     QCoro::Task<void> performHistoricalPaste(QUuid itemID);
     QCoro::Task<void> performHistoricalImagePaste(SessionClipboardItem item, SessionClipboardImage image);
     void putRecordInFront(const ProvenanceRecord &record);
+    // The target every paste settles on: inspected, brought forward, tested,
+    // asked about in a preflight (only while the test finds nothing),
+    // reconfirmed and tested again. `exclusion` is the first reason of the
+    // second test, the first test and the preflight.
+    struct ConfirmedPasteTarget {
+        InspectedDestination target;
+        std::optional<PasteExclusionReason> exclusion;
+    };
+    QCoro::Task<ConfirmedPasteTarget> confirmPasteTarget();
+    QCoro::Task<void> pasteTracedText(InspectedDestination target, PasteboardTextSnapshot clipboard);
+    QCoro::Task<void> pasteHistoricalText(SessionClipboardItem item, QString text);
+    // Citations are on and the target is Obsidian.
+    bool citesInto(const DestinationSnapshot &target) const;
+    // isPasting and the pasteboard bookkeeping of one paste run.
+    void beginPasteRun();
+    void finishPasteRun();
+    // After this app wrote to the pasteboard (or tried to): a change count
+    // the write moved the pasteboard to is this app's own.
+    void noteOwnPasteboardWrite(qint64 changeCountBefore);
 
     // Copy capture and key commands
     QCoro::Task<void> handlePasteboardChange(PasteboardChangeEvent event);
@@ -273,7 +301,6 @@ private:
     QCoro::Task<void> runClearClipboardHistory();
     QCoro::Task<void> runPendingSourceCleanup(QSet<QUuid> ids);
 
-    QDateTime now() const;
     QSettings &userDefaults() const { return *m_userDefaults; }
 
     // Sets a published field and announces it when its value changed.
@@ -312,6 +339,15 @@ private:
     bool m_hasStarted = false;
     bool m_hasLoadedPersistentState = false;
     std::optional<PendingKeyboardCopy> m_pendingKeyboardCopy;
+    // Count the user's pause and denylist changes, so that a reload whose
+    // answers were read before a change does not put the old value back.
+    quint64 m_pauseChangeCount = 0;
+    quint64 m_denylistChangeCount = 0;
+    // The pasteboard's change count as the running paste left it by its own
+    // writes (as the copy capture had last seen it before any): the run's end
+    // hides its writes from the copy capture and no copy the user made
+    // meanwhile.
+    qint64 m_pasteRunChangeCount = 0;
 };
 
 } // namespace tovra::app

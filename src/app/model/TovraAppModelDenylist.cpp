@@ -46,6 +46,7 @@ QCoro::Task<void> TovraAppModel::runAddDenylistEntry(DenylistEntryKind kind, QSt
     }
 
     const DenylistEntry entry = *added;
+    ++m_denylistChangeCount;
     const bool listed = std::any_of(m_state.denylistEntries.cbegin(), m_state.denylistEntries.cend(),
         [&entry](const DenylistEntry &existing) { return existing.id() == entry.id(); });
     if (!listed) {
@@ -70,7 +71,8 @@ QCoro::Task<void> TovraAppModel::runAddDenylistEntry(DenylistEntryKind kind, QSt
 QCoro::Task<int> TovraAppModel::purgeClipboardItems(DenylistEntry entry)
 {
     QPointer<TovraAppModel> self(this);
-    const QList<SessionClipboardItem> items = co_await m_clipboardShelf.items(now());
+    const QDateTime at = now();
+    const QList<SessionClipboardItem> items = co_await m_clipboardShelf.items(at);
     QList<SessionClipboardItem> covered;
     for (const SessionClipboardItem &item : items) {
         if (denylistEntryCovers(entry, item.source))
@@ -130,6 +132,7 @@ QCoro::Task<void> TovraAppModel::runRemoveDenylistEntry(DenylistEntry entry)
             AppRecoveryAction::retryRemoveDenylist(entry));
         co_return;
     }
+    ++m_denylistChangeCount;
     QList<DenylistEntry> entries = m_state.denylistEntries;
     entries.removeIf([&entry](const DenylistEntry &listed) { return listed.id() == entry.id(); });
     publish(&State::denylistEntries, std::move(entries), Field::denylistEntries);

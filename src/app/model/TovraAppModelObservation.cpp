@@ -71,6 +71,7 @@ void TovraAppModel::togglePaused()
         return;
     beginFeedback(AppFeedbackScope::pause);
     const bool target = !m_state.isPaused;
+    ++m_pauseChangeCount;
     publish(&State::isUpdatingPauseState, true, Field::isUpdatingPauseState);
     publish(&State::isPaused, target, Field::isPaused);
     if (target)

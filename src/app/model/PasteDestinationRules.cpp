@@ -1,0 +1,58 @@
+#include "app/model/PasteDestinationRules.h"
+
+#include "app/data/LedgerRecordMapping.h"
+#include "core/privacy/PrivacyGuard.h"
+
+namespace tovra::app {
+
+namespace {
+
+// The application rules only: a destination has no address to test.
+CustomDenylist applicationDenylist(const QList<DenylistEntry> &entries)
+{
+    CustomDenylist denylist;
+    for (const DenylistEntry &entry : entries) {
+        if (entry.kind == DenylistEntryKind::bundleID)
+            denylist.bundleIDs.insert(entry.pattern);
+    }
+    return denylist;
+}
+
+std::optional<PasteExclusionReason> exclusion(const DestinationSnapshot &destination,
+    const QList<DenylistEntry> &denylistEntries, bool isPaused, bool isPasteTarget)
+{
+    if (isPaused)
+        return PasteExclusionReason::paused;
+    if (isPasteTarget && destination.isEditableTextTarget == false)
+        return PasteExclusionReason::invalidDestination;
+    if (!destination.bundleIdentifier || destination.bundleIdentifier->isEmpty()
+        || PrivacyGuard::isTransientSystemApplicationBundleID(destination.bundleIdentifier))
+        return PasteExclusionReason::invalidDestination;
+
+    DestinationContext context;
+    context.appBundleID = *destination.bundleIdentifier;
+    context.appName = destination.applicationName;
+    if (isPasteTarget)
+        context.windowTitle = destination.windowTitle;
+    context.fieldRole = destination.accessibilityRole;
+    context.fieldLabel = destination.fieldLabel;
+    context.isSecureTextEntry = destination.isSecureTextEntry;
+    return mapping::exclusionReason(
+        PrivacyGuard::validateDestination(context, applicationDenylist(denylistEntries)));
+}
+
+} // namespace
+
+std::optional<PasteExclusionReason> pasteTargetExclusion(
+    const DestinationSnapshot &destination, const QList<DenylistEntry> &denylistEntries, bool isPaused)
+{
+    return exclusion(destination, denylistEntries, isPaused, true);
+}
+
+std::optional<PasteExclusionReason> copySourceExclusion(
+    const DestinationSnapshot &source, const QList<DenylistEntry> &denylistEntries, bool isPaused)
+{
+    return exclusion(source, denylistEntries, isPaused, false);
+}
+
+} // namespace tovra::app

@@ -1,0 +1,14 @@
+#include "app/model/StandardPasteDelegation.h"
+
+#include "app/model/ObsidianTarget.h"
+
+namespace tovra::app {
+
+bool shouldDelegateStandardPasteToConnectedAdapter(
+    const DestinationSnapshot &destination, ObsidianResolverStatus resolverStatus)
+{
+    return resolverStatus == ObsidianResolverStatus::connected
+        && isObsidian(destination.bundleIdentifier, destination.applicationName);
+}
+
+} // namespace tovra::app

@@ -1,0 +1,82 @@
+#include "app/model/ObsidianTarget.h"
+#include "app/model/PasteDestinationRules.h"
+#include "app/model/StandardPasteDelegation.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tovra::app {
+namespace {
+
+TEST(ModelPasteRulesTest, ObsidianIsKnownByItsIDOrElseByItsName)
+{
+    const struct {
+        std::optional<QString> id;
+        const char *name;
+        bool obsidian;
+    } cases[] = {
+        { QStringLiteral("MD.Obsidian"), "Notes", true },
+        { QStringLiteral("md.obsidian.Obsidian"), "", true },
+        { QStringLiteral("md.obsidianfork"), "", false },
+        { QStringLiteral("org.example.Notes"), "obsidian", true },
+        { std::nullopt, "Obsidian Notes", false },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(isObsidian(c.id, QString::fromUtf8(c.name)), c.obsidian)
+            << c.id.value_or("-").toStdString();
+
+    DestinationSnapshot notes;
+    notes.bundleIdentifier = QStringLiteral("md.obsidian.Obsidian");
+    DestinationSnapshot editor;
+    editor.bundleIdentifier = QStringLiteral("org.example.Editor");
+    for (const auto status : { ObsidianResolverStatus::inactive, ObsidianResolverStatus::starting,
+             ObsidianResolverStatus::listening, ObsidianResolverStatus::connected,
+             ObsidianResolverStatus::failed }) {
+        EXPECT_EQ(shouldDelegateStandardPasteToConnectedAdapter(notes, status),
+            status == ObsidianResolverStatus::connected);
+        EXPECT_FALSE(shouldDelegateStandardPasteToConnectedAdapter(editor, status));
+    }
+}
+
+// A paste target and a copying application pass the same rules, except that
+// only a target must take text.
+TEST(ModelPasteRulesTest, TargetsAndSourcesAreExcludedByTheSameRulesSaveTheFieldTest)
+{
+    using Reason = PasteExclusionReason;
+    const QList<DenylistEntry> rules { { DenylistEntryKind::bundleID, QStringLiteral("ORG.EXAMPLE.VAULT") },
+        { DenylistEntryKind::domain, QStringLiteral("example.org") } };
+    const struct {
+        const char *name;
+        std::function<void(DestinationSnapshot &)> change;
+        bool paused;
+        std::optional<Reason> asTarget;
+        std::optional<Reason> asSource;
+    } cases[] = {
+        { "an ordinary field, domain rules aside", nullptr, false, std::nullopt, std::nullopt },
+        { "paused", nullptr, true, Reason::paused, Reason::paused },
+        { "not editable", [](auto &d) { d.isEditableTextTarget = false; }, false, Reason::invalidDestination,
+            std::nullopt },
+        { "no application ID", [](auto &d) { d.bundleIdentifier = QString(); }, false,
+            Reason::invalidDestination, Reason::invalidDestination },
+        { "the desktop shell", [](auto &d) { d.bundleIdentifier = QStringLiteral("org.gnome.Shell"); }, false,
+            Reason::invalidDestination, Reason::invalidDestination },
+        { "denylisted", [](auto &d) { d.bundleIdentifier = QStringLiteral("org.example.Vault"); }, false,
+            Reason::deniedApplication, Reason::deniedApplication },
+        { "a password field", [](auto &d) { d.isSecureTextEntry = true; }, false, Reason::sensitiveField,
+            Reason::sensitiveField },
+    };
+    for (const auto &c : cases) {
+        DestinationSnapshot destination;
+        destination.applicationName = QStringLiteral("Editor");
+        destination.bundleIdentifier = QStringLiteral("org.example.Editor");
+        destination.windowTitle = QStringLiteral("example.org - notes");
+        if (c.change)
+            c.change(destination);
+        EXPECT_EQ(pasteTargetExclusion(destination, rules, c.paused), c.asTarget) << c.name;
+        EXPECT_EQ(copySourceExclusion(destination, rules, c.paused), c.asSource) << c.name;
+    }
+}
+
+} // namespace
+} // namespace tovra::app

@@ -1,0 +1,169 @@
+#include "DesktopScene.h"
+#include "core/citations/CitationRenderer.h"
+#include "platform/SystemIntegrationError.h"
+
+namespace tovra::app::testing {
+namespace {
+
+using Reason = PasteExclusionReason;
+
+// The user copies a quote in the browser, switches to the target and presses
+// the hot key; the target or the ledger says no.
+TEST(ModelTracePasteTest, AnExcludedTargetGetsAPlainPasteOrNoneAndThePasteboardIsNeverRead)
+{
+    const QString plain = QStringLiteral(
+        "已发送普通粘贴动作；未读取剪贴板用于匹配，也未建立记录（%1）。目标 App 未回执实际写入。");
+    const QString none = QStringLiteral("未发送粘贴，也未读取剪贴板（%1）。");
+    const struct {
+        const char *name;
+        std::function<ProcessIdentifier(DesktopScene &)> target;
+        std::optional<Reason> preflight;
+        QList<QKeyCombination> keys;
+        QString notice;
+    } cases[] = {
+        { "denylisted application", [](auto &s) { return s.vault; }, {}, { SimulatedKeyboard::pasteKeys },
+            plain.arg(QStringLiteral("目标 App 位于排除列表")) },
+        { "denylisted terminal",
+            [](auto &s) {
+                s.desktop.workspace().application(s.vault).isTerminalEmulator = true;
+                return s.vault;
+            },
+            {}, { SimulatedKeyboard::terminalPasteKeys },
+            plain.arg(QStringLiteral("目标 App 位于排除列表")) },
+        { "domain denied by the ledger", [](auto &s) { return s.editor; }, Reason::deniedDomain,
+            { SimulatedKeyboard::pasteKeys }, plain.arg(QStringLiteral("来源或目标域名位于排除列表")) },
+        { "ledger paused", [](auto &s) { return s.editor; }, Reason::paused, {},
+            none.arg(QStringLiteral("暂停状态")) },
+        { "field that takes no text",
+            [](auto &s) {
+                s.desktop.workspace().application(s.editor).elements[0].isEditable = false;
+                return s.editor;
+            },
+            {}, {}, none.arg(QStringLiteral("目标信息不完整")) },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DesktopScene s;
+        s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+        const ProcessIdentifier target = c.target(s);
+        s.desktop.switchTo(target);
+        if (c.preflight)
+            s.provider->willReturn(op::preflightTracePaste, c.preflight);
+        int reads = 0;
+        s.desktop.pasteboard().setReadHook([&reads](const QString &) { ++reads; });
+
+        ASSERT_TRUE(s.desktop.pressHotKey());
+        s.finishPaste();
+        QList<QKeyCombination> keys;
+        for (const SimulatedKeyEvent &event : s.desktop.keyboard().ownEvents()) {
+            if (event.isKeyDown)
+                keys.append(event.keys);
+        }
+        EXPECT_EQ(keys, c.keys);
+        EXPECT_EQ(s.notice(), c.notice);
+        // The target's own paste is the only reader.
+        EXPECT_EQ(reads, c.keys.size());
+        EXPECT_EQ(s.provider->callCount(op::commitTracePaste), 0);
+        EXPECT_EQ(s.provider->callCount(op::preflightTracePaste), c.preflight ? 1 : 0);
+        EXPECT_EQ(s.desktop.focusedText(target).isEmpty(), c.keys.isEmpty());
+    }
+}
+
+// Into Obsidian the quote goes with its citation; the ledger gets the quote as
+// copied, and 0.3 s later the pasteboard holds it again, unless the user
+// copied something meanwhile: that stays, and is captured once the paste ends.
+TEST(ModelTracePasteTest, ObsidianGetsTheCitationTheLedgerThePlainTextAndTheUsersCopyIsKept)
+{
+    for (const bool userCopies : { false, true }) {
+        SCOPED_TRACE(userCopies ? "the user copies during the wait" : "nobody touches the pasteboard");
+        DesktopScene s;
+        s.model().setObsidianCitationEnabled(true);
+        s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+        s.desktop.switchTo(s.notes);
+        const CitationSource citation = webCitation();
+        s.provider->willReturn(op::resolveCitationSource, citation);
+        s.provider->willReturn(op::commitTracePaste, recorded(QStringLiteral("Cited")));
+        const QString rendered = CitationRenderer::render(QStringLiteral("a quote"), citation,
+            CitationFormat::inline_, CitationLinkMode::webWhenAvailable, QTimeZone(QByteArrayLiteral("UTC")));
+        ASSERT_NE(rendered, QStringLiteral("a quote"));
+
+        s.desktop.pressHotKey();
+        s.desktop.advance(140ms);
+        EXPECT_EQ(s.desktop.focusedText(s.notes), rendered);
+        if (userCopies) {
+            s.desktop.advance(100ms);
+            s.desktop.copyText(s.notes, QStringLiteral("typed meanwhile"));
+            s.pollPasteboard();
+            s.desktop.advance(200ms);
+        } else {
+            s.desktop.advance(299ms);
+            EXPECT_EQ(s.desktop.pasteboard().string(), rendered);
+            s.desktop.advance(1ms);
+        }
+        EXPECT_EQ(s.desktop.pasteboard().string(), userCopies ? "typed meanwhile" : "a quote");
+        s.finishPaste();
+
+        ASSERT_EQ(s.provider->callCount(op::commitTracePaste), 1);
+        const auto commit = s.provider->calls(op::commitTracePaste).at(0);
+        EXPECT_EQ(commit.argument<std::optional<QString>>(1), QStringLiteral("a quote"));
+        EXPECT_EQ(commit.argument<std::optional<QUuid>>(2),
+            s.provider->calls(op::resolveCitationSource).at(0).argument<QUuid>(1));
+        EXPECT_EQ(s.notice(),
+            QStringLiteral("已发送包含 Markdown 来源的粘贴动作并记录 App 流向；Obsidian 尚未回执实际写入。"));
+        EXPECT_EQ(s.state().records.value(0).source.title, QStringLiteral("Cited"));
+
+        EXPECT_EQ(s.provider->callCount(op::captureApplicationSource), 0)
+            << "nothing is captured while pasting";
+        s.pollPasteboard();
+        const auto captures = s.provider->calls(op::captureApplicationSource);
+        ASSERT_EQ(captures.size(), userCopies ? 1 : 0) << "only the user's copy is captured afterwards";
+        if (userCopies) {
+            EXPECT_EQ(captures.at(0).argument<QString>(1), QStringLiteral("typed meanwhile"));
+        }
+    }
+}
+
+TEST(ModelTracePasteTest, ASwitchToAnotherApplicationMidRunFailsWithoutPasting)
+{
+    DesktopScene s;
+    s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+    s.desktop.switchTo(s.editor);
+    s.provider->hold(op::preflightTracePaste);
+    s.desktop.pressHotKey();
+    s.desktop.advance(140ms);
+    s.desktop.switchTo(s.browser);
+    s.provider->releaseAll();
+    s.finishPaste();
+
+    EXPECT_EQ(s.ownPastes(), 0);
+    ASSERT_TRUE(s.state().feedback.failure);
+    EXPECT_EQ(s.failureTitle(), QStringLiteral("带溯源粘贴未执行"));
+    EXPECT_EQ(s.state().feedback.failure->message,
+        SystemIntegrationError(SystemIntegrationError::Kind::targetChanged).localizedDescription());
+    EXPECT_EQ(s.state().feedback.failure->recovery, AppRecoveryAction::retryTracePaste());
+}
+
+// The quote is in the editor already: the retry reloads and pastes nothing.
+TEST(ModelTracePasteTest, ARetryAfterAFailedCommitDoesNotPasteAgain)
+{
+    DesktopScene s;
+    s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+    s.desktop.switchTo(s.editor);
+    s.provider->willFail(op::commitTracePaste, QStringLiteral("账本无法写入"));
+    s.desktop.pressHotKey();
+    s.finishPaste();
+
+    ASSERT_TRUE(s.state().feedback.failure);
+    const AppFailure failure = *s.state().feedback.failure;
+    EXPECT_EQ(failure.title, QStringLiteral("粘贴动作已发送，但记录失败"));
+    EXPECT_EQ(failure.message, QStringLiteral("账本无法写入"));
+    EXPECT_EQ(failure.recovery, AppRecoveryAction::reloadData());
+    const qsizetype reloads = s.provider->callCount(op::listRecords);
+    s.model().recover(failure);
+    EXPECT_EQ(s.provider->callCount(op::listRecords), reloads + 1);
+    EXPECT_EQ(s.ownPastes(), 1);
+    EXPECT_EQ(s.desktop.focusedText(s.editor), QStringLiteral("a quote"));
+}
+
+} // namespace
+} // namespace tovra::app::testing
