@@ -8,14 +8,14 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkgconf
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qcoro-qt6-dev libssl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qcoro-qt6-dev libssl-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev libxcb1-dev libxtst-dev libxfixes-dev libxi-dev libxres-dev libxkbcommon-dev
   libatspi2.0-dev libsecret-1-dev
   # run and test
   xvfb xauth dbus-daemon dbus-bin at-spi2-core gnome-keyring libsecret-tools
-  fonts-wqy-microhei xclip xdotool x11-utils trayer imagemagick time
-  qt6-qpa-plugins
+  fonts-wqy-microhei xclip xdotool x11-utils trayer openbox imagemagick time
+  qt6-qpa-plugins libqt6svg6
 )
 
 for group in "$@"; do

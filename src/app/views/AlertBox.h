@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QMessageBox>
+
+class QPushButton;
+
+// Alerts and confirmations: window-modal over their parent's window and
+// opened with open(), so no nested event loop runs while they wait.
+namespace tovra::app::views::alerts {
+
+// An alert with a title and a message; it deletes itself once closed.
+QMessageBox *newAlert(const QString &title, const QString &message, QWidget *parent);
+
+// A button of the alert. A cancel button (the reject role) is also the one
+// that Escape and closing the alert's window press.
+QPushButton *addButton(QMessageBox *alert, const QString &text, QMessageBox::ButtonRole role);
+
+} // namespace tovra::app::views::alerts

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/data/AppFailure.h"
+
+#include <QWidget>
+
+class QLabel;
+class QToolButton;
+
+namespace tovra::app::views {
+
+// A failed operation: its title, its message cut after three lines, a retry
+// button named by its recovery, and a dismiss button. It shows what it is
+// given and only reports the buttons; the owner hands the failure to the
+// model's recovery.
+class FailureBanner : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int messageLineLimit = 3;
+
+    explicit FailureBanner(QWidget *parent = nullptr);
+
+    void setFailure(const AppFailure &failure);
+    const AppFailure &failure() const noexcept { return m_failure; }
+
+signals:
+    void retryRequested();
+    void dismissRequested();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    AppFailure m_failure;
+    QLabel *m_title;
+    QLabel *m_message;
+    QToolButton *m_retry;
+};
+
+} // namespace tovra::app::views

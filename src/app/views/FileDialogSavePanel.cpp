@@ -1,0 +1,60 @@
+#include "app/views/FileDialogSavePanel.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMimeDatabase>
+#include <QWindow>
+
+#include <qcorosignal.h>
+
+#include <memory>
+
+namespace tovra::app {
+
+namespace {
+
+void bringForward(QWidget *window)
+{
+    if (!window)
+        return;
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+QCoro::Task<std::optional<QString>> FileDialogSavePanel::chooseSaveLocation(SavePanelRequest request)
+{
+    QWidget *parent = m_parentWindow ? m_parentWindow->window() : QApplication::activeWindow();
+    bringForward(parent);
+
+    // The dialog has no owner but this coroutine, so nothing can delete it
+    // while the coroutine waits; it is only stacked over the parent window.
+    const std::unique_ptr<QFileDialog> dialog = std::make_unique<QFileDialog>(nullptr, request.title);
+    if (parent) {
+        dialog->winId();
+        dialog->windowHandle()->setTransientParent(parent->windowHandle());
+    }
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setOption(QFileDialog::ReadOnly, !request.canCreateDirectories);
+    dialog->setMimeTypeFilters({ request.mimeType });
+    // A name typed without its extension gets the type's own.
+    if (request.showsFileExtension)
+        dialog->setDefaultSuffix(QMimeDatabase().mimeTypeForName(request.mimeType).preferredSuffix());
+    dialog->selectFile(request.suggestedFileName);
+    // Shown, not exec()'d: the answer arrives as the finished signal while
+    // the event loop goes on. (open() would make it modal for the parent
+    // window only.)
+    dialog->show();
+    bringForward(dialog.get());
+
+    const int result = co_await qCoro(dialog.get(), &QDialog::finished);
+    const QStringList chosen = dialog->selectedFiles();
+    if (result != QDialog::Accepted || chosen.isEmpty())
+        co_return std::nullopt;
+    co_return chosen.constFirst();
+}
+
+} // namespace tovra::app

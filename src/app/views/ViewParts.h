@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QWidget;
+
+// Small pieces the sheets and windows build their rows from.
+namespace tovra::app::views {
+
+// A line of explanation under a control: small, wrapping, secondary unless
+// a status colour is given.
+QLabel *captionLabel(const QString &text, QWidget *parent);
+QLabel *captionLabel(const QString &text, const QColor &color, QWidget *parent);
+
+// A horizontal rule between a window's header and its content.
+QFrame *dividerLine(QWidget *parent);
+
+// Paints a widget's text in `color`.
+void setTextColor(QWidget *widget, const QColor &color);
+
+// A section title ("排除列表").
+QFont headlineFont(QFont font);
+// A window's own title ("Tovra设置").
+QFont windowTitleFont(QFont font);
+
+} // namespace tovra::app::views

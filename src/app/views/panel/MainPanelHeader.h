@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace tovra::app {
+class TovraAppModel;
+}
+
+namespace tovra::app::views {
+
+// The panel's top row: what the app is doing (paused, or which observation
+// mode), the settings button and the pause button.
+class MainPanelHeader : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MainPanelHeader(TovraAppModel &model, QWidget *parent = nullptr);
+
+private:
+    void refresh();
+
+    TovraAppModel &m_model;
+    QLabel *m_symbol;
+    QLabel *m_title;
+    QLabel *m_detail;
+    QPushButton *m_settingsButton;
+    QPushButton *m_pauseButton;
+};
+
+} // namespace tovra::app::views

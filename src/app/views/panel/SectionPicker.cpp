@@ -1,0 +1,50 @@
+#include "app/views/panel/SectionPicker.h"
+
+#include "app/model/TovraAppModel.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QPushButton>
+
+namespace tovra::app::views {
+
+SectionPicker::SectionPicker(TovraAppModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_clipboard(new QPushButton(this))
+    , m_traces(new QPushButton(this))
+{
+    setAccessibleName(QStringLiteral("主内容切换"));
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    auto *group = new QButtonGroup(this);
+    for (QPushButton *segment : { m_clipboard, m_traces }) {
+        segment->setCheckable(true);
+        segment->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        group->addButton(segment);
+        row->addWidget(segment);
+    }
+    connect(m_clipboard, &QPushButton::clicked, this,
+        [this] { m_model.setMainPanelSection(MainPanelSection::clipboard); });
+    connect(m_traces, &QPushButton::clicked, this, [this] { m_model.setMainPanelSection(MainPanelSection::traces); });
+    connect(&m_model, &TovraAppModel::changed, this, [this](TovraAppModelField field) {
+        if (field == TovraAppModelField::mainPanelSection || field == TovraAppModelField::clipboardItems
+            || field == TovraAppModelField::records)
+            refresh();
+    });
+    refresh();
+}
+
+void SectionPicker::refresh()
+{
+    const auto &state = m_model.state();
+    m_clipboard->setText(QStringLiteral("复制历史 %1").arg(state.clipboardItems.size()));
+    m_clipboard->setAccessibleName(m_clipboard->text());
+    m_traces->setText(QStringLiteral("流向记录 %1").arg(state.records.size()));
+    m_traces->setAccessibleName(m_traces->text());
+    m_clipboard->setChecked(state.mainPanelSection == MainPanelSection::clipboard);
+    m_traces->setChecked(state.mainPanelSection == MainPanelSection::traces);
+}
+
+} // namespace tovra::app::views

@@ -1,0 +1,86 @@
+#include "app/views/records/FilterMenuButton.h"
+
+#include "app/views/Palette.h"
+#include "app/views/SymbolIcons.h"
+
+#include <QMenu>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+
+namespace tovra::app::views {
+
+namespace {
+constexpr int horizontalPadding = 7;
+constexpr int symbolSize = 12;
+constexpr int symbolSpacing = 4;
+} // namespace
+
+FilterMenuButton::FilterMenuButton(const QString &help, QWidget *parent)
+    : QToolButton(parent)
+{
+    setMenu(new QMenu(this));
+    setPopupMode(QToolButton::InstantPopup);
+    setFocusPolicy(Qt::StrongFocus);
+    setToolTip(help);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    setMaximumWidth(maximumWidth);
+}
+
+void FilterMenuButton::setLabel(const recordFilters::FilterLabel &label)
+{
+    if (label == m_label)
+        return;
+    m_label = label;
+    setText(label.title);
+    setAccessibleName(label.accessibleName);
+    updateGeometry();
+    update();
+}
+
+QFont FilterMenuButton::labelFont() const
+{
+    return palette::captionFont(font());
+}
+
+QSize FilterMenuButton::sizeHint() const
+{
+    const int textWidth = QFontMetrics(labelFont()).horizontalAdvance(m_label.title);
+    const int width = horizontalPadding + symbolSize + symbolSpacing + textWidth + horizontalPadding;
+    return QSize(std::min(width, maximumWidth), minimumHeight);
+}
+
+QSize FilterMenuButton::minimumSizeHint() const
+{
+    return QSize(horizontalPadding * 2 + symbolSize, minimumHeight);
+}
+
+void FilterMenuButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor foreground = m_label.isActive ? palette::accent : palette::secondary;
+    const double fill = m_label.isActive ? 0.12 : (underMouse() || isDown() ? 0.16 : 0.08);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette::withAlpha(foreground, fill));
+    painter.drawRoundedRect(QRectF(rect()), 6, 6);
+
+    const QRect content = rect().adjusted(horizontalPadding, 0, -horizontalPadding, 0);
+    const QRect symbol(content.left(), content.center().y() - symbolSize / 2 + 1, symbolSize, symbolSize);
+    painter.drawPixmap(symbol, SymbolIcons::tinted(m_label.symbolName, foreground, symbolSize));
+
+    painter.setFont(labelFont());
+    painter.setPen(foreground);
+    const QRect textArea(symbol.right() + 1 + symbolSpacing, content.top(),
+        content.right() - symbol.right() - symbolSpacing, content.height());
+    // A long domain or application name is cut rather than widening the row.
+    painter.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft,
+        painter.fontMetrics().elidedText(m_label.title, Qt::ElideRight, textArea.width()));
+
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+} // namespace tovra::app::views

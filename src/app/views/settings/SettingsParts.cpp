@@ -1,0 +1,39 @@
+#include "app/views/settings/SettingsParts.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace tovra::app::views::settings {
+
+QVBoxLayout *sectionRows(QGroupBox *section, const QString &title)
+{
+    section->setTitle(title);
+    section->setAccessibleName(title);
+    auto *rows = new QVBoxLayout(section);
+    rows->setSpacing(8);
+    return rows;
+}
+
+QHBoxLayout *labelledRow(const QString &label, QWidget *value, QWidget *parent)
+{
+    auto *row = new QHBoxLayout;
+    auto *labelText = new QLabel(label, parent);
+    labelText->setBuddy(value);
+    row->addWidget(labelText);
+    row->addStretch();
+    row->addWidget(value, 0, Qt::AlignRight | Qt::AlignVCenter);
+    value->setAccessibleDescription(label);
+    return row;
+}
+
+QCheckBox *settingSwitch(const QString &text, QWidget *parent)
+{
+    auto *toggle = new QCheckBox(text, parent);
+    toggle->setAccessibleName(text);
+    return toggle;
+}
+
+} // namespace tovra::app::views::settings

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class QCheckBox;
+class QGroupBox;
+class QHBoxLayout;
+class QVBoxLayout;
+class QWidget;
+
+// The grouped form the settings window is made of.
+namespace tovra::app::views::settings {
+
+// The rows of a section, under its header text.
+QVBoxLayout *sectionRows(QGroupBox *section, const QString &title);
+
+// A row with its label at the leading edge and its value at the trailing one.
+QHBoxLayout *labelledRow(const QString &label, QWidget *value, QWidget *parent);
+
+// An on/off setting. It shows the model's value and reports the user's
+// choice with `clicked(bool)`; it never keeps a value of its own.
+QCheckBox *settingSwitch(const QString &text, QWidget *parent);
+
+} // namespace tovra::app::views::settings

@@ -1,0 +1,76 @@
+#include "app/views/FileDialogSavePanel.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace tovra::app {
+namespace {
+
+// A free coroutine, so that nothing it refers to lives in a lambda's frame.
+QCoro::Task<void> keepAnswer(
+    FileDialogSavePanel &panel, SavePanelRequest request, std::optional<std::optional<QString>> *answer)
+{
+    *answer = co_await panel.chooseSaveLocation(std::move(request));
+}
+
+QFileDialog *openDialog()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QFileDialog *>(window); dialog && dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
+}
+
+const SavePanelRequest request {
+    QStringLiteral("导出Tovra记录"), QStringLiteral("tovra-export-2024-03-05.csv"), QStringLiteral("text/csv")
+};
+
+TEST(FileDialogSavePanelTest, AsksWithoutBlockingAndAnswersTheChosenPath)
+{
+    QTemporaryDir folder;
+    FileDialogSavePanel panel;
+    std::optional<std::optional<QString>> answer;
+    auto asking = keepAnswer(panel, request, &answer);
+
+    QFileDialog *dialog = openDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_FALSE(answer);
+    EXPECT_EQ(dialog->windowTitle(), request.title);
+    EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(dialog->testOption(QFileDialog::ReadOnly));
+    EXPECT_EQ(QFileInfo(dialog->selectedFiles().value(0)).fileName(), request.suggestedFileName);
+    EXPECT_TRUE(dialog->nameFilters().value(0).contains(QStringLiteral("*.csv")));
+
+    const QString chosen = folder.filePath(QStringLiteral("records.csv"));
+    dialog->selectFile(chosen);
+    // What the dialog's save button does.
+    static_cast<QDialog *>(dialog)->accept();
+    QCoreApplication::processEvents();
+
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(*answer, chosen);
+}
+
+TEST(FileDialogSavePanelTest, CancellingAnswersNothing)
+{
+    FileDialogSavePanel panel;
+    std::optional<std::optional<QString>> answer;
+    auto asking = keepAnswer(panel, request, &answer);
+
+    QFileDialog *dialog = openDialog();
+    ASSERT_TRUE(dialog);
+    dialog->reject();
+    QCoreApplication::processEvents();
+
+    ASSERT_TRUE(answer);
+    EXPECT_FALSE(*answer);
+}
+
+} // namespace
+} // namespace tovra::app

@@ -1,0 +1,193 @@
+#include "../model/ModelTestSupport.h"
+#include "WidgetSearch.h"
+#include "app/views/MainPanelView.h"
+#include "app/views/panel/HeaderAppearance.h"
+#include "app/views/panel/MainPanelFooter.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace tovra::app;
+using namespace tovra::app::testing;
+using tovra::app::views::HeaderAppearance;
+
+namespace {
+
+class MainPanelViewTest : public ::testing::Test {
+protected:
+    // A started model with the records the test scripted.
+    MainPanelView &panel(QList<ProvenanceRecord> records = {})
+    {
+        harness.provider->willReturn(op::listRecords, records);
+        harness.finish(harness.model().start());
+        view = std::make_unique<MainPanelView>(harness.model());
+        return *view;
+    }
+
+    template <typename Widget> Widget *control(const QString &name) const
+    {
+        return childNamed<Widget>(view.get(), name);
+    }
+
+    bool shows(const QWidget *widget) const { return isShownIn(widget, view.get()); }
+
+    ModelHarness harness;
+    std::unique_ptr<MainPanelView> view;
+};
+
+QList<ProvenanceRecord> records(int count)
+{
+    QList<ProvenanceRecord> list;
+    for (int index = 0; index < count; ++index)
+        list.append(sampleRecord(QStringLiteral("第 %1 篇").arg(index), QDateTime::currentDateTimeUtc()));
+    return list;
+}
+
+} // namespace
+
+TEST(HeaderAppearance, APauseComesFirstThenTheModeAndTheFollowedPasteboard)
+{
+    const struct {
+        bool paused;
+        ObservationModeStatus status;
+        bool followingPasteboard;
+        const char *symbol;
+        const char *title;
+        const char *detail;
+    } cases[] = {
+        { true, ObservationModeStatus::observing, true, "pause.circle.fill", "已暂停", "不会观察或写入新的溯源记录" },
+        { false, ObservationModeStatus::dedicated, false, "cursorarrow.click", "专用模式",
+            "仅使用 ⌥⇧C 与 ⌥⇧V 专用链路" },
+        { false, ObservationModeStatus::observing, true, "eye", "观察模式", "标准 ⌘C/⌘X/⌘V App 级旁路观察已开启" },
+        { false, ObservationModeStatus::permissionRequired, true, "exclamationmark.shield", "观察权限待授权",
+            "仅根据剪贴板变化推断复制来源；标准粘贴未观察" },
+        { false, ObservationModeStatus::permissionRequired, false, "exclamationmark.shield", "观察权限待授权",
+            "标准观察未启动；专用粘贴仍可用" },
+        { false, ObservationModeStatus::unavailable, false, "eye.slash", "观察模式不可用",
+            "观察器不可用；已降级到专用模式" },
+    };
+    for (const auto &testCase : cases) {
+        const auto appearance = HeaderAppearance::of(testCase.paused, testCase.status, testCase.followingPasteboard);
+        EXPECT_EQ(appearance.symbolName, QString::fromUtf8(testCase.symbol));
+        EXPECT_EQ(appearance.title, QString::fromUtf8(testCase.title));
+        EXPECT_EQ(appearance.detail, QString::fromUtf8(testCase.detail));
+    }
+}
+
+TEST_F(MainPanelViewTest, HintsAndBannersStandInTheirOrderAndAFailureHidesTheNoticeUntilDismissed)
+{
+    harness.desktop.accessibility().setTrusted(false);
+    harness.provider->willReturn(op::nativeHostStatus, NativeHostStatus::disconnected);
+    MainPanelView &shown = panel();
+    harness.model().refreshPermissions();
+    harness.model().showNotice(QStringLiteral("已导出 1 条 CSV 记录。"), QStringLiteral("checkmark.circle"),
+        AppFeedbackScope::export_);
+    harness.model().publishFailure(QStringLiteral("删除失败"), QStringLiteral("磁盘已满"), AppFeedbackScope::records,
+        AppRecoveryAction::reloadData());
+    shown.show();
+
+    EXPECT_TRUE(shows(control<QWidget>(QStringLiteral("首次粘贴时会解释并申请辅助功能权限"))));
+    EXPECT_TRUE(shows(control<QWidget>(QStringLiteral("Chrome 增强器不可用"))));
+    const auto labels = view->findChildren<QLabel *>();
+    const auto visibleText = [&](const QString &text) {
+        return std::any_of(labels.begin(), labels.end(),
+            [&](const QLabel *label) { return label->text().contains(text) && shows(label); });
+    };
+    EXPECT_TRUE(visibleText(QStringLiteral("删除失败")));
+    EXPECT_FALSE(visibleText(QStringLiteral("已导出 1 条 CSV 记录。")));
+
+    harness.model().dismissFailure();
+    EXPECT_TRUE(visibleText(QStringLiteral("已导出 1 条 CSV 记录。")));
+
+    harness.desktop.accessibility().setTrusted(true);
+    harness.model().refreshPermissions();
+    EXPECT_FALSE(shows(control<QWidget>(QStringLiteral("首次粘贴时会解释并申请辅助功能权限"))));
+}
+
+TEST_F(MainPanelViewTest, ThePauseAndPasteButtonsFollowThePauseAndItsSyncWithTheLedger)
+{
+    panel().show();
+    auto *pause = control<QPushButton>(QStringLiteral("暂停Tovra"));
+    auto *tracePaste = control<QPushButton>(QStringLiteral("带溯源粘贴"));
+    ASSERT_TRUE(pause && tracePaste);
+    EXPECT_TRUE(tracePaste->isEnabled());
+
+    harness.provider->hold(op::setPaused);
+    pause->click();
+    EXPECT_EQ(pause->text(), QStringLiteral("继续"));
+    EXPECT_EQ(pause->accessibleName(), QStringLiteral("恢复Tovra"));
+    EXPECT_FALSE(pause->isEnabled());
+    EXPECT_FALSE(tracePaste->isEnabled());
+    EXPECT_TRUE(control<QPushButton>(QStringLiteral("设置"))->isEnabled());
+
+    harness.provider->release(op::setPaused);
+    EXPECT_TRUE(pause->isEnabled());
+    EXPECT_FALSE(tracePaste->isEnabled());
+}
+
+TEST_F(MainPanelViewTest, TheFooterShowsWhatBelongsToTheSectionAndCountsTextsAndImagesApart)
+{
+    EXPECT_EQ(views::MainPanelFooter::countersText(3, 1), QStringLiteral("文字 3/50 · 图片 1/10 · 退出即清除"));
+
+    panel(records(2)).show();
+    auto *exportMenu = control<QToolButton>(QStringLiteral("导出当前筛选结果"));
+    auto *clearHistory = control<QPushButton>(QStringLiteral("清空本次会话复制历史"));
+    ASSERT_TRUE(exportMenu && clearHistory);
+    EXPECT_FALSE(shows(exportMenu));
+    EXPECT_FALSE(clearHistory->isEnabled());
+    const auto counters = childrenNamed<QLabel>(view.get(),
+        QStringLiteral("文字历史 0 条，最多 50 条；图片历史 0 条，最多 10 条；退出即清除"));
+    ASSERT_EQ(counters.size(), 1);
+    EXPECT_TRUE(shows(counters.first()));
+
+    harness.model().setMainPanelSection(MainPanelSection::traces);
+    EXPECT_TRUE(shows(exportMenu));
+    EXPECT_FALSE(shows(counters.first()));
+    EXPECT_TRUE(exportMenu->isEnabled());
+    auto *clearRecords = control<QPushButton>(QStringLiteral("清空全部本地溯源记录"));
+    ASSERT_TRUE(clearRecords);
+
+    // Filters that match nothing leave nothing to export, but the records
+    // themselves can still be cleared.
+    harness.model().setSearchText(QStringLiteral("没有这样的记录"));
+    EXPECT_FALSE(exportMenu->isEnabled());
+    EXPECT_TRUE(clearRecords->isEnabled());
+    EXPECT_EQ(control<QPushButton>(QStringLiteral("流向记录 2"))->text(), QStringLiteral("流向记录 2"));
+}
+
+TEST_F(MainPanelViewTest, SwitchingToTheHistoryRefreshesThePasteTargetAndSwitchingAwayDoesNot)
+{
+    panel();
+    const auto targetName = [this] {
+        const auto &target = harness.model().state().clipboardShelfTarget;
+        return target ? target->applicationName : QString();
+    };
+    harness.desktop.switchTo(harness.desktop.launch(QStringLiteral("Notes"), QStringLiteral("org.example.Notes")));
+
+    harness.model().setMainPanelSection(MainPanelSection::traces);
+    EXPECT_NE(targetName(), QStringLiteral("Notes"));
+    harness.model().setMainPanelSection(MainPanelSection::clipboard);
+    EXPECT_EQ(targetName(), QStringLiteral("Notes"));
+}
+
+TEST_F(MainPanelViewTest, ClosingTheDeleteAlertEitherWayLeavesNoPendingDeletion)
+{
+    const QList<ProvenanceRecord> loaded = records(1);
+    panel(loaded).show();
+    for (const char *button : { "取消", "删除" }) {
+        harness.model().setPendingDeletion(loaded.first());
+        QPushButton *choice = nullptr;
+        for (QPushButton *candidate : childrenNamed<QPushButton>(view.get(), QString::fromUtf8(button))) {
+            if (candidate->isVisible())
+                choice = candidate;
+        }
+        ASSERT_TRUE(choice) << button;
+        choice->click();
+        harness.settle();
+        EXPECT_FALSE(harness.model().state().pendingDeletion.has_value()) << button;
+    }
+    EXPECT_EQ(harness.provider->calls(op::deleteRecord).size(), 1);
+}

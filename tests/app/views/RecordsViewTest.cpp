@@ -1,0 +1,224 @@
+#include "app/views/records/RecordsView.h"
+#include "WidgetSearch.h"
+#include "app/model/ModelTestSupport.h"
+#include "app/views/ContentUnavailableView.h"
+#include "app/views/SymbolIcons.h"
+#include "app/views/records/FilterMenuButton.h"
+#include "app/views/records/RecordRowDelegate.h"
+#include "app/views/records/RecordsControls.h"
+
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace tovra::app::testing {
+namespace {
+
+using views::FilterMenuButton;
+
+// A ledger of three pastes from two sites into two applications, loaded.
+struct LoadedRecords : ModelHarness {
+    LoadedRecords()
+    {
+        const QDateTime now = desktop.clock().now();
+        ProvenanceRecord article = sampleRecord(QStringLiteral("An article"), now.addSecs(-60));
+        ProvenanceRecord recipe = sampleRecord(QStringLiteral("A recipe"), now.addSecs(-120));
+        recipe.source.domain = QStringLiteral("cooking.example");
+        recipe.destination.applicationName = QStringLiteral("TextEdit");
+        ProvenanceRecord local = sampleRecord(QStringLiteral("Notes"), now.addSecs(-180));
+        local.source.url.reset();
+        local.confidence = TraceConfidence::inferred;
+        records = { article, recipe, local };
+        provider->willReturn(op::listRecords, records);
+        finish(model().reload());
+    }
+
+    QList<ProvenanceRecord> records;
+};
+
+QString shownPlaceholder(const QWidget &view)
+{
+    const auto *placeholder = view.findChild<views::ContentUnavailableView *>();
+    return isShownIn(placeholder, &view) ? placeholder->accessibleName() : QString();
+}
+
+TEST(RecordsViewTest, ShowsLoadingThenEmptyLedgerThenNoMatchWithAResetThatBringsTheListBack)
+{
+    ModelHarness h;
+    views::RecordsView view(h.model());
+    h.provider->hold(op::listRecords);
+    auto loading = h.model().reload();
+    EXPECT_TRUE(isShownIn(childNamed<QWidget>(&view, QStringLiteral("正在读取本地记录…")), &view));
+    h.provider->releaseAll();
+    h.finish(std::move(loading));
+    EXPECT_EQ(shownPlaceholder(view), QStringLiteral("尚无溯源记录"));
+    EXPECT_TRUE(isShownIn(childNamed<QPushButton>(&view, QStringLiteral("带溯源粘贴")), &view));
+
+    LoadedRecords r;
+    views::RecordsView records(r.model());
+    auto *list = records.findChild<QListView *>();
+    EXPECT_TRUE(isShownIn(list, &records));
+    EXPECT_EQ(list->accessibleName(), QStringLiteral("溯源记录列表，共 3 条"));
+    r.model().setSearchText(QStringLiteral("nothing like it"));
+    EXPECT_EQ(shownPlaceholder(records), QStringLiteral("没有匹配的记录"));
+    childNamed<QPushButton>(&records, QStringLiteral("重置筛选"))->click();
+    EXPECT_TRUE(r.model().state().searchText.isEmpty());
+    EXPECT_TRUE(isShownIn(list, &records));
+    EXPECT_EQ(list->model()->rowCount(), 3);
+}
+
+TEST(RecordsViewTest, ResetAndClearButtonsShowOnlyWhileTheyHaveSomethingToUndo)
+{
+    const struct {
+        const char *name;
+        std::function<void(TovraAppModel &)> change;
+        bool resetShown;
+        bool clearShown;
+    } cases[] = {
+        { "nothing", [](auto &) {}, false, false },
+        { "blank search", [](auto &m) { m.setSearchText(QStringLiteral("  \n")); }, false, true },
+        { "search", [](auto &m) { m.setSearchText(QStringLiteral("recipe")); }, true, true },
+        { "domain", [](auto &m) { m.setSelectedDomain(QStringLiteral("cooking.example")); }, true, false },
+        { "date", [](auto &m) { m.setDateFilter(RecordDateFilter::today); }, true, false },
+        { "confidence", [](auto &m) { m.setSelectedConfidence(TraceConfidence::inferred); }, true, false },
+        { "reset",
+            [](auto &m) {
+                m.setSearchText(QStringLiteral("recipe"));
+                m.setSelectedDomain(QStringLiteral("cooking.example"));
+                m.resetFilters();
+            },
+            false, false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadedRecords r;
+        views::RecordsControls controls(r.model());
+        c.change(r.model());
+        EXPECT_EQ(
+            isShownIn(childNamed<QToolButton>(&controls, QStringLiteral("重置全部筛选条件")), &controls),
+            c.resetShown);
+        EXPECT_EQ(isShownIn(childNamed<QToolButton>(&controls, QStringLiteral("清除搜索")), &controls),
+            c.clearShown);
+    }
+}
+
+bool showsSymbol(const QAction *action, const QString &symbolName)
+{
+    return !action->icon().isNull()
+        && action->icon().pixmap(16).toImage() == SymbolIcons::icon(symbolName).pixmap(16).toImage();
+}
+
+TEST(RecordsViewTest, FilterMenusCheckTheCurrentChoiceAndSetTheModelsFilter)
+{
+    const struct {
+        const char *menu;
+        std::function<void(TovraAppModel &)> choose;
+        QStringList titles;
+        QString checked;
+        QString label;
+    } cases[] = {
+        { "domainFilter", [](auto &m) { m.setSelectedDomain(QStringLiteral("news.example.org")); },
+            { QStringLiteral("全部来源"), QString(), QStringLiteral("cooking.example"),
+                QStringLiteral("news.example.org") },
+            QStringLiteral("news.example.org"), QStringLiteral("来源域名筛选，当前为 cooking.example") },
+        { "applicationFilter", [](auto &) {},
+            { QStringLiteral("全部目标 App"), QString(), QStringLiteral("Obsidian"),
+                QStringLiteral("TextEdit") },
+            QString(), QStringLiteral("目标 App 筛选，当前为 Obsidian") },
+        { "dateFilter", [](auto &) {},
+            { QStringLiteral("全部日期"), QStringLiteral("今天"), QStringLiteral("近 7 天"),
+                QStringLiteral("近 30 天") },
+            QStringLiteral("全部日期"), QStringLiteral("日期筛选，当前为 今天") },
+        { "confidenceFilter", [](auto &m) { m.setSelectedConfidence(TraceConfidence::observed); },
+            { QStringLiteral("全部状态"), QString(), QStringLiteral("编辑器已确认"), QStringLiteral("已观测"),
+                QStringLiteral("可能粘贴") },
+            QStringLiteral("已观测"), QStringLiteral("确认状态筛选，当前为 编辑器已确认") },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.menu);
+        LoadedRecords r;
+        views::RecordsControls controls(r.model());
+        c.choose(r.model());
+        auto *button = controls.findChild<FilterMenuButton *>(QString::fromLatin1(c.menu));
+        QMenu *menu = button->menu();
+        emit menu->aboutToShow();
+        QStringList titles;
+        QStringList checked;
+        for (QAction *action : menu->actions()) {
+            titles.append(action->text());
+            if (showsSymbol(action, QStringLiteral("checkmark")))
+                checked.append(action->text());
+        }
+        EXPECT_EQ(titles, c.titles);
+        EXPECT_EQ(checked, c.checked.isEmpty() ? QStringList() : QStringList { c.checked });
+        if (QString::fromLatin1(c.menu) == QStringLiteral("confidenceFilter")) {
+            EXPECT_TRUE(showsSymbol(menu->actions().at(2), QStringLiteral("checkmark.shield")));
+            EXPECT_TRUE(showsSymbol(menu->actions().at(4), QStringLiteral("questionmark.diamond")));
+        }
+        // The first choice after "all" and its divider; the date menu has neither.
+        menu->actions().at(c.titles.at(1).isEmpty() ? 2 : 1)->trigger();
+        EXPECT_EQ(button->accessibleName(), c.label);
+        EXPECT_TRUE(button->label().isActive);
+    }
+}
+
+TEST(RecordsViewTest, RowButtonsAndKeysOpenTheSourceOrAskForDeletion)
+{
+    const struct {
+        const char *name;
+        std::function<void(QListView *, const QModelIndex &)> gesture;
+        bool opened;
+        bool deletionAsked;
+    } cases[] = {
+        { "open button",
+            [](auto *list, const auto &row) {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    views::RecordRowDelegate::openButtonRect(list->visualRect(row)).center());
+            },
+            true, false },
+        { "delete button",
+            [](auto *list, const auto &row) {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    views::RecordRowDelegate::deleteButtonRect(list->visualRect(row)).center());
+            },
+            false, true },
+        { "Return",
+            [](auto *list, const auto &row) {
+                list->setCurrentIndex(row);
+                QTest::keyClick(list, Qt::Key_Return);
+            },
+            true, false },
+        { "Delete",
+            [](auto *list, const auto &row) {
+                list->setCurrentIndex(row);
+                QTest::keyClick(list, Qt::Key_Delete);
+            },
+            false, true },
+        { "click elsewhere in the row",
+            [](auto *list, const auto &row) {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
+            },
+            false, false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadedRecords r;
+        views::RecordsView view(r.model());
+        view.resize(440, 400);
+        view.show();
+        auto *list = view.findChild<QListView *>();
+        // The third row is the record without a web page: it opens in the detail window.
+        c.gesture(list, list->model()->index(2, 0));
+        r.settle();
+        EXPECT_EQ(r.traceDetails.shown.size(), c.opened ? 1 : 0);
+        EXPECT_EQ(r.model().state().pendingDeletion,
+            c.deletionAsked ? std::optional(r.records.at(2)) : std::nullopt);
+    }
+}
+
+} // namespace
+} // namespace tovra::app::testing

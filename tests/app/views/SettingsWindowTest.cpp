@@ -1,0 +1,186 @@
+#include "WidgetSearch.h"
+#include "app/model/ModelTestSupport.h"
+#include "app/model/UserDefaultsKeys.h"
+#include "app/views/FailureBanner.h"
+#include "app/views/NoticeBanner.h"
+#include "app/views/settings/SettingsWindow.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tovra::app::testing {
+namespace {
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    views::SettingsWindow &window()
+    {
+        if (!m_window) {
+            m_window = std::make_unique<views::SettingsWindow>(h.model());
+            m_window->show();
+        }
+        return *m_window;
+    }
+
+    ModelHarness h;
+
+private:
+    std::unique_ptr<views::SettingsWindow> m_window;
+};
+
+struct BannerCase {
+    std::optional<AppFeedbackScope> failureScope;
+    std::optional<AppFeedbackScope> noticeScope;
+    bool failureShown;
+    bool noticeShown;
+};
+
+class SettingsBannerTest : public SettingsWindowTest, public ::testing::WithParamInterface<BannerCase> {};
+
+TEST_P(SettingsBannerTest, ShowsOnlyPermissionAndObservationFeedbackFailureFirst)
+{
+    const BannerCase &banner = GetParam();
+    if (banner.noticeScope)
+        h.model().showNotice(QStringLiteral("权限状态已刷新"), QStringLiteral("eye"), *banner.noticeScope);
+    if (banner.failureScope) {
+        h.model().publishFailure(QStringLiteral("观察模式未启动"), QStringLiteral("无法监听按键"),
+            *banner.failureScope, AppRecoveryAction::retryObservation());
+    }
+
+    EXPECT_EQ(isShownIn(window().findChild<views::FailureBanner *>(), &window()), banner.failureShown);
+    EXPECT_EQ(isShownIn(window().findChild<views::NoticeBanner *>(), &window()), banner.noticeShown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scopes, SettingsBannerTest,
+    ::testing::Values(BannerCase { AppFeedbackScope::permissions, AppFeedbackScope::observation, true, false },
+        BannerCase { AppFeedbackScope::export_, AppFeedbackScope::permissions, false, true },
+        BannerCase { AppFeedbackScope::clipboard, std::nullopt, false, false },
+        BannerCase { std::nullopt, AppFeedbackScope::records, false, false },
+        BannerCase { AppFeedbackScope::observation, std::nullopt, true, false }));
+
+TEST_F(SettingsWindowTest, BannerButtonsDismissAndRetryThroughTheModel)
+{
+    h.model().publishFailure(QStringLiteral("观察模式未启动"), QStringLiteral("无法监听按键"),
+        AppFeedbackScope::observation, AppRecoveryAction::refreshPermissions());
+    // The banner's retry, not the section's button of the same name.
+    auto *banner = window().findChild<views::FailureBanner *>();
+    QAbstractButton *retry = childNamed<QAbstractButton>(banner, QStringLiteral("重新检测"));
+    ASSERT_TRUE(retry);
+    retry->click();
+    // The retry consumed the failure and re-checked the permissions, which ends in a notice.
+    EXPECT_FALSE(h.model().state().feedback.failure);
+    ASSERT_TRUE(h.model().state().feedback.notice);
+    EXPECT_EQ(h.model().state().feedback.notice->scope, AppFeedbackScope::permissions);
+
+    childNamed<QAbstractButton>(&window(), QStringLiteral("关闭提示"))->click();
+    EXPECT_FALSE(h.model().state().feedback.notice);
+}
+
+struct ExtensionIDCase {
+    const char *typed;
+    bool installable;
+};
+
+class ExtensionIDTest : public SettingsWindowTest, public ::testing::WithParamInterface<ExtensionIDCase> {};
+
+TEST_P(ExtensionIDTest, InstallButtonFollowsTheModelsCheckOfTheTypedID)
+{
+    auto *field = childNamed<QLineEdit>(&window(), QStringLiteral("Chrome 扩展 ID"));
+    auto *install = childNamed<QPushButton>(&window(), QStringLiteral("安装或修复 Chrome 本地组件"));
+    ASSERT_TRUE(field && install);
+    EXPECT_FALSE(install->isEnabled());
+
+    QTest::keyClicks(field, QString::fromLatin1(GetParam().typed));
+
+    EXPECT_EQ(h.model().state().nativeHostExtensionID, QString::fromLatin1(GetParam().typed));
+    EXPECT_EQ(install->isEnabled(), GetParam().installable);
+}
+
+INSTANTIATE_TEST_SUITE_P(IDs, ExtensionIDTest,
+    ::testing::Values(ExtensionIDCase { "abcdefghijklmnopabcdefghijklmnop", true },
+        ExtensionIDCase { "abcdefghijklmnopabcdefghijklmnop ", true },
+        ExtensionIDCase { "ABCDEFGHIJKLMNOPABCDEFGHIJKLMNOP", false },
+        ExtensionIDCase { "abcdefghijklmnopabcdefghijklmno", false },
+        ExtensionIDCase { "abcdefghijklmnopabcdefghijklmnopa", false },
+        ExtensionIDCase { "abcdefghijklmnopabcdefghijklmn12", false }));
+
+TEST_F(SettingsWindowTest, InstallingReplacesTheFieldAndShowsTheOutcome)
+{
+    auto *field = childNamed<QLineEdit>(&window(), QStringLiteral("Chrome 扩展 ID"));
+    QTest::keyClicks(field, QStringLiteral("abcdefghijklmnopabcdefghijklmnop "));
+    childNamed<QPushButton>(&window(), QStringLiteral("安装或修复 Chrome 本地组件"))->click();
+
+    EXPECT_EQ(field->text(), QStringLiteral("abcdefghijklmnopabcdefghijklmnop"));
+    const QString message = *h.model().state().nativeHostInstallationMessage;
+    EXPECT_TRUE(isShownIn(childNamed<QWidget>(&window(), message), &window()));
+}
+
+TEST_F(SettingsWindowTest, ObsidianSwitchPersistsItsKey)
+{
+    auto *citations = childNamed<QCheckBox>(&window(), QStringLiteral("⌥⇧V 在 Obsidian 中粘贴为来源链接"));
+    ASSERT_TRUE(citations);
+
+    for (const bool expected : { true, false }) {
+        citations->click();
+        EXPECT_EQ(citations->isChecked(), expected);
+        EXPECT_EQ(h.model().state().obsidianCitationEnabled, expected);
+        EXPECT_EQ(h.settings->value(userDefaultsKeys::obsidianCitationEnabled).toBool(), expected);
+    }
+}
+
+TEST_F(SettingsWindowTest, PermissionWithoutASettingsPageHasNoSettingsButton)
+{
+    h.desktop.inputMonitoring().setSystemSettingsURL(std::nullopt);
+
+    QStringList offered;
+    for (QPushButton *button : childrenNamed<QPushButton>(&window(), QStringLiteral("系统设置"))) {
+        if (isShownIn(button, &window()))
+            offered.append(button->accessibleDescription());
+    }
+    EXPECT_EQ(offered, QStringList { QStringLiteral("辅助功能") });
+}
+
+TEST_F(SettingsWindowTest, SigningHintShowsOnlyWhileAPermissionIsMissing)
+{
+    h.desktop.accessibility().setTrusted(false);
+    h.model().refreshPermissions();
+    auto *reveal = childNamed<QPushButton>(&window(), QStringLiteral("在访达中显示当前开发包"));
+    EXPECT_TRUE(isShownIn(reveal, &window()));
+
+    h.desktop.accessibility().setTrusted(true);
+    h.model().refreshPermissions();
+    EXPECT_FALSE(isShownIn(reveal, &window()));
+}
+
+TEST_F(SettingsWindowTest, CancellingTheObservationEducationTurnsObservationOff)
+{
+    h.desktop.inputMonitoring().setTrusted(false);
+    window();
+    childNamed<QCheckBox>(&window(), QStringLiteral("观察标准复制粘贴快捷键"))->click();
+    ASSERT_TRUE(h.model().state().observationEnabled);
+
+    auto *education = window().findChild<QMessageBox *>();
+    ASSERT_TRUE(education && education->isVisible());
+    childNamed<QPushButton>(education, QStringLiteral("取消"))->click();
+
+    EXPECT_FALSE(h.model().state().showObservationEducation);
+    EXPECT_FALSE(h.model().state().observationEnabled);
+    EXPECT_FALSE(childNamed<QCheckBox>(&window(), QStringLiteral("观察标准复制粘贴快捷键"))->isChecked());
+}
+
+TEST_F(SettingsWindowTest, ClosingLowersTheModelsFlag)
+{
+    h.model().setShowSettings(true);
+    window().close();
+    EXPECT_FALSE(h.model().state().showSettings);
+}
+
+} // namespace
+} // namespace tovra::app::testing

@@ -1,0 +1,63 @@
+#include "app/views/SymbolIcons.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+namespace tovra::app {
+namespace {
+
+// Every symbol name the windows, banners and notices use.
+const char *const usedSymbols[] = {
+    "app", "arrow.clockwise", "arrow.right", "arrow.up.forward.square", "arrow.uturn.backward",
+    "arrow.uturn.backward.circle", "bolt.horizontal.circle", "bolt.slash.circle", "calendar", "checkmark",
+    "checkmark.circle", "checkmark.circle.fill", "checkmark.shield", "circle.fill", "clock.badge.exclamationmark",
+    "cursorarrow.click", "cursorarrow.rays", "cursorarrow.slash", "doc.on.clipboard", "exclamationmark.circle",
+    "exclamationmark.shield", "exclamationmark.triangle", "exclamationmark.triangle.fill", "eye", "eye.slash",
+    "folder", "gearshape", "globe", "hand.raised", "hand.raised.slash", "line.3.horizontal.decrease.circle",
+    "link.badge.minus", "link.badge.plus", "list.bullet", "list.clipboard", "lock.fill", "lock.shield",
+    "macwindow", "magnifyingglass", "pause.circle", "pause.circle.fill", "photo", "photo.badge.exclamationmark",
+    "photo.on.rectangle.angled", "play.circle", "questionmark.circle", "questionmark.diamond", "signature",
+    "square.and.arrow.up", "trash", "tray", "xmark", "xmark.circle.fill",
+};
+
+// The colours of the pixels the symbol paints, ignoring the transparent ones.
+QList<QRgb> paintedColors(const QPixmap &pixmap)
+{
+    QList<QRgb> colors;
+    const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (qAlpha(pixel) == 255)
+                colors.append(pixel & 0xFFFFFF);
+        }
+    }
+    return colors;
+}
+
+class SymbolIconsTest : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(SymbolIconsTest, BundlesADrawingThatPaintsInTheAskedColour)
+{
+    const QString name = QString::fromLatin1(GetParam());
+    EXPECT_TRUE(SymbolIcons::names().contains(name));
+    EXPECT_FALSE(SymbolIcons::bundled(name).isNull());
+    EXPECT_FALSE(paintedColors(SymbolIcons::bundled(name).pixmap(24, 24)).isEmpty());
+
+    const QList<QRgb> tinted = paintedColors(SymbolIcons::tinted(name, QColor(0x12, 0x80, 0xEE), 24));
+    ASSERT_FALSE(tinted.isEmpty());
+    for (const QRgb color : tinted)
+        EXPECT_EQ(color, 0x1280EEu) << "at a pixel of " << GetParam();
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryUsedSymbol, SymbolIconsTest, ::testing::ValuesIn(usedSymbols));
+
+TEST(SymbolIconsLookupTest, AnUnknownNameHasNoIcon)
+{
+    EXPECT_TRUE(SymbolIcons::icon(QStringLiteral("no.such.symbol")).isNull());
+    EXPECT_TRUE(SymbolIcons::bundled(QStringLiteral("no.such.symbol")).isNull());
+}
+
+} // namespace
+} // namespace tovra::app

@@ -1,0 +1,112 @@
+#include "app/model/ModelTestSupport.h"
+#include "app/views/TraceDetailView.h"
+#include "app/views/TraceDetailWindowPresenter.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+namespace tovra::app::testing {
+namespace {
+
+const ProvenanceRecord record
+    = sampleRecord(QStringLiteral("Reading list"), QDateTime(QDate(2024, 3, 5), QTime(14, 3, 22), QTimeZone::utc()));
+
+// The texts the window shows, in order.
+QStringList shownTexts(const QWidget *window)
+{
+    QStringList texts;
+    for (const QLabel *label : window->findChildren<QLabel *>()) {
+        if (!label->text().isEmpty())
+            texts.append(label->text());
+    }
+    return texts;
+}
+
+struct ContentCase {
+    TraceDetailContent content;
+    QString title;
+    QStringList texts;
+};
+
+class TraceDetailContentTest : public ::testing::TestWithParam<ContentCase> {};
+
+TEST_P(TraceDetailContentTest, ShowsItsContentUnderItsTitle)
+{
+    TraceDetailWindowPresenter presenter;
+    presenter.show(GetParam().content);
+
+    ASSERT_TRUE(presenter.window());
+    EXPECT_EQ(presenter.window()->windowTitle(), GetParam().title);
+    const QStringList texts = shownTexts(presenter.window());
+    for (const QString &expected : GetParam().texts)
+        EXPECT_TRUE(texts.contains(expected)) << expected.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Contents, TraceDetailContentTest,
+    ::testing::Values(
+        ContentCase { TraceDetailContent::record(record), QStringLiteral("本机溯源记录"),
+            { QStringLiteral("已观测"), QStringLiteral("Google Chrome"), QStringLiteral("Obsidian"),
+                QStringLiteral("已确认来源并主动发送粘贴，但目标 App 未返回写入回执。"),
+                record.id.toString(QUuid::WithoutBraces).toLower() } },
+        ContentCase { TraceDetailContent::notFound(QStringLiteral("溯源记录编号无效。")),
+            QStringLiteral("溯源记录不可用"), { QStringLiteral("记录不可用"), QStringLiteral("溯源记录编号无效。") } }));
+
+TEST(TraceDetailWindowTest, IdentifierIsSelectableLowerCaseText)
+{
+    TraceDetailWindowPresenter presenter;
+    presenter.show(TraceDetailContent::record(record));
+
+    const QString identifier = record.id.toString(QUuid::WithoutBraces).toLower();
+    const auto labels = presenter.window()->findChildren<QLabel *>();
+    const auto found = std::find_if(
+        labels.cbegin(), labels.cend(), [&identifier](const QLabel *label) { return label->text() == identifier; });
+    ASSERT_NE(found, labels.cend());
+    EXPECT_TRUE((*found)->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+}
+
+TEST(TraceDetailWindowTest, ReusesTheOpenWindowAndOpensAFreshOneAfterClosing)
+{
+    TraceDetailWindowPresenter presenter;
+    presenter.show(TraceDetailContent::record(record));
+    QWidget *first = presenter.window();
+    first->resize(700, 500);
+
+    presenter.show(TraceDetailContent::notFound(QStringLiteral("这条本机记录已删除、过期或不可用。")));
+    EXPECT_EQ(presenter.window(), first);
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("溯源记录不可用"));
+    EXPECT_EQ(first->size(), TraceDetailWindowPresenter::windowSize);
+    EXPECT_EQ(first->findChildren<views::TraceDetailView *>().size(), 1);
+    EXPECT_FALSE(shownTexts(first).contains(QStringLiteral("已观测")));
+
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(presenter.window());
+
+    presenter.show(TraceDetailContent::record(record));
+    ASSERT_TRUE(presenter.window());
+    EXPECT_TRUE(presenter.window()->isVisible());
+    EXPECT_EQ(presenter.window()->size(), TraceDetailWindowPresenter::windowSize);
+}
+
+struct DateCase {
+    const char *locale;
+    QString text;
+};
+
+class TraceDetailDateTest : public ::testing::TestWithParam<DateCase> {};
+
+TEST_P(TraceDetailDateTest, LongDateAndTimeToTheSecondWithoutTimeZone)
+{
+    const QDateTime pasted(QDate(2024, 3, 5), QTime(14, 3, 22));
+    EXPECT_EQ(views::traceDetailDateText(pasted, QLocale(QString::fromLatin1(GetParam().locale))), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, TraceDetailDateTest,
+    ::testing::Values(DateCase { "en_US", QStringLiteral("Tuesday, March 5, 2024 2:03:22 PM") },
+        DateCase { "zh_CN", QStringLiteral("2024年3月5日星期二 14:03:22") },
+        DateCase { "de_DE", QStringLiteral("Dienstag, 5. März 2024 14:03:22") }));
+
+} // namespace
+} // namespace tovra::app::testing
