@@ -1,4 +1,4 @@
-#include "app/nativehost/TovraLauncher.h"
+#include "app/shell/TovraLauncher.h"
 
 int main(int argc, char **argv)
 {

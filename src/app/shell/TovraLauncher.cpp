@@ -1,4 +1,6 @@
-#include "app/nativehost/TovraLauncher.h"
+#include "app/shell/TovraLauncher.h"
+
+#include "app/shell/TovraApplication.h"
 
 #include "core/nativehost/TovraNativeHostRuntime.h"
 #include "platform/x11/X11ClipboardTextReader.h"
@@ -8,7 +10,6 @@
 #include <QFileInfo>
 
 #include <csignal>
-#include <cstdio>
 #include <unistd.h>
 
 namespace tovra {
@@ -39,7 +40,7 @@ int TovraLauncher::main(int argc, char **argv)
     if (isNativeHostInvocation(arguments, environment)) {
         return runNativeHost(argc, argv, environment);
     }
-    return runApplication();
+    return runApplication(argc, argv);
 }
 
 int TovraLauncher::runNativeHost(int argc, char **argv, const QProcessEnvironment &environment)
@@ -61,10 +62,9 @@ int TovraLauncher::runNativeHost(int argc, char **argv, const QProcessEnvironmen
     return TovraNativeHostRuntime::run(environment, input, output, clipboard);
 }
 
-int TovraLauncher::runApplication()
+int TovraLauncher::runApplication(int argc, char **argv)
 {
-    std::fputs("Tovra: the desktop app is not built yet.\n", stderr);
-    return 1;
+    return app::TovraApplication::run(argc, argv);
 }
 
 } // namespace tovra

@@ -24,7 +24,7 @@ public:
 
 private:
     static int runNativeHost(int argc, char **argv, const QProcessEnvironment &environment);
-    static int runApplication();
+    static int runApplication(int argc, char **argv);
 };
 
 } // namespace tovra

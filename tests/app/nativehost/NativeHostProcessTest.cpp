@@ -156,6 +156,8 @@ TEST_F(NativeHostProcessTest, EachWayOfStartingGivesTheExactOutputAndStatus)
     QProcessEnvironment noDisplay = hostEnvironment;
     noDisplay.remove("DISPLAY");
     noDisplay.insert("QT_QPA_PLATFORM", "xcb");
+    QProcessEnvironment appWithoutDisplay = environment;
+    appWithoutDisplay.remove("DISPLAY");
 
     const struct {
         const char *name;
@@ -188,8 +190,8 @@ TEST_F(NativeHostProcessTest, EachWayOfStartingGivesTheExactOutputAndStatus)
             1 },
         { "no display", executable, {}, noDisplay, frame(capture(requestId(10), "anything")),
             frame(rejected(requestId(10), "clipboardUnavailable")), 0 },
-        { "no trigger: the app, which never speaks the protocol", executable, { "--some-option" },
-            environment, frame(status(requestId(11))), {}, 1 },
+        { "no trigger: the app, which without a display says so and ends", executable, { "--some-option" },
+            appWithoutDisplay, frame(status(requestId(11))), {}, 1 },
     };
     for (const auto &testCase : cases) {
         SCOPED_TRACE(testCase.name);

@@ -1,4 +1,4 @@
-#include "app/nativehost/TovraLauncher.h"
+#include "app/shell/TovraLauncher.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,100 @@
+#include "app/shell/TovraApplication.h"
+
+#include "app/shell/SingleInstance.h"
+#include "app/shell/TovraApplicationDelegate.h"
+#include "app/shell/TovraMainWindowPresenter.h"
+#include "app/shell/TovraRuntime.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tovra::app {
+
+namespace {
+
+int signalPipe[2] = { -1, -1 };
+
+void writeToSignalPipe(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGINT only write a byte; the event loop turns it into the
+// same quit as the app's own button, so the shutdown runs on the GUI thread.
+void quitOnTerminationSignals(QApplication &application)
+{
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &application);
+    QObject::connect(notifier, &QSocketNotifier::activated, &application, [] { QApplication::quit(); });
+    struct sigaction action {};
+    action.sa_handler = writeToSignalPipe;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+QList<QUrl> commandLineURLs(int argc, char **argv)
+{
+    QList<QUrl> urls;
+    for (int index = 1; index < argc; ++index)
+        urls.append(QUrl(QString::fromLocal8Bit(argv[index]), QUrl::StrictMode));
+    return urls;
+}
+
+} // namespace
+
+int TovraApplication::run(int argc, char **argv)
+{
+    if (!hasDisplay()) {
+        std::fputs("Tovra: no graphical display (neither DISPLAY nor WAYLAND_DISPLAY is set); the app needs "
+                   "a desktop session.\n",
+            stderr);
+        return 1;
+    }
+    const QList<QUrl> urls = commandLineURLs(argc, argv);
+
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tovra"));
+    QApplication::setApplicationName(QStringLiteral("Tovra"));
+    QApplication::setDesktopFileName(QStringLiteral("tovra"));
+    // The app lives in the tray: closing its window does not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance;
+    if (instance.forwardToRunningInstance(SingleInstance::Request { urls }))
+        return 0;
+    instance.listen();
+
+    TovraRuntime &runtime = TovraRuntime::shared();
+    TovraApplicationDelegate delegate(runtime, TovraMainWindowPresenter::shared());
+    QObject::connect(&instance, &SingleInstance::requested, &delegate,
+        [&delegate](const SingleInstance::Request &request) {
+            if (request.urls.isEmpty())
+                delegate.applicationShouldHandleReopen();
+            else
+                delegate.openURLs(request.urls);
+        });
+    QObject::connect(&delegate, &TovraApplicationDelegate::quitRequested, &application, &QApplication::quit);
+    QObject::connect(&application, &QApplication::aboutToQuit, &delegate,
+        [&delegate] { delegate.applicationWillTerminate(); });
+    quitOnTerminationSignals(application);
+
+    delegate.applicationDidFinishLaunching();
+    delegate.openURLs(urls);
+    return application.exec();
+}
+
+} // namespace tovra::app

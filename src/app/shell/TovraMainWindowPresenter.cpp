@@ -1,0 +1,82 @@
+#include "app/shell/TovraMainWindowPresenter.h"
+
+#include "app/model/TovraAppModel.h"
+#include "app/shell/TovraRuntime.h"
+#include "app/views/MainPanelView.h"
+#include "platform/Clock.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace tovra::app {
+
+namespace {
+
+constexpr std::chrono::milliseconds targetRefreshDelay { 80 };
+
+QCoro::Task<void> refreshTargetSoon(Clock &clock, QPointer<TovraAppModel> model)
+{
+    co_await clock.sleep(targetRefreshDelay);
+    if (model)
+        model->refreshClipboardShelfTarget();
+}
+
+QWidget *buildWindow(TovraAppModel &model)
+{
+    auto *window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::WindowMinimizeButtonHint);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(QStringLiteral("Tovra"));
+    window->setAccessibleName(QStringLiteral("Tovra"));
+    auto *layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new MainPanelView(model, window));
+    window->setFixedSize(TovraMainWindowPresenter::windowSize);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), TovraMainWindowPresenter::windowSize);
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+    return window;
+}
+
+} // namespace
+
+TovraMainWindowPresenter::TovraMainWindowPresenter(Clock &clock, QObject *parent)
+    : QObject(parent)
+    , m_clock(clock)
+{
+}
+
+TovraMainWindowPresenter::~TovraMainWindowPresenter()
+{
+    delete m_window;
+}
+
+TovraMainWindowPresenter &TovraMainWindowPresenter::shared()
+{
+    static auto *presenter = new TovraMainWindowPresenter(TovraRuntime::shared().clock());
+    return *presenter;
+}
+
+void TovraMainWindowPresenter::show(TovraAppModel &model)
+{
+    if (!m_window)
+        m_window = buildWindow(model);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    refreshTargetSoon(m_clock, &model);
+}
+
+void TovraMainWindowPresenter::toggle(TovraAppModel &model)
+{
+    if (m_window && m_window->isVisible() && m_window->isActiveWindow()) {
+        m_window->hide();
+        return;
+    }
+    show(model);
+}
+
+} // namespace tovra::app

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <chrono>
+
+namespace tovra::testing {
+
+// The real tovra executable on the test session's X server, with a home and
+// runtime folder of its own (so tests running side by side do not meet each
+// other's instance or ledger) and a fixed test key instead of the keyring.
+class AppUnderTest {
+public:
+    AppUnderTest();
+    ~AppUnderTest();
+
+    AppUnderTest(const AppUnderTest &) = delete;
+    AppUnderTest &operator=(const AppUnderTest &) = delete;
+
+    // Starts the app and waits until its single-instance socket answers, so
+    // that a second start finds it.
+    void start(const QStringList &arguments = {});
+
+    // A second start with these arguments; its exit status (-1 when it did
+    // not end in time).
+    int startAgain(const QStringList &arguments);
+
+    // Sends SIGTERM and returns the exit status (-1 when the app crashed or
+    // did not end in time).
+    int terminate();
+
+    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    QByteArray standardError() { return m_process.readAllStandardError(); }
+    const QProcessEnvironment &environment() const noexcept { return m_environment; }
+
+private:
+    QTemporaryDir m_root;
+    QProcessEnvironment m_environment;
+    QProcess m_process;
+};
+
+// Windows on the X server, found as a user sees them: by title, visible.
+namespace desktop {
+
+// Waits until a visible window with exactly this title exists (true) or the
+// time is up (false).
+bool waitForVisibleWindow(const QString &title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// Waits until the window with this title has the keyboard focus.
+bool waitForActiveWindow(const QString &title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// Waits until no visible window has this title.
+bool waitForNoVisibleWindow(const QString &title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// A window manager (openbox) for as long as it lives: focus, activation and
+// stacking then work as on a user's desktop.
+class WindowManager {
+public:
+    WindowManager();
+    ~WindowManager();
+
+private:
+    QProcess m_process;
+};
+
+// A tray host docked at the top left of the screen, for as long as it lives.
+class TrayHost {
+public:
+    TrayHost();
+    ~TrayHost();
+
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    // Waits until an icon is docked in the tray.
+    bool waitForDockedIcon(std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+    // Clicks the first icon docked in the tray.
+    void clickFirstIcon() const;
+
+private:
+    QProcess m_process;
+};
+
+} // namespace desktop
+
+} // namespace tovra::testing
