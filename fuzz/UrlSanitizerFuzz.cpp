@@ -60,6 +60,7 @@ void checkTypedRule(const QString &typed)
     const std::optional<QString> rule = domainRule(typed);
     if (!rule)
         return;
+    require(domainRule(*rule) == rule, "a stored domain rule normalises to itself");
     const QString page
         = typed.contains(QLatin1String("://")) ? typed : QStringLiteral("http://") + typed.trimmed();
     const std::optional<QString> host = UrlSanitizer::host(page);

@@ -134,9 +134,9 @@ bool namesSecret(const std::optional<QString> &text)
         [&](const Phrase &phrase) { return containsPhrase(textWords, phrase); });
 }
 
-// Without surrounding dots or a leading wildcard, spelled as the host of a
-// sanitised page address, so that a rule and a page compare equal however
-// either wrote its host ("127.1" is "127.0.0.1", "Bücher" is "xn--bcher-kva").
+// Without surrounding dots or a leading wildcard, in the one spelling hosts
+// are compared in, so that a rule and a page compare equal however either
+// wrote its host ("127.1" is "127.0.0.1", "Bücher" is "xn--bcher-kva").
 // Empty for what cannot be a host.
 QString normalizedDomain(const QString &domain)
 {

@@ -41,9 +41,9 @@ public:
     static bool isSensitiveField(const DestinationContext &destination);
 
     // `host` is `domain` or one of its subdomains, ignoring case, surrounding
-    // dots and a leading "*." on the domain. Both are first spelled as page
-    // addresses spell hosts (UrlSanitizer::normalizedHost), so a rule written
-    // "127.1" holds for the page "http://127.0.0.1/".
+    // dots and a leading "*." on the domain. Both are first put in the one
+    // spelling hosts are compared in (UrlSanitizer::normalizedHost), so a
+    // rule written "127.1" holds for the page "http://127.0.0.1/".
     static bool hostMatchesDomain(const QString &host, const QString &domain);
     static bool isDeniedHost(const QString &host, const CustomDenylist &customDenylist);
     static bool isDeniedBundleID(const QString &bundleID, const CustomDenylist &customDenylist);
