@@ -38,9 +38,8 @@ bool denylistEntryCovers(const DenylistEntry &entry, const PendingSource &source
 void sortDenylistEntries(QList<DenylistEntry> &entries)
 {
     const QCollator collator = peopleOrderCollator();
-    std::stable_sort(entries.begin(), entries.end(), [&collator](const auto &a, const auto &b) {
-        return collator.compare(a.pattern, b.pattern) < 0;
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+        [&collator](const auto &a, const auto &b) { return collator.compare(a.pattern, b.pattern) < 0; });
 }
 
 } // namespace tovra::app

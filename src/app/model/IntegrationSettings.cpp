@@ -51,7 +51,7 @@ CitationFormat storedCitationFormat(const QVariant &stored)
 CitationLinkMode storedCitationLinkMode(const QVariant &stored)
 {
     return storedString(stored) == QStringLiteral("localOnly") ? CitationLinkMode::localOnly
-                                                                : CitationLinkMode::webWhenAvailable;
+                                                               : CitationLinkMode::webWhenAvailable;
 }
 
 QString citationPreview(CitationFormat format, CitationLinkMode linkMode)
@@ -69,7 +69,8 @@ QString nativeHostInstalledMessage(bool isStableApplicationLocation)
 {
     return isStableApplicationLocation
         ? QStringLiteral("本地组件已安装。请在 Chrome 扩展页重载Tovra，再打开扩展弹窗确认“已连接”。")
-        : QStringLiteral("本地组件已安装，但当前 App 不在“应用程序”文件夹；移动 App 后请再次点击安装，避免路径失效。");
+        : QStringLiteral(
+            "本地组件已安装，但当前 App 不在“应用程序”文件夹；移动 App 后请再次点击安装，避免路径失效。");
 }
 
 } // namespace tovra::app

@@ -29,14 +29,16 @@ bool matchesQuery(const ProvenanceRecord &record, const QStringMatcher &query)
     const auto url = [&source] { return source.url ? source.url->toString(QUrl::FullyEncoded) : QString(); };
     if (query.pattern().contains(QLatin1Char('\n'))) {
         const QString joined = QStringList { source.title, source.domain, url(), source.applicationName,
-            orEmpty(source.bundleIdentifier), destination.applicationName, orEmpty(destination.bundleIdentifier),
-            orEmpty(destination.windowTitle), orEmpty(destination.accessibilityRole) }
+            orEmpty(source.bundleIdentifier), destination.applicationName,
+            orEmpty(destination.bundleIdentifier), orEmpty(destination.windowTitle),
+            orEmpty(destination.accessibilityRole) }
                                    .join(QLatin1Char('\n'));
         return query.indexIn(joined) >= 0;
     }
-    for (const QString *field : { &source.title, &source.domain, &source.applicationName,
-             &orEmpty(source.bundleIdentifier), &destination.applicationName, &orEmpty(destination.bundleIdentifier),
-             &orEmpty(destination.windowTitle), &orEmpty(destination.accessibilityRole) }) {
+    for (const QString *field :
+        { &source.title, &source.domain, &source.applicationName, &orEmpty(source.bundleIdentifier),
+            &destination.applicationName, &orEmpty(destination.bundleIdentifier),
+            &orEmpty(destination.windowTitle), &orEmpty(destination.accessibilityRole) }) {
         if (query.indexIn(*field) >= 0)
             return true;
     }

@@ -52,8 +52,8 @@ TovraAppModel::TovraAppModel(TovraAppModelServices services, QObject *parent)
     , m_timeZone(services.timeZone)
     , m_hotKeyController(*m_platform.hotKeyRegistrar, fourCharCode("TOVR"), 1)
     , m_clipboardCommandObserver(*m_platform.keyCommandTap, *m_platform.inputMonitoring)
-    , m_pasteboardChangeObserver(
-          new PasteboardChangeObserver(*m_platform.pasteboard, *m_platform.workspace, *m_platform.clock, this))
+    , m_pasteboardChangeObserver(new PasteboardChangeObserver(
+          *m_platform.pasteboard, *m_platform.workspace, *m_platform.clock, this))
     , m_inspector(new DestinationContextInspector(m_platform.ownProcessIdentifier, *m_platform.workspace,
           *m_platform.accessibility, *m_platform.clock, this))
     , m_paster(*m_inspector, *m_platform.pasteboard, *m_platform.keyEventPoster)

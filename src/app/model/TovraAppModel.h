@@ -251,6 +251,9 @@ private:
     void startKeyObservation();
     void refreshPermissionState();
 
+    // Awaited before every change the resolver may have cached an answer for.
+    QCoro::Task<void> invalidateResolverCache();
+
     // Denylist
     QCoro::Task<void> runAddDenylistEntry(DenylistEntryKind kind, QString pattern);
     QCoro::Task<void> runRemoveDenylistEntry(DenylistEntry entry);
@@ -262,6 +265,10 @@ private:
     QCoro::Task<void> performHistoricalPaste(QUuid itemID);
     QCoro::Task<void> performHistoricalImagePaste(SessionClipboardItem item, SessionClipboardImage image);
     void putRecordInFront(const ProvenanceRecord &record);
+    // A paste run's failure: the history is re-read from the pasteboard, then
+    // the failure is shown.
+    QCoro::Task<void> publishPasteFailure(
+        std::exception_ptr failure, QString title, AppRecoveryAction recovery);
     // The target every paste settles on: inspected, brought forward, tested,
     // asked about in a preflight (only while the test finds nothing),
     // reconfirmed and tested again. `exclusion` is the first reason of the

@@ -21,16 +21,21 @@ void TovraAppModel::removeDenylistEntry(const DenylistEntry &entry)
     runRemoveDenylistEntry(entry);
 }
 
+QCoro::Task<void> TovraAppModel::invalidateResolverCache()
+{
+    if (m_resolverCacheInvalidator) {
+        auto invalidation = m_resolverCacheInvalidator();
+        co_await std::move(invalidation);
+    }
+}
+
 QCoro::Task<void> TovraAppModel::runAddDenylistEntry(DenylistEntryKind kind, QString pattern)
 {
     QPointer<TovraAppModel> self(this);
     std::optional<DenylistEntry> added;
     std::exception_ptr failure;
     try {
-        if (m_resolverCacheInvalidator) {
-            auto invalidation = m_resolverCacheInvalidator();
-            co_await std::move(invalidation);
-        }
+        co_await invalidateResolverCache();
         if (!self)
             co_return;
         added = co_await m_dataProvider->addDenylistEntry(kind, pattern);
@@ -40,8 +45,8 @@ QCoro::Task<void> TovraAppModel::runAddDenylistEntry(DenylistEntryKind kind, QSt
     if (!self)
         co_return;
     if (failure) {
-        publishFailure(QStringLiteral("无法添加排除项"), errorDescription(failure), AppFeedbackScope::denylist,
-            AppRecoveryAction::retryAddDenylist(kind, pattern));
+        publishFailure(QStringLiteral("无法添加排除项"), errorDescription(failure),
+            AppFeedbackScope::denylist, AppRecoveryAction::retryAddDenylist(kind, pattern));
         co_return;
     }
 
@@ -64,8 +69,8 @@ QCoro::Task<void> TovraAppModel::runAddDenylistEntry(DenylistEntryKind kind, QSt
         showNotice(QStringLiteral("已加入排除列表，并从会话内存移除 %1 条相关复制历史。").arg(purged),
             QStringLiteral("hand.raised.slash"), AppFeedbackScope::denylist);
     else
-        showNotice(
-            QStringLiteral("已加入排除列表。"), QStringLiteral("hand.raised.slash"), AppFeedbackScope::denylist);
+        showNotice(QStringLiteral("已加入排除列表。"), QStringLiteral("hand.raised.slash"),
+            AppFeedbackScope::denylist);
 }
 
 QCoro::Task<int> TovraAppModel::purgeClipboardItems(DenylistEntry entry)
@@ -115,10 +120,7 @@ QCoro::Task<void> TovraAppModel::runRemoveDenylistEntry(DenylistEntry entry)
     QPointer<TovraAppModel> self(this);
     std::exception_ptr failure;
     try {
-        if (m_resolverCacheInvalidator) {
-            auto invalidation = m_resolverCacheInvalidator();
-            co_await std::move(invalidation);
-        }
+        co_await invalidateResolverCache();
         if (!self)
             co_return;
         co_await m_dataProvider->removeDenylistEntry(entry);
@@ -128,15 +130,16 @@ QCoro::Task<void> TovraAppModel::runRemoveDenylistEntry(DenylistEntry entry)
     if (!self)
         co_return;
     if (failure) {
-        publishFailure(QStringLiteral("无法移除排除项"), errorDescription(failure), AppFeedbackScope::denylist,
-            AppRecoveryAction::retryRemoveDenylist(entry));
+        publishFailure(QStringLiteral("无法移除排除项"), errorDescription(failure),
+            AppFeedbackScope::denylist, AppRecoveryAction::retryRemoveDenylist(entry));
         co_return;
     }
     ++m_denylistChangeCount;
     QList<DenylistEntry> entries = m_state.denylistEntries;
     entries.removeIf([&entry](const DenylistEntry &listed) { return listed.id() == entry.id(); });
     publish(&State::denylistEntries, std::move(entries), Field::denylistEntries);
-    showNotice(QStringLiteral("已移除排除项。"), QStringLiteral("checkmark.circle"), AppFeedbackScope::denylist);
+    showNotice(
+        QStringLiteral("已移除排除项。"), QStringLiteral("checkmark.circle"), AppFeedbackScope::denylist);
 }
 
 } // namespace tovra::app

@@ -6,7 +6,8 @@ namespace tovra::app {
 void TovraAppModel::showNotice(const QString &message, const QString &systemImage, AppFeedbackScope scope)
 {
     publish(&State::feedback,
-        feedback::withNotice(m_state.feedback, AppNotice { QUuid::createUuid(), message, systemImage, scope }),
+        feedback::withNotice(
+            m_state.feedback, AppNotice { QUuid::createUuid(), message, systemImage, scope }),
         Field::feedback);
 }
 

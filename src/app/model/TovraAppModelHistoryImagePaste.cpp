@@ -101,17 +101,12 @@ QCoro::Task<void> TovraAppModel::performHistoricalImagePaste(
         co_return;
 
     if (failure) {
-        co_await refreshCurrentClipboardShelfItem();
-        if (!self)
-            co_return;
-        co_await reloadClipboardShelf(std::nullopt);
-        if (!self)
-            co_return;
         // Once the keys went out, a retry would paste the image a second time.
-        publishFailure(
-            pasteWasSent ? QStringLiteral("图片已回粘，但记录失败") : QStringLiteral("图片历史回粘未执行"),
-            errorDescription(failure), AppFeedbackScope::paste,
-            pasteWasSent ? AppRecoveryAction::reloadData() : AppRecoveryAction::retryHistoricalPaste(itemID));
+        const QString title
+            = pasteWasSent ? QStringLiteral("图片已回粘，但记录失败") : QStringLiteral("图片历史回粘未执行");
+        const AppRecoveryAction recovery = pasteWasSent ? AppRecoveryAction::reloadData()
+                                                        : AppRecoveryAction::retryHistoricalPaste(itemID);
+        co_await publishPasteFailure(failure, title, recovery);
         co_return;
     }
 

@@ -92,17 +92,14 @@ QCoro::Task<void> TovraAppModel::performHistoricalPaste(QUuid itemID)
         co_return;
 
     if (failure) {
-        co_await refreshCurrentClipboardShelfItem();
-        if (!self)
-            co_return;
-        co_await reloadClipboardShelf(std::nullopt);
-        if (!self)
-            co_return;
         // Once the keys went out, a retry would paste the item a second time.
-        publishFailure(
-            pasteWasSent ? QStringLiteral("回粘已发送，但记录失败") : QStringLiteral("历史回粘未执行"),
-            errorDescription(failure), AppFeedbackScope::paste,
-            pasteWasSent ? AppRecoveryAction::reloadData() : AppRecoveryAction::retryHistoricalPaste(itemID));
+        const QString title
+            = pasteWasSent ? QStringLiteral("回粘已发送，但记录失败") : QStringLiteral("历史回粘未执行");
+        const AppRecoveryAction recovery = pasteWasSent ? AppRecoveryAction::reloadData()
+                                                        : AppRecoveryAction::retryHistoricalPaste(itemID);
+        co_await publishPasteFailure(failure, title, recovery);
+        if (!self)
+            co_return;
     }
     finishPasteRun();
     refreshClipboardShelfTarget();

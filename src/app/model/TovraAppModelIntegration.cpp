@@ -38,7 +38,8 @@ void TovraAppModel::installChromeNativeHostManifest()
     userDefaults().setValue(userDefaultsKeys::nativeHostExtensionID, installation.extensionID);
     publish(&State::nativeHostInstallationSucceeded, true, Field::nativeHostInstallationSucceeded);
     publish(&State::nativeHostInstallationMessage,
-        nativeHostInstalledMessage(installation.isStableApplicationLocation), Field::nativeHostInstallationMessage);
+        nativeHostInstalledMessage(installation.isStableApplicationLocation),
+        Field::nativeHostInstallationMessage);
 }
 
 void TovraAppModel::setObsidianCitationEnabled(bool enabled)

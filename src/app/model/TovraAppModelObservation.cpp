@@ -89,10 +89,7 @@ QCoro::Task<void> TovraAppModel::storePausedState(bool target)
     QPointer<TovraAppModel> self(this);
     std::exception_ptr failure;
     try {
-        if (m_resolverCacheInvalidator) {
-            auto invalidation = m_resolverCacheInvalidator();
-            co_await std::move(invalidation);
-        }
+        co_await invalidateResolverCache();
         if (!self)
             co_return;
         co_await m_dataProvider->setPaused(target);
@@ -168,7 +165,8 @@ void TovraAppModel::requestObservationPermissions()
         requested = QStringLiteral("所需权限");
     }
     showNotice(QStringLiteral("已请求") + requested
-            + QStringLiteral("。请在系统设置中允许后回到Tovra点击“重新检测”；如仍缺一项，再点击“申请下一项权限”。"),
+            + QStringLiteral(
+                "。请在系统设置中允许后回到Tovra点击“重新检测”；如仍缺一项，再点击“申请下一项权限”。"),
         QStringLiteral("exclamationmark.shield"), AppFeedbackScope::permissions);
     refreshObservationMode();
 }
@@ -178,9 +176,9 @@ void TovraAppModel::refreshPermissions()
     beginFeedback(AppFeedbackScope::permissions);
     refreshObservationMode();
     const ObservationModeStatus status = m_state.observationStatus;
-    showNotice(status == ObservationModeStatus::observing
-            ? QStringLiteral("观察模式已启动。")
-            : QStringLiteral("权限状态已刷新；当前为") + observationStatusTitle(status) + QStringLiteral("。"),
+    showNotice(status == ObservationModeStatus::observing ? QStringLiteral("观察模式已启动。")
+                                                          : QStringLiteral("权限状态已刷新；当前为")
+                + observationStatusTitle(status) + QStringLiteral("。"),
         observationStatusSymbol(status), AppFeedbackScope::permissions);
 }
 
@@ -190,8 +188,8 @@ void TovraAppModel::presentPermissionRelaunchRecovery()
     refreshPermissionState();
     setShowSettings(true);
     if (m_state.inputMonitoringIsTrusted)
-        showNotice(QStringLiteral("Tovra已重新打开，输入监控权限已生效。"), QStringLiteral("checkmark.shield"),
-            AppFeedbackScope::permissions);
+        showNotice(QStringLiteral("Tovra已重新打开，输入监控权限已生效。"),
+            QStringLiteral("checkmark.shield"), AppFeedbackScope::permissions);
     else
         showNotice(QStringLiteral("Tovra已重新打开，但尚未检测到输入监控权限。请确认系统设置中的开关已开启，"
                                   "再点击“重新检测”。"),

@@ -217,7 +217,8 @@ void TovraAppModel::exportRecords(ExportFormat format)
         return;
     beginFeedback(AppFeedbackScope::export_);
     if (filteredRecords().isEmpty()) {
-        showNotice(QStringLiteral("当前没有可导出的记录。"), QStringLiteral("tray"), AppFeedbackScope::export_);
+        showNotice(
+            QStringLiteral("当前没有可导出的记录。"), QStringLiteral("tray"), AppFeedbackScope::export_);
         return;
     }
     publish(&State::isExporting, true, Field::isExporting);

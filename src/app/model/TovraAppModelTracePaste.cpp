@@ -94,18 +94,15 @@ QCoro::Task<void> TovraAppModel::performTracePaste()
         co_return;
 
     if (failure) {
-        co_await refreshCurrentClipboardShelfItem();
-        if (!self)
-            co_return;
-        co_await reloadClipboardShelf(std::nullopt);
-        if (!self)
-            co_return;
         // Once the keys went out, a retry would paste the text a second time:
         // it reloads instead.
-        publishFailure(
-            pasteWasSent ? QStringLiteral("粘贴动作已发送，但记录失败") : QStringLiteral("带溯源粘贴未执行"),
-            errorDescription(failure), AppFeedbackScope::paste,
-            pasteWasSent ? AppRecoveryAction::reloadData() : AppRecoveryAction::retryTracePaste());
+        const QString title = pasteWasSent ? QStringLiteral("粘贴动作已发送，但记录失败")
+                                           : QStringLiteral("带溯源粘贴未执行");
+        const AppRecoveryAction recovery
+            = pasteWasSent ? AppRecoveryAction::reloadData() : AppRecoveryAction::retryTracePaste();
+        co_await publishPasteFailure(failure, title, recovery);
+        if (!self)
+            co_return;
     }
     finishPasteRun();
 }
@@ -279,6 +276,19 @@ void TovraAppModel::finishPasteRun()
 {
     m_pasteboardChangeObserver->setLastChangeCount(m_pasteRunChangeCount);
     publish(&State::isPasting, false, Field::isPasting);
+}
+
+QCoro::Task<void> TovraAppModel::publishPasteFailure(
+    std::exception_ptr failure, QString title, AppRecoveryAction recovery)
+{
+    QPointer<TovraAppModel> self(this);
+    co_await refreshCurrentClipboardShelfItem();
+    if (!self)
+        co_return;
+    co_await reloadClipboardShelf(std::nullopt);
+    if (!self)
+        co_return;
+    publishFailure(title, errorDescription(failure), AppFeedbackScope::paste, std::move(recovery));
 }
 
 } // namespace tovra::app

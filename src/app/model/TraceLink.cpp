@@ -8,8 +8,8 @@ namespace {
 
 bool isCanonicalUuid(const QString &text)
 {
-    static const QRegularExpression canonical(QStringLiteral(
-        "\\A[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12}\\z"));
+    static const QRegularExpression canonical(
+        QStringLiteral("\\A[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12}\\z"));
     return canonical.match(text).hasMatch();
 }
 

@@ -14,6 +14,7 @@ inline const QString citationLinkMode = QStringLiteral("tovra.v04.dedicatedPaste
 inline const QString nativeHostExtensionID = QStringLiteral("tovra.v05b.nativeHostExtensionID");
 // Written when the user was shown the explanation; nothing reads them.
 inline const QString hasExplainedAccessibility = QStringLiteral("hasExplainedAccessibility");
-inline const QString hasExplainedObservationPermissions = QStringLiteral("hasExplainedObservationPermissions");
+inline const QString hasExplainedObservationPermissions
+    = QStringLiteral("hasExplainedObservationPermissions");
 
 } // namespace tovra::app::userDefaultsKeys

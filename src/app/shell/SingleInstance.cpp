@@ -45,9 +45,8 @@ bool preparePrivateFolder(const QString &folder)
 QString SingleInstance::defaultSocketPath()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString folder = runtime.isEmpty()
-        ? QDir::tempPath() + QStringLiteral("/tovra-%1").arg(getuid())
-        : runtime + QStringLiteral("/tovra");
+    const QString folder = runtime.isEmpty() ? QDir::tempPath() + QStringLiteral("/tovra-%1").arg(getuid())
+                                             : runtime + QStringLiteral("/tovra");
     return folder + QStringLiteral("/app.sock");
 }
 

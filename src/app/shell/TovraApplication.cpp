@@ -33,7 +33,7 @@ void quitOnTerminationSignals(QApplication &application)
         return;
     auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &application);
     QObject::connect(notifier, &QSocketNotifier::activated, &application, [] { QApplication::quit(); });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = writeToSignalPipe;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

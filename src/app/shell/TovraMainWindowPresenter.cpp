@@ -24,8 +24,8 @@ QCoro::Task<void> refreshTargetSoon(Clock &clock, QPointer<TovraAppModel> model)
 
 QWidget *buildWindow(TovraAppModel &model)
 {
-    auto *window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-            | Qt::WindowMinimizeButtonHint);
+    auto *window = new QWidget(
+        nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(QStringLiteral("Tovra"));
     window->setAccessibleName(QStringLiteral("Tovra"));

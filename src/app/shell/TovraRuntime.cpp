@@ -34,10 +34,10 @@ TovraRuntime &TovraRuntime::shared()
     // desktop connections after the GUI application is gone would only risk
     // a crash on the way out.
     static auto *session = new LiveSession;
-    static auto *runtime = new TovraRuntime(session->backend.services(),
-        TovraAppDataStoreFactory::makeDefault(),
-        std::make_shared<QSettings>(QStringLiteral("Tovra"), QStringLiteral("Tovra")),
-        session->traceDetailPresenter, session->exportSavePanel);
+    static auto *runtime
+        = new TovraRuntime(session->backend.services(), TovraAppDataStoreFactory::makeDefault(),
+            std::make_shared<QSettings>(QStringLiteral("Tovra"), QStringLiteral("Tovra")),
+            session->traceDetailPresenter, session->exportSavePanel);
     return *runtime;
 }
 
@@ -65,12 +65,11 @@ TovraRuntime::TovraRuntime(PlatformServices platform, std::shared_ptr<TovraAppDa
               if (model)
                   model->upsertCommittedObsidianRecord(record);
           });
-    m_model->setResolverCacheInvalidator([coordinator = m_resolutionCoordinator] {
-        return coordinator->invalidateRecentChromeResolution();
-    });
+    m_model->setResolverCacheInvalidator(
+        [coordinator = m_resolutionCoordinator] { return coordinator->invalidateRecentChromeResolution(); });
     m_resolverServer = std::make_unique<ResolverSocketServer>(m_resolutionCoordinator,
-        TovraPaths::resolverSocketURL(), ResolverPeerValidator::validator(*m_platform.workspace), nullptr, nullptr,
-        [model](ResolverServerStatus status) {
+        TovraPaths::resolverSocketURL(), ResolverPeerValidator::validator(*m_platform.workspace), nullptr,
+        nullptr, [model](ResolverServerStatus status) {
             if (model)
                 model->updateObsidianResolverStatus(status);
         });

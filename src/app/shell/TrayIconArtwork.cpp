@@ -14,7 +14,8 @@ constexpr int iconSizes[] = { 16, 22, 24, 32, 48, 64 };
 
 QColor badgeColor(const QString &symbolName)
 {
-    if (symbolName == QLatin1String("link.badge.minus") || symbolName.startsWith(QLatin1String("exclamationmark"))
+    if (symbolName == QLatin1String("link.badge.minus")
+        || symbolName.startsWith(QLatin1String("exclamationmark"))
         || symbolName == QLatin1String("eye.slash"))
         return views::palette::orange;
     return views::palette::accent;
