@@ -188,6 +188,12 @@ void MainPanelView::onModelChanged(int changed)
 void MainPanelView::showSection()
 {
     const int index = m_model.state().mainPanelSection == MainPanelSection::clipboard ? 0 : 1;
+    // The controls take the height of the shown page only: a stack sized
+    // for the records' search and filters would stretch the target bar.
+    for (int page = 0; page < m_sectionControls->count(); ++page) {
+        const auto policy = page == index ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        m_sectionControls->widget(page)->setSizePolicy(policy, policy);
+    }
     m_sectionControls->setCurrentIndex(index);
     m_sectionContent->setCurrentIndex(index);
 }

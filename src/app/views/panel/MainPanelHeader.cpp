@@ -38,10 +38,12 @@ MainPanelHeader::MainPanelHeader(TovraAppModel &model, QWidget *parent)
     texts->addWidget(m_title);
     m_detail->setFont(palette::captionFont(m_detail->font()));
     m_detail->setPalette(palette::secondaryText(m_detail->palette()));
+    // Beside the two buttons some details need a second line; the texts
+    // take all the width the buttons leave, so only those wrap.
+    m_detail->setWordWrap(true);
     texts->addWidget(m_detail);
-    row->addLayout(texts);
+    row->addLayout(texts, 1);
     row->addSpacing(12);
-    row->addStretch();
 
     m_settingsButton->setFlat(true);
     m_settingsButton->setAccessibleName(QStringLiteral("设置"));
