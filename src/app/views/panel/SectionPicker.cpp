@@ -25,9 +25,16 @@ SectionPicker::SectionPicker(TovraAppModel &model, QWidget *parent)
         group->addButton(segment);
         row->addWidget(segment);
     }
-    connect(m_clipboard, &QPushButton::clicked, this,
-        [this] { m_model.setMainPanelSection(MainPanelSection::clipboard); });
-    connect(m_traces, &QPushButton::clicked, this, [this] { m_model.setMainPanelSection(MainPanelSection::traces); });
+    // A screen reader toggles a checkable button rather than clicking it, so
+    // the section follows the checked state, not the click.
+    connect(m_clipboard, &QPushButton::toggled, this, [this](bool checked) {
+        if (checked)
+            m_model.setMainPanelSection(MainPanelSection::clipboard);
+    });
+    connect(m_traces, &QPushButton::toggled, this, [this](bool checked) {
+        if (checked)
+            m_model.setMainPanelSection(MainPanelSection::traces);
+    });
     connect(&m_model, &TovraAppModel::changed, this, [this](TovraAppModelField field) {
         if (field == TovraAppModelField::mainPanelSection || field == TovraAppModelField::clipboardItems
             || field == TovraAppModelField::records)
