@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QThread>
 
 #include <csignal>
@@ -96,6 +97,25 @@ int AppUnderTest::startAgain(const QStringList &arguments)
     return run(QStringLiteral(TOVRA_EXECUTABLE), arguments, m_environment);
 }
 
+void AppUnderTest::setSetting(const QString &key, const QVariant &value)
+{
+    QSettings settings(m_environment.value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/Tovra/Tovra.conf"),
+        QSettings::IniFormat);
+    settings.setValue(key, value);
+}
+
+QString AppUnderTest::ledgerPath() const
+{
+    return m_environment.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/Tovra/Testing/ledger.json.enc");
+}
+
+QProcessEnvironment AppUnderTest::hostEnvironment() const
+{
+    QProcessEnvironment environment = m_environment;
+    environment.insert(QStringLiteral("TOVRA_NATIVE_HOST_MODE"), QStringLiteral("1"));
+    return environment;
+}
+
 int AppUnderTest::terminate()
 {
     ::kill(pid_t(m_process.processId()), SIGTERM);
@@ -126,6 +146,11 @@ bool waitForActiveWindow(const QString &title, std::chrono::milliseconds timeout
 bool waitForNoVisibleWindow(const QString &title, std::chrono::milliseconds timeout)
 {
     return waitUntil([&title] { return !hasVisibleWindow(title); }, timeout);
+}
+
+void pressKeys(const QString &chord)
+{
+    run(QStringLiteral("xdotool"), { QStringLiteral("key"), chord });
 }
 
 WindowManager::WindowManager()

@@ -4,6 +4,7 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariant>
 
 #include <chrono>
 
@@ -32,7 +33,17 @@ public:
     // did not end in time).
     int terminate();
 
+    // Writes one of the app's settings, as the settings window would have
+    // left it; read at the next start.
+    void setSetting(const QString &key, const QVariant &value);
+    // The ledger file the app and its browser host share.
+    QString ledgerPath() const;
+    // The environment in which the browser starts the same executable as its
+    // native-messaging host.
+    QProcessEnvironment hostEnvironment() const;
+
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    qint64 processId() const { return m_process.processId(); }
     QByteArray standardError() { return m_process.readAllStandardError(); }
     const QProcessEnvironment &environment() const noexcept { return m_environment; }
 
@@ -52,6 +63,10 @@ bool waitForVisibleWindow(const QString &title, std::chrono::milliseconds timeou
 bool waitForActiveWindow(const QString &title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 // Waits until no visible window has this title.
 bool waitForNoVisibleWindow(const QString &title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Presses a chord ("alt+shift+v", "ctrl+c") through XTest, as the user's
+// keyboard would, with nothing else held.
+void pressKeys(const QString &chord);
 
 // A window manager (openbox) for as long as it lives: focus, activation and
 // stacking then work as on a user's desktop.

@@ -1,0 +1,56 @@
+#include "DesktopScenario.h"
+
+#include "core/crypto/FixedTovraKeyProvider.h"
+#include "core/ledger/TovraLedger.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace tovra::testing {
+
+void DesktopScenario::startApp()
+{
+    app.start();
+    ASSERT_TRUE(app.isRunning()) << app.standardError().constData();
+    ASSERT_TRUE(desktop::waitForVisibleWindow(QStringLiteral("Tovra"))) << app.standardError().constData();
+    ASSERT_TRUE(appTree().waitForName(QStringLiteral("主内容切换")));
+}
+
+void DesktopScenario::showRecords()
+{
+    ASSERT_EQ(app.startAgain({ QStringLiteral("tovra://open") }), 0);
+    ASSERT_TRUE(desktop::waitForActiveWindow(QStringLiteral("Tovra")));
+    // The section's button names its count, which changes as records come.
+    ASSERT_TRUE(appTree().pressStartingWith(QStringLiteral("流向记录 ")));
+}
+
+bool DesktopScenario::tracedPaste(ClientWindow &target, const QString &text)
+{
+    if (!target.focus("plain") || !desktop::waitForActiveWindow(QStringLiteral("Tovra test client")))
+        return false;
+    desktop::pressKeys(QStringLiteral("alt+shift+v"));
+    return waitForFieldText(target, text);
+}
+
+bool DesktopScenario::waitForFieldText(ClientWindow &client, const QString &text, std::chrono::milliseconds timeout)
+{
+    const QDeadlineTimer deadline(timeout);
+    while (client.fieldText("plain") != text) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+QList<QUuid> DesktopScenario::recordIds() const
+{
+    FixedTovraKeyProvider key(QByteArray::fromHex(
+        app.environment().value(QStringLiteral("TOVRA_TEST_MASTER_KEY_HEX")).toLatin1()));
+    QList<QUuid> ids;
+    for (const TraceRecord &record : TovraLedger::live(app.ledgerPath(), key)->listRecords())
+        ids.append(record.id);
+    return ids;
+}
+
+} // namespace tovra::testing
