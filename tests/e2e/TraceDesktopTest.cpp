@@ -50,6 +50,39 @@ TEST_F(TraceDesktop, PageCapturedByTheHostThenHotKeyPasteInAnotherAppShowsOneTra
     EXPECT_EQ(app.terminate(), 0);
 }
 
+// Ctrl+C in one application (the app observes the copy keys), Alt+Shift+V in
+// another: the record names the first as the source and the second as the
+// destination.
+TEST_F(TraceDesktop, CtrlCInOneAppThenHotKeyPasteInAnotherRecordsTheFirstAsSourceAndTheSecondAsDestination)
+{
+    app.setSetting(QStringLiteral("tovra.v02.observationEnabled"), true);
+    ASSERT_NO_FATAL_FAILURE(startApp());
+    ClientWindow editor(QStringLiteral("editor"));
+    ClientWindow mail(QStringLiteral("mail"));
+    ASSERT_TRUE(editor.start());
+    ASSERT_TRUE(mail.start());
+
+    // 1. The user selects a line in the editor and presses Ctrl+C.
+    const QString line = QStringLiteral("Meeting moved to Thursday, 10:00.");
+    ASSERT_TRUE(editor.focus("plain"));
+    ASSERT_TRUE(desktop::waitForActiveWindow(QStringLiteral("Tovra test client")));
+    ASSERT_TRUE(editor.selectText("plain", line));
+    desktop::pressKeys(QStringLiteral("ctrl+c"));
+    // The copy reaches the app's history.
+    ASSERT_TRUE(appTree().waitForName(QStringLiteral("复制历史 1")));
+
+    // 2. Alt+Shift+V in the mail application's field.
+    ASSERT_TRUE(tracedPaste(mail, line)) << mail.fieldText("plain")->toStdString();
+
+    // 3. One record: editor → mail.
+    ASSERT_NO_FATAL_FAILURE(showRecords());
+    const AccessibleTree tree = appTree();
+    const QString row = tree.waitForListItem({ QStringLiteral("editor，editor 粘贴到 mail") });
+    EXPECT_FALSE(row.isEmpty()) << tree.listItemNames().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(tree.listItemNames().size(), 1);
+    EXPECT_EQ(app.terminate(), 0);
+}
+
 // A second start with a trace link (as a citation's link would start it)
 // opens the running app's detail window for that record; a malformed id is
 // answered in the same place.
