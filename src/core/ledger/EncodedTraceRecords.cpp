@@ -1,6 +1,7 @@
 #include "core/ledger/EncodedTraceRecords.h"
 
 #include "core/ledger/LedgerJsonWriter.h"
+#include "core/ledger/LedgerRecordScanner.h"
 
 #include <QHash>
 
@@ -55,7 +56,9 @@ EncodedTraceRecords EncodedTraceRecords::updated(
         for (qsizetype index = same; index < records.size(); ++index) {
             JsonTextWriter writer;
             LedgerJsonWriter::write(writer, records.at(index));
-            m_document.append(',').append(writer.take());
+            const QByteArray json = writer.take();
+            m_readsBack = m_readsBack && readsBack(json);
+            m_document.append(',').append(json);
             m_ends.append(m_document.size());
         }
         return std::move(*this);
@@ -68,16 +71,30 @@ EncodedTraceRecords EncodedTraceRecords::updated(
     JsonTextWriter writer(text().size() + 1024);
     QList<qsizetype> ends;
     ends.reserve(records.size());
+    bool allReadBack = m_readsBack;
     for (qsizetype index = 0; index < records.size(); ++index) {
         const TraceRecord &record = records.at(index);
         const qsizetype match = index < same ? index : previousByID.value(record.id, -1);
-        if (match >= 0 && (index < same || previous.at(match) == record))
+        if (match >= 0 && (index < same || previous.at(match) == record)) {
             writer.encoded(this->record(match));
-        else
-            LedgerJsonWriter::write(writer, record);
+        } else {
+            JsonTextWriter single;
+            LedgerJsonWriter::write(single, record);
+            const QByteArray json = single.take();
+            allReadBack = allReadBack && readsBack(json);
+            writer.encoded(json);
+        }
         ends.append(writer.size());
     }
-    return EncodedTraceRecords(writer.take(), 0, std::move(ends));
+    EncodedTraceRecords encoded(writer.take(), 0, std::move(ends));
+    encoded.m_readsBack = allReadBack;
+    return encoded;
+}
+
+bool EncodedTraceRecords::readsBack(QByteArrayView record)
+{
+    JsonTextScanner scanner(record);
+    return LedgerRecordScanner::read(scanner, static_cast<TraceRecord *>(nullptr)) && scanner.atEnd();
 }
 
 } // namespace tovra

@@ -17,8 +17,9 @@ class EncodedTraceRecords {
 public:
     EncodedTraceRecords() = default;
     // The records in `document` from `begin` on, each ending at the offset in
-    // `ends` (exclusive) and, but for the last, followed by a comma. Sharing
-    // the document avoids copying the text out of the file it was read from.
+    // `ends` (exclusive) and, but for the last, followed by a comma, as
+    // LedgerJsonReader found and checked them. Sharing the document avoids
+    // copying the text out of the file it was read from.
     EncodedTraceRecords(QByteArray document, qsizetype begin, QList<qsizetype> ends);
 
     static EncodedTraceRecords encode(const QList<TraceRecord> &records);
@@ -33,10 +34,19 @@ public:
     // records added after all of `previous` are appended to the text in place.
     EncodedTraceRecords updated(const QList<TraceRecord> &previous, const QList<TraceRecord> &records) &&;
 
+    // Whether every record is known to be spelled as LedgerRecordScanner
+    // reads it: true for records read from a file, and for written ones
+    // once they were read back. Only then can the same text found again be
+    // taken as checked.
+    bool readsBack() const noexcept { return m_readsBack; }
+
 private:
+    static bool readsBack(QByteArrayView record);
+
     QByteArray m_document;
     qsizetype m_begin = 0;
     QList<qsizetype> m_ends;
+    bool m_readsBack = true;
 };
 
 } // namespace tovra

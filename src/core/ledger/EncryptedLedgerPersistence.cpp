@@ -82,8 +82,10 @@ const EncryptedLedgerPersistence::Cached &EncryptedLedgerPersistence::current(
 {
     const LedgerFileStamp stamp = m_store.stamp(lock);
     if (!m_cache || m_cache->stamp != stamp) {
-        m_cache.reset();
-        m_cache = decodeContents(m_store.read(lock), withTraceRecords);
+        // The state read last helps to read the new one: another process
+        // (the browser host, most often) changed little of it.
+        const std::optional<Cached> previous = std::exchange(m_cache, std::nullopt);
+        m_cache = decodeContents(m_store.read(lock), previous ? &*previous : nullptr);
     }
     if (withTraceRecords && !m_cache->traceRecordsDecoded) {
         std::optional<QList<TraceRecord>> records = LedgerJsonReader::decode(m_cache->encodedTraceRecords);
@@ -97,19 +99,27 @@ const EncryptedLedgerPersistence::Cached &EncryptedLedgerPersistence::current(
 }
 
 EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
-    LedgerFileStore::Contents contents, bool withTraceRecords) const
+    LedgerFileStore::Contents contents, const Cached *previous) const
 {
     if (!contents.bytes) {
         LedgerSnapshot empty;
         empty.version = m_codec.currentVersion();
         return Cached { std::move(empty), true, {}, m_codec.currentVersion(), contents.stamp, nullptr };
     }
+    // Records spelled as in the previous state are not checked again, and
+    // when all of them are, their decoded form is kept too.
     LedgerCodec::Decoded decoded = m_codec.decode(*std::exchange(contents.bytes, std::nullopt),
-        withTraceRecords ? LedgerCodec::TraceRecordDecoding::decoded
-                         : LedgerCodec::TraceRecordDecoding::keptEncoded);
-    return Cached { std::move(decoded.snapshot), decoded.traceRecordsDecoded,
+        LedgerCodec::TraceRecordDecoding::keptEncoded, previous ? &previous->encodedTraceRecords : nullptr);
+    Cached state { std::move(decoded.snapshot), decoded.traceRecordsDecoded,
         std::move(decoded.encodedTraceRecords), decoded.storedVersion, contents.stamp,
         std::move(contents.pin) };
+    if (!state.traceRecordsDecoded && previous && previous->traceRecordsDecoded
+        && state.encodedTraceRecords.count() == previous->encodedTraceRecords.count()
+        && state.encodedTraceRecords.text() == previous->encodedTraceRecords.text()) {
+        state.snapshot.traceRecords = previous->snapshot.traceRecords;
+        state.traceRecordsDecoded = true;
+    }
+    return state;
 }
 
 } // namespace tovra

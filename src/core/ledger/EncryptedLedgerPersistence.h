@@ -49,7 +49,7 @@ private:
     LedgerSnapshot write(const Change &change, bool withTraceRecords);
     // The stored state under `lock`, from the cache when the stamp is unchanged.
     const Cached &current(const LedgerFileStore::Lock &lock, bool withTraceRecords);
-    Cached decodeContents(LedgerFileStore::Contents contents, bool withTraceRecords) const;
+    Cached decodeContents(LedgerFileStore::Contents contents, const Cached *previous) const;
 
     LedgerFileStore m_store;
     LedgerCodec m_codec;

@@ -16,7 +16,8 @@ LedgerCodec::LedgerCodec(QByteArray envelopeKey, LedgerMigrations migrations, QS
 {
 }
 
-LedgerCodec::Decoded LedgerCodec::decode(QByteArray bytes, TraceRecordDecoding decoding) const
+LedgerCodec::Decoded LedgerCodec::decode(
+    QByteArray bytes, TraceRecordDecoding decoding, const EncodedTraceRecords *known) const
 {
     QByteArray json;
     try {
@@ -34,7 +35,7 @@ LedgerCodec::Decoded LedgerCodec::decode(QByteArray bytes, TraceRecordDecoding d
 
     const bool decodeRecords = decoding == TraceRecordDecoding::decoded;
     if (m_migrations.currentVersion() == LedgerSnapshot::currentVersion) {
-        if (std::optional<LedgerJsonReader::Read> read = LedgerJsonReader::read(json, decodeRecords)) {
+        if (std::optional<LedgerJsonReader::Read> read = LedgerJsonReader::read(json, decodeRecords, known)) {
             return Decoded { std::move(read->snapshot), LedgerSnapshot::currentVersion,
                 std::move(read->traceRecords), decodeRecords };
         }

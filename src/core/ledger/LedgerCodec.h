@@ -43,8 +43,11 @@ public:
     LedgerCodec(QByteArray envelopeKey, LedgerMigrations migrations, QString ledgerPath);
 
     Decoded decode(const QByteArray &bytes) const { return decode(bytes, TraceRecordDecoding::decoded); }
-    // Decrypts `bytes` where they are when the caller hands them over.
-    Decoded decode(QByteArray bytes, TraceRecordDecoding decoding) const;
+    // Decrypts `bytes` where they are when the caller hands them over. The
+    // leading trace records spelled as in `known` (those of the previous
+    // read) are not checked again.
+    Decoded decode(
+        QByteArray bytes, TraceRecordDecoding decoding, const EncodedTraceRecords *known = nullptr) const;
 
     // The same bytes as encoding the whole snapshot with TovraJson, but trace
     // records that are unchanged since the previous call keep their encoded

@@ -4,6 +4,7 @@
 #include "core/ledger/ParallelParts.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace tovra {
@@ -35,24 +36,20 @@ template <typename Record> bool readElements(JsonTextScanner &scanner, QList<Rec
     return scanner.expect("]");
 }
 
-// Checks the trace records from `begin`, just after the "[" of their array,
-// up to and with its "]"; `ends` takes where each record ends, `end` where
-// the array does.
-bool checkTraceRecords(const QByteArray &json, qsizetype begin, QList<qsizetype> &ends, qsizetype &end)
+// Checks the records from `from`, where one starts, up to and with the "]"
+// of their array; `ends` takes where each record ends, `end` where the array
+// does.
+bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &ends, qsizetype &end)
 {
-    if (JsonTextScanner empty(json, begin); empty.expect("]")) {
-        end = empty.position();
-        return true;
-    }
     // Parts start at record openings. In a file spelled as written this text
     // opens a record and nothing else, since quotes inside strings are
     // escaped; in any other file a part fails to read, and so does the file.
     static constexpr QByteArrayView recordOpening = ",{\"confidence\":";
-    const qsizetype count = ParallelParts::count(json.size() - begin);
-    std::vector<qsizetype> starts { begin };
+    const qsizetype count = ParallelParts::count(json.size() - from);
+    std::vector<qsizetype> starts { from };
     for (qsizetype index = 1; index < count; ++index) {
-        const qsizetype from = std::max(starts.back(), begin + (json.size() - begin) * index / count);
-        const qsizetype opening = QByteArrayView(json).indexOf(recordOpening, from);
+        const qsizetype after = std::max(starts.back(), from + (json.size() - from) * index / count);
+        const qsizetype opening = QByteArrayView(json).indexOf(recordOpening, after);
         if (opening < 0)
             break;
         starts.push_back(opening + 1);
@@ -89,9 +86,61 @@ bool checkTraceRecords(const QByteArray &json, qsizetype begin, QList<qsizetype>
     return true;
 }
 
+// How many bytes `left` and `right` have in common at their start.
+qsizetype commonPrefix(QByteArrayView left, QByteArrayView right)
+{
+    const qsizetype limit = std::min(left.size(), right.size());
+    constexpr qsizetype block = 4096;
+    qsizetype same = 0;
+    while (same + block <= limit && std::memcmp(left.data() + same, right.data() + same, block) == 0)
+        same += block;
+    while (same < limit && left[same] == right[same])
+        ++same;
+    return same;
+}
+
+// Checks the trace records from `begin`, just after the "[" of their array,
+// up to and with its "]"; `ends` takes where each record ends, `end` where
+// the array does. The leading records spelled exactly as those of `known`
+// were checked when `known` was read and are not checked again.
+bool checkTraceRecords(const QByteArray &json, qsizetype begin, const EncodedTraceRecords *known,
+    QList<qsizetype> &ends, qsizetype &end)
+{
+    qsizetype next = begin;
+    if (known && known->readsBack() && known->count() > 0) {
+        const QByteArrayView knownText = known->text();
+        const qsizetype same = commonPrefix(knownText, QByteArrayView(json).sliced(begin));
+        for (qsizetype index = 0; index < known->count(); ++index) {
+            const QByteArrayView record = known->record(index);
+            const qsizetype recordEnd = record.data() + record.size() - knownText.data();
+            if (recordEnd > same)
+                break;
+            ends.append(begin + recordEnd);
+        }
+        if (!ends.isEmpty()) {
+            JsonTextScanner after(json, ends.last());
+            if (after.expect("]")) {
+                end = after.position();
+                return true;
+            }
+            if (!after.expect(","))
+                return false;
+            next = after.position();
+        }
+    }
+    if (next == begin) {
+        if (JsonTextScanner empty(json, begin); empty.expect("]")) {
+            end = empty.position();
+            return true;
+        }
+    }
+    return checkRecordsFrom(json, next, ends, end);
+}
+
 } // namespace
 
-std::optional<LedgerJsonReader::Read> LedgerJsonReader::read(const QByteArray &json, bool decodeTraceRecords)
+std::optional<LedgerJsonReader::Read> LedgerJsonReader::read(
+    const QByteArray &json, bool decodeTraceRecords, const EncodedTraceRecords *known)
 {
     JsonTextScanner scanner(json);
     Read result;
@@ -105,7 +154,7 @@ std::optional<LedgerJsonReader::Read> LedgerJsonReader::read(const QByteArray &j
     const qsizetype begin = scanner.position();
     QList<qsizetype> ends;
     qsizetype end = 0;
-    if (!checkTraceRecords(json, begin, ends, end))
+    if (!checkTraceRecords(json, begin, known, ends, end))
         return std::nullopt;
 
     JsonTextScanner rest(json, end);

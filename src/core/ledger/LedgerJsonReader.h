@@ -26,7 +26,10 @@ public:
         EncodedTraceRecords traceRecords;
     };
 
-    static std::optional<Read> read(const QByteArray &json, bool decodeTraceRecords);
+    // The leading trace records spelled exactly as in `known`, the records
+    // of an earlier read, are taken as checked: the same text reads the same.
+    static std::optional<Read> read(
+        const QByteArray &json, bool decodeTraceRecords, const EncodedTraceRecords *known = nullptr);
     // The records of an encoding that this reader produced or checked.
     static std::optional<QList<TraceRecord>> decode(const EncodedTraceRecords &records);
 };

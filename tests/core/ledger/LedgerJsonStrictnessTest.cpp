@@ -64,10 +64,11 @@ Outcome generalOutcome(const QByteArray &json)
 
 class LedgerJsonStrictnessTest : public ::testing::Test {
 protected:
-    Outcome codecOutcome(const QByteArray &json, LedgerCodec::TraceRecordDecoding decoding)
+    Outcome codecOutcome(const QByteArray &json, LedgerCodec::TraceRecordDecoding decoding,
+        const EncodedTraceRecords *known = nullptr)
     {
         try {
-            LedgerCodec::Decoded decoded = codec.decode(sealed(json), decoding);
+            LedgerCodec::Decoded decoded = codec.decode(sealed(json), decoding, known);
             // Records kept encoded (or, from the general way, decoded all
             // the same) must decode to what the general way reads.
             const std::optional<QList<TraceRecord>> records
@@ -220,5 +221,49 @@ TEST_F(LedgerJsonStrictnessTest, ALargeLedgerIsReadInPartsAsOneWhole)
         ASSERT_GT(position, 0);
         damaged.replace(position, 10, replacement);
         expectSameOutcome(damaged);
+    }
+}
+
+TEST_F(LedgerJsonStrictnessTest, RecordsReadBeforeAreTakenAsCheckedAndNothingElse)
+{
+    const QByteArray golden = goldenJson();
+    const EncodedTraceRecords known = LedgerJsonReader::read(golden, false)->traceRecords;
+    const QByteArray firstRecord = known.record(0).toByteArray();
+    const QByteArray lastRecord = known.record(known.count() - 1).toByteArray();
+    QByteArray damagedFirst = firstRecord;
+    damagedFirst.replace("\"isImage\":false", "\"isImage\":0");
+
+    // A record that the writer spells but the reader refuses is never known.
+    TraceRecord negative = LedgerJsonReader::decode(known)->first();
+    negative.paste.byteCount = -1;
+    const EncodedTraceRecords unreadable = EncodedTraceRecords::encode({ negative });
+    EXPECT_FALSE(unreadable.readsBack());
+    EXPECT_TRUE(known.readsBack());
+
+    struct Case {
+        QByteArray records;
+        const EncodedTraceRecords *known;
+    };
+    const QByteArray all = known.text().toByteArray();
+    const Case cases[] = {
+        { all, &known },
+        { all + ',' + lastRecord, &known },
+        { all + ',' + damagedFirst, &known },
+        { all + ", " + lastRecord, &known },
+        { damagedFirst + all.sliced(firstRecord.size()), &known },
+        { all.first(firstRecord.size()), &known },
+        { all.first(firstRecord.size() + 1), &known },
+        { all.first(all.size() - 1), &known },
+        { {}, &known },
+        { unreadable.text().toByteArray(), &unreadable },
+    };
+    const qsizetype begin = golden.indexOf("\"traceRecords\":[") + 16;
+    for (const Case &example : cases) {
+        QByteArray json = golden;
+        json.replace(begin, all.size(), example.records);
+        const Outcome expected = generalOutcome(json);
+        EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::keptEncoded, example.known), expected)
+            << json.toStdString();
+        EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::decoded, example.known), expected);
     }
 }

@@ -104,11 +104,18 @@ TEST_F(LedgerPersistenceScopeTest, RecordsWrittenByAnotherProcessAreReadWhenAske
     EncryptedLedgerPersistence other(
         ledgerPath(), DerivedKeys::derive(tovra::testing::testMasterKey()).ledgerEnvelopeKey);
     EXPECT_EQ(file.loadWithoutTraceRecords().isPaused, golden.isPaused);
-    other.update([](LedgerSnapshot &snapshot) {
-        snapshot.traceRecords.removeFirst();
+    // Records the other process left as they were, and then ones it changed.
+    other.updateWithoutTraceRecords([](LedgerSnapshot &snapshot) {
         snapshot.isPaused = true;
         return true;
     });
+    EXPECT_EQ(file.load().traceRecords, golden.traceRecords);
     EXPECT_TRUE(file.loadWithoutTraceRecords().isPaused);
+    other.update([](LedgerSnapshot &snapshot) {
+        snapshot.traceRecords.removeFirst();
+        snapshot.isPaused = false;
+        return true;
+    });
+    EXPECT_FALSE(file.loadWithoutTraceRecords().isPaused);
     EXPECT_EQ(file.load().traceRecords, golden.traceRecords.sliced(1));
 }
