@@ -1,0 +1,27 @@
+// The least a Qt Widgets start can do to show the app's window: an empty
+// window of the main window's size and title, placed where the app places
+// it. The start-to-first-paint benchmark measures the app against this.
+
+#include <QApplication>
+#include <QScreen>
+#include <QWidget>
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tovra"));
+    QApplication::setApplicationName(QStringLiteral("Tovra"));
+
+    const QSize size(440, 560);
+    QWidget window(
+        nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    window.setWindowTitle(QStringLiteral("Tovra"));
+    window.setFixedSize(size);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size);
+        frame.moveCenter(screen->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
+    window.show();
+    return application.exec();
+}
