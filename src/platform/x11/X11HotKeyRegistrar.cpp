@@ -160,14 +160,15 @@ void X11HotKeyRegistrar::handleEvent(const XEvent &event)
         return;
     const unsigned relevant = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
     for (Registration &registration : m_registrations) {
-        if (int(event.xkey.keycode) != registration.keycode
-            || (event.xkey.state & relevant) != registration.modifiers)
+        if (int(event.xkey.keycode) != registration.keycode)
             continue;
+        // The user may let go of the modifiers before the key: its release
+        // then carries none, and still ends the press.
         if (event.type == KeyRelease) {
             registration.held = false;
             continue;
         }
-        if (registration.held)
+        if ((event.xkey.state & relevant) != registration.modifiers || registration.held)
             continue;
         registration.held = true;
         if (m_handler) {
