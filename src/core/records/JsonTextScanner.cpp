@@ -1,5 +1,7 @@
 #include "core/records/JsonTextScanner.h"
 
+#include <QtAlgorithms>
+
 #include <array>
 #include <cstring>
 #include <limits>
@@ -11,13 +13,15 @@ namespace {
 constexpr quint64 ones = 0x0101010101010101ULL;
 constexpr quint64 highBits = 0x8080808080808080ULL;
 
-// Whether none of eight string bytes needs a closer look: a quote, a
-// backslash, a control character or a byte outside ASCII.
-bool plainWord(quint64 word)
+// The bytes among eight (read as one word) that a string cannot simply run
+// on through: a quote, a backslash, a control character or a byte outside
+// ASCII, each marked by its high bit. The lowest mark is exact, the ones
+// above it may not be, which is all a search for the first one needs.
+quint64 specialBytes(quint64 word)
 {
-    const auto hasZero = [](quint64 value) { return (value - ones) & ~value & highBits; };
+    const auto zeroBytes = [](quint64 value) { return (value - ones) & ~value & highBits; };
     const quint64 control = (word - ones * 0x20) & ~word & highBits;
-    return !(control | hasZero(word ^ (ones * '"')) | hasZero(word ^ (ones * '\\')) | (word & highBits));
+    return control | zeroBytes(word ^ (ones * '"')) | zeroBytes(word ^ (ones * '\\')) | (word & highBits);
 }
 
 // The value of each lower-case hexadecimal digit, -1 for every other byte:
@@ -176,13 +180,24 @@ bool JsonTextScanner::string(QString *value)
     bool escapedHighSurrogate = false;
     QString built;
     for (;;) {
+        // Eight bytes at a time up to the first that needs a closer look.
         while (m_end - m_cursor >= 8) {
             quint64 word;
             std::memcpy(&word, m_cursor, sizeof word);
-            if (!plainWord(word))
-                break;
-            m_cursor += 8;
-            escapedHighSurrogate = false;
+            const quint64 special = specialBytes(word);
+            if (special == 0) {
+                m_cursor += 8;
+                escapedHighSurrogate = false;
+                continue;
+            }
+            if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+                const int plain = qCountTrailingZeroBits(special) / 8;
+                if (plain > 0) {
+                    m_cursor += plain;
+                    escapedHighSurrogate = false;
+                }
+            }
+            break;
         }
         if (m_cursor == m_end)
             return false;
