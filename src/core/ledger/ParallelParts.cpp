@@ -1,6 +1,7 @@
 #include "core/ledger/ParallelParts.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -30,8 +31,14 @@ bool ParallelParts::run(qsizetype count, const std::function<bool(qsizetype)> &p
         }
     };
     std::vector<std::thread> threads;
-    for (qsizetype index = 1; index < count; ++index)
-        threads.emplace_back(run, index);
+    for (qsizetype index = 1; index < count; ++index) {
+        try {
+            threads.emplace_back(run, index);
+        } catch (const std::system_error &) {
+            // No thread to be had: the part runs here instead.
+            run(index);
+        }
+    }
     run(0);
     for (std::thread &thread : threads)
         thread.join();
