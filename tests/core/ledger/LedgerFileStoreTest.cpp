@@ -92,6 +92,25 @@ TEST_F(LedgerFileStoreTest, StampFollowsEveryReplacementAndMatchesWhatWasRead)
     EXPECT_EQ(store.stamp(exclusive), rewritten.stamp);
 }
 
+TEST_F(LedgerFileStoreTest, FilesOfEverySizeAreWrittenInSlicesAndReadBackWhole)
+{
+    // Large files are read in parts on several threads, and written slice by slice.
+    QByteArray large(5 * 1024 * 1024 + 3, Qt::Uninitialized);
+    for (qsizetype index = 0; index < large.size(); ++index)
+        large[index] = char((index * 7919) % 251);
+    for (const QByteArray &bytes : { QByteArray(), large.first(1), large.first(1 << 20), large }) {
+        const auto written = store.replace(store.lockExclusive(), [&](const LedgerFileStore::Writer &write) {
+            for (qsizetype offset = 0; offset < bytes.size(); offset += 300'000)
+                write(QByteArrayView(bytes).sliced(
+                    offset, std::min<qsizetype>(300'000, bytes.size() - offset)));
+        });
+        EXPECT_FALSE(written.bytes.has_value());
+        const auto lock = store.lockShared();
+        EXPECT_EQ(store.read(lock).bytes, bytes) << bytes.size();
+        EXPECT_EQ(store.stamp(lock), written.stamp);
+    }
+}
+
 TEST_F(LedgerFileStoreTest, LocksConflictWithOtherHoldersAndWritingNeedsTheExclusiveOne)
 {
     {
