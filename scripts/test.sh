@@ -28,6 +28,7 @@ if [ "$sanitize" = 1 ]; then
   options=(-DTOVRA_SANITIZERS=ON -DTOVRA_WARNINGS_AS_ERRORS=OFF -DTOVRA_BUILD_BENCHMARKS=OFF)
   # Set before the build too: listing a program's tests runs it.
   export ASAN_OPTIONS=detect_leaks=1:strict_init_order=1
+  export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions.txt
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 else
   build_dir=${TOVRA_BUILD_DIR:-build/test}
