@@ -209,12 +209,22 @@ bool TrayHost::waitForDockedIcon(std::chrono::milliseconds timeout) const
             QProcess xwininfo;
             xwininfo.start(QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-tree") });
             xwininfo.waitForFinished(processTimeoutMilliseconds);
-            // The tray's panel window lists the docked icons as its children.
+            // The docked icon is a window of the app's class inside the
+            // tray's panel window.
             const QStringList lines = QString::fromUtf8(xwininfo.readAllStandardOutput()).split(QLatin1Char('\n'));
-            for (qsizetype index = 0; index + 1 < lines.size(); ++index) {
-                if (lines[index].contains(QStringLiteral("(\"panel\" \"trayer\")"))
-                    && lines[index + 1].contains(QStringLiteral("child")))
-                    return !lines[index + 1].contains(QStringLiteral("0 children"));
+            const auto indentation = [](const QString &line) {
+                return line.size() - QStringView(line).trimmed().size();
+            };
+            for (qsizetype index = 0; index < lines.size(); ++index) {
+                if (!lines[index].contains(QStringLiteral("(\"panel\" \"trayer\")")))
+                    continue;
+                const qsizetype panelIndentation = indentation(lines[index]);
+                for (qsizetype child = index + 1; child < lines.size(); ++child) {
+                    if (!lines[child].trimmed().isEmpty() && indentation(lines[child]) <= panelIndentation)
+                        break;
+                    if (lines[child].contains(QStringLiteral("(\"tovra\" \"Tovra\")")))
+                        return true;
+                }
             }
             return false;
         },
