@@ -1,5 +1,9 @@
 #pragma once
 
+#include "app/data/PasteCommit.h"
+
+#include <QCoroTask>
+
 #include <exception>
 
 namespace tovra::app {
@@ -9,5 +13,18 @@ namespace tovra::app {
 struct PasteCommitFailure {
     std::exception_ptr error;
 };
+
+// Awaits the commit of a paste whose keys went out; a failure comes back as
+// PasteCommitFailure.
+inline QCoro::Task<PasteCommit> commitOfSentPaste(QCoro::Task<PasteCommit> commit)
+{
+    std::exception_ptr error;
+    try {
+        co_return co_await std::move(commit);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    throw PasteCommitFailure { error };
+}
 
 } // namespace tovra::app

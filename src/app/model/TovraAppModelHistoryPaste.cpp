@@ -175,18 +175,10 @@ QCoro::Task<void> TovraAppModel::pasteHistoricalText(SessionClipboardItem item, 
 
     const std::optional<QString> committedText = text;
     const std::optional<QUuid> committedTraceID = traceID;
-    PasteCommit commit;
-    std::exception_ptr commitError;
-    try {
-        commit = co_await m_dataProvider->commitTracePaste(
-            destination, committedText, committedTraceID, preferredSourceID);
-    } catch (...) {
-        commitError = std::current_exception();
-    }
+    const PasteCommit commit = co_await commitOfSentPaste(
+        m_dataProvider->commitTracePaste(destination, committedText, committedTraceID, preferredSourceID));
     if (!self)
         co_return;
-    if (commitError)
-        throw PasteCommitFailure { commitError };
 
     const QUuid itemID = item.id;
     const QDateTime pastedAt = now();

@@ -170,18 +170,10 @@ QCoro::Task<void> TovraAppModel::pasteTracedText(
 
     const std::optional<QString> committedText = clipboard.text;
     const std::optional<QUuid> committedTraceID = traceID;
-    PasteCommit commit;
-    std::exception_ptr commitError;
-    try {
-        commit = co_await m_dataProvider->commitTracePaste(
-            destination, committedText, committedTraceID, noPreferredSource);
-    } catch (...) {
-        commitError = std::current_exception();
-    }
+    const PasteCommit commit = co_await commitOfSentPaste(
+        m_dataProvider->commitTracePaste(destination, committedText, committedTraceID, noPreferredSource));
     if (!self)
         co_return;
-    if (commitError)
-        throw PasteCommitFailure { commitError };
 
     const PastePreparationOutcome &outcome = commit.outcome;
     switch (outcome.kind()) {

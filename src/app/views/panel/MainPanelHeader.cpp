@@ -52,6 +52,9 @@ MainPanelHeader::MainPanelHeader(TovraAppModel &model, QWidget *parent)
     connect(m_settingsButton, &QPushButton::clicked, this, [this] { m_model.setShowSettings(true); });
     row->addWidget(m_settingsButton);
 
+    // The style's minimum button width would take the room the detail line
+    // needs; two characters need far less.
+    m_pauseButton->setFixedWidth(m_pauseButton->fontMetrics().horizontalAdvance(QStringLiteral("继续")) + 32);
     connect(m_pauseButton, &QPushButton::clicked, this, [this] { m_model.togglePaused(); });
     row->addWidget(m_pauseButton);
 
