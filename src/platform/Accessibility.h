@@ -27,6 +27,30 @@ struct FocusedElement {
     friend bool operator==(const FocusedElement &, const FocusedElement &) = default;
 };
 
+// What an application tells of its keyboard focus when asked.
+struct FocusReading {
+    enum class Kind {
+        // The focused element is `element`.
+        known,
+        // The application describes its focus, but none of its windows holds
+        // it just now: another application is in front, or a keyboard grab is
+        // in progress (toolkits take the grab for a loss of focus and drop
+        // their focused state until it ends). Asking again later may tell.
+        unknown,
+        // The application describes no focus at all: it is not on the
+        // accessibility bus, or its active window has nothing focused inside
+        // (a browser that keeps its pages to itself). Asking again tells no
+        // more.
+        notExposed,
+    };
+
+    Kind kind = Kind::notExposed;
+    // Empty unless the kind is `known`.
+    FocusedElement element;
+
+    friend bool operator==(const FocusReading &, const FocusReading &) = default;
+};
+
 // The system's accessibility interface, through which another application's
 // focused input field is read.
 class Accessibility {
@@ -40,9 +64,9 @@ public:
     // has one) and returns whether the process is trusted now.
     virtual bool requestTrustWithPrompt() = 0;
 
-    // The focused element of the application; none when it has no focus or
-    // does not answer within the messaging time-out.
-    virtual std::optional<FocusedElement> focusedElement(ProcessIdentifier processIdentifier) const = 0;
+    // Where the application's keyboard focus is. An application that does
+    // not answer within the messaging time-out exposes nothing.
+    virtual FocusReading readFocus(ProcessIdentifier processIdentifier) const = 0;
 
     // How long one question to another application may take before it counts
     // as unanswered; a hung application must not block the caller for long.

@@ -44,7 +44,12 @@ QCoro::Task<InspectedDestination> CommandVPaster::activateAndConfirm(InspectedDe
         throw SystemIntegrationError(Kind::targetApplicationUnavailable);
 
     workspace.activateApplication(target.processIdentifier);
+    // The focus the target had may be unknown: its window was not active
+    // when it was inspected (this program's window was in front), or the hot
+    // key's grab still held the keyboard. Then the first focus the target
+    // tells once it is in front is where the user left it.
     bool cameForward = false;
+    bool focusCameBack = false;
     for (int attempt = 0; attempt <= additionalConfirmationAttempts; ++attempt) {
         co_await m_inspector.clock().sleep(attempt == 0 ? firstConfirmationDelay : confirmationInterval);
         if (!m_inspector.accessibility().isProcessTrusted())
@@ -55,10 +60,15 @@ QCoro::Task<InspectedDestination> CommandVPaster::activateAndConfirm(InspectedDe
             continue;
         cameForward = true;
         InspectedDestination current = m_inspector.inspect(target.processIdentifier);
-        if (current.hasSameFocus(target))
+        if (!current.isFocusKnown)
+            continue;
+        focusCameBack = true;
+        if (!target.isFocusKnown || current.hasSameFocus(target))
             co_return current;
     }
-    throw SystemIntegrationError(cameForward ? Kind::targetChanged : Kind::targetApplicationUnavailable);
+    if (!cameForward)
+        throw SystemIntegrationError(Kind::targetApplicationUnavailable);
+    throw SystemIntegrationError(focusCameBack ? Kind::targetChanged : Kind::targetFocusUnknown);
 }
 
 InspectedDestination CommandVPaster::reconfirm(const InspectedDestination &stable) const
@@ -88,6 +98,8 @@ DestinationSnapshot CommandVPaster::postPaste(const InspectedDestination &into,
         throw SystemIntegrationError(Kind::clipboardChanged);
     const auto application = m_inspector.workspace().runningApplication(confirmed.processIdentifier);
     const PasteShortcut shortcut = application ? application->pasteShortcut : PasteShortcut::standard;
+    if (shortcut == PasteShortcut::unknown)
+        throw SystemIntegrationError(Kind::pasteShortcutUnknown);
     if (!m_keyEventPoster.postPasteShortcut(shortcut))
         throw SystemIntegrationError(Kind::eventCreationFailed);
     DestinationSnapshot destination = confirmed.snapshot;

@@ -32,22 +32,27 @@ public:
         DestinationContextInspector &inspector, Pasteboard &pasteboard, KeyEventPoster &keyEventPoster);
 
     // Activates the target's application and waits until it is frontmost and
-    // its freshly inspected focus matches `target`; returns that inspection.
-    // Throws SystemIntegrationError: accessibilityPermissionMissing without
-    // trust; targetApplicationUnavailable when the application is gone or never
-    // comes forward; targetChanged when it came forward with the focus elsewhere.
+    // its freshly inspected focus matches `target` (any known focus when the
+    // target's was unknown); returns that inspection. Throws
+    // SystemIntegrationError: accessibilityPermissionMissing without trust;
+    // targetApplicationUnavailable when the application is gone or never comes
+    // forward; targetChanged when it came forward with the focus elsewhere;
+    // targetFocusUnknown when it came forward without ever telling where its
+    // focus is.
     QCoro::Task<InspectedDestination> activateAndConfirm(InspectedDestination target) const;
 
     // Checks that the target is still frontmost with the focus where `stable`
-    // found it; returns the fresh inspection. Throws SystemIntegrationError:
+    // found it (an unknown focus is not that place); returns the fresh
+    // inspection. Throws SystemIntegrationError:
     // accessibilityPermissionMissing or targetChanged.
     InspectedDestination reconfirm(const InspectedDestination &stable) const;
 
     // Reconfirms the target, checks the expectation against the pasteboard (not
     // read at all without one) and posts the target application's paste
-    // shortcut once. Returns where
-    // the paste went. Throws SystemIntegrationError: those of `reconfirm`,
-    // clipboardChanged, eventCreationFailed.
+    // shortcut once. Returns where the paste went. Throws
+    // SystemIntegrationError: those of `reconfirm`, clipboardChanged,
+    // pasteShortcutUnknown when no key of the application pastes the
+    // clipboard, eventCreationFailed.
     DestinationSnapshot postPaste(const InspectedDestination &into,
         const std::optional<PasteboardContentExpectation> &expectedPasteboard) const;
 

@@ -53,16 +53,18 @@ InspectedDestination DestinationContextInspector::inspect(ProcessIdentifier proc
     if (!m_accessibility.isProcessTrusted())
         throw SystemIntegrationError(SystemIntegrationError::Kind::accessibilityPermissionMissing);
 
-    const FocusedElement element
-        = m_accessibility.focusedElement(processIdentifier).value_or(FocusedElement {});
+    const FocusReading focus = m_accessibility.readFocus(processIdentifier);
+    const FocusedElement &element = focus.element;
     InspectedDestination destination;
     destination.processIdentifier = processIdentifier;
+    destination.isFocusKnown = focus.kind != FocusReading::Kind::unknown;
     destination.focusedElementIdentifier = element.identifier;
     DestinationSnapshot &snapshot = destination.snapshot;
     snapshot.applicationName = !application->localizedName.isEmpty()
         ? application->localizedName
         : application->bundleIdentifier.value_or(QString());
     snapshot.bundleIdentifier = application->bundleIdentifier;
+    snapshot.isTerminalEmulator = application->isTerminalEmulator;
     snapshot.windowTitle = element.windowTitle;
     snapshot.accessibilityRole = element.role;
     snapshot.fieldLabel = element.label;

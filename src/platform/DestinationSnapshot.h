@@ -18,6 +18,8 @@ struct DestinationSnapshot {
     bool isSecureTextEntry = false;
     // Absent when unknown, which counts as editable.
     std::optional<bool> isEditableTextTarget;
+    // The application is a terminal emulator (never stored with a record).
+    bool isTerminalEmulator = false;
     QDateTime pastedAt;
 
     friend bool operator==(const DestinationSnapshot &, const DestinationSnapshot &) = default;

@@ -4,7 +4,7 @@ namespace tovra {
 
 bool InspectedDestination::hasSameFocus(const InspectedDestination &other) const
 {
-    if (processIdentifier != other.processIdentifier)
+    if (processIdentifier != other.processIdentifier || !isFocusKnown || !other.isFocusKnown)
         return false;
     if (focusedElementIdentifier && other.focusedElementIdentifier
         && *focusedElementIdentifier != *other.focusedElementIdentifier)

@@ -16,11 +16,16 @@ struct InspectedDestination {
     // The accessibility identity of the focused element, when the system gives
     // one; it tells two look-alike fields of the same window apart.
     std::optional<QString> focusedElementIdentifier;
+    // False when the application describes its focus but nothing held it at
+    // the inspection (its window was not active, or a keyboard grab was in
+    // progress): where a paste would land is not known, and the snapshot's
+    // field is empty for that reason, not because there is none.
+    bool isFocusKnown = true;
 
     // Whether `other` is the same application with the focus in the same place:
     // same process, window, role, label, secrecy and editability, and the same
     // element where both identities are known. The time of inspection is not
-    // compared.
+    // compared. An unknown focus is the same as no other.
     bool hasSameFocus(const InspectedDestination &other) const;
 
     friend bool operator==(const InspectedDestination &, const InspectedDestination &) = default;

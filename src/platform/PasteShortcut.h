@@ -10,6 +10,9 @@ enum class PasteShortcut {
     standard,
     // Ctrl+Shift+V on Linux.
     terminal,
+    // No key pastes the clipboard: xterm, for one, pastes only the primary
+    // selection unless its user binds a key.
+    unknown,
 };
 
 } // namespace tovra

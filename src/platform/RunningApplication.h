@@ -19,6 +19,9 @@ struct RunningApplication {
     // or an executable name on Linux); absent when none can be found.
     std::optional<QString> bundleIdentifier;
     bool isTerminated = false;
+    // A terminal emulator: what is pasted goes to whatever program runs
+    // inside, so it is never a place to trace pastes into or copies from.
+    bool isTerminalEmulator = false;
     // The keys that paste into the application.
     PasteShortcut pasteShortcut = PasteShortcut::standard;
 

@@ -20,10 +20,14 @@ QString describe(SystemIntegrationError::Kind kind, std::optional<qint32> status
         return QStringLiteral("目标 App 未能切换到前台或已退出；本次未发送粘贴。");
     case Kind::targetChanged:
         return QStringLiteral("目标 App 或输入焦点已变化；为避免粘贴到错误位置，本次已取消。");
+    case Kind::targetFocusUnknown:
+        return QStringLiteral("目标 App 未告知输入焦点所在；为避免粘贴到错误位置，本次已取消。");
     case Kind::clipboardChanged:
         return QStringLiteral("剪贴板内容已被其他程序更改；为避免粘贴错误内容，本次已取消。");
     case Kind::eventCreationFailed:
         return QStringLiteral("无法创建粘贴按键事件；本次未发送粘贴。");
+    case Kind::pasteShortcutUnknown:
+        return QStringLiteral("目标 App 没有已知的剪贴板粘贴快捷键；本次未发送粘贴。");
     case Kind::eventTapCreationFailed:
         return QStringLiteral("无法启动键盘快捷键监听；标准复制粘贴暂时不会被观察。");
     case Kind::hotKeyHandlerInstallationFailed:

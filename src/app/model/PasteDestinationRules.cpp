@@ -28,6 +28,10 @@ std::optional<PasteExclusionReason> exclusion(const DestinationSnapshot &destina
     if (!destination.bundleIdentifier || destination.bundleIdentifier->isEmpty()
         || PrivacyGuard::isTransientSystemApplicationBundleID(destination.bundleIdentifier))
         return PasteExclusionReason::invalidDestination;
+    // Terminals are excluded by default, whichever of them it is: a pasted
+    // line goes to the program inside, and a copied one comes from it.
+    if (destination.isTerminalEmulator)
+        return PasteExclusionReason::deniedApplication;
 
     DestinationContext context;
     context.appBundleID = *destination.bundleIdentifier;

@@ -12,8 +12,8 @@ namespace tovra::app {
 
 // Why nothing may be pasted into, or recorded for, the destination: paused,
 // a field known not to take text, a target without an application ID or one
-// of the desktop's own transient windows, then the privacy guard with the
-// user's application rules (domain rules have no part here). None when the
+// of the desktop's own transient windows, a terminal emulator, then the
+// privacy guard with the user's application rules (domain rules have no part here). None when the
 // destination may take the paste.
 std::optional<PasteExclusionReason> pasteTargetExclusion(
     const DestinationSnapshot &destination, const QList<DenylistEntry> &denylistEntries, bool isPaused);

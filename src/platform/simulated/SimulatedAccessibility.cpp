@@ -17,25 +17,32 @@ bool SimulatedAccessibility::requestTrustWithPrompt()
     return m_trusted;
 }
 
-std::optional<FocusedElement> SimulatedAccessibility::focusedElement(
-    ProcessIdentifier processIdentifier) const
+FocusReading SimulatedAccessibility::readFocus(ProcessIdentifier processIdentifier) const
 {
+    FocusReading reading;
     if (!m_trusted || !m_workspace.runningApplication(processIdentifier))
-        return std::nullopt;
+        return reading;
     const SimulatedApplication &application = m_workspace.application(processIdentifier);
     if (application.isTerminated || !application.exposesAccessibility)
-        return std::nullopt;
+        return reading;
+    const auto frontmost = m_workspace.frontmostApplication();
+    const bool isFrontmost = frontmost && frontmost->processIdentifier == processIdentifier;
+    if (!application.showsFocus || (application.hidesFocusWhileInactive && !isFrontmost)) {
+        reading.kind = FocusReading::Kind::unknown;
+        return reading;
+    }
     const SimulatedElement *element = application.focused();
     if (!element)
-        return std::nullopt;
-    FocusedElement focused;
+        return reading;
+    reading.kind = FocusReading::Kind::known;
+    FocusedElement &focused = reading.element;
     focused.identifier = element->identifier;
     focused.windowTitle = element->windowTitle;
     focused.role = element->role;
     focused.label = element->label;
     focused.isSecure = element->isSecure;
     focused.isEditable = element->isEditable;
-    return focused;
+    return reading;
 }
 
 } // namespace tovra

@@ -16,9 +16,11 @@ public:
     // Counts the prompt; the user grants trust with it only after
     // `setGrantsTrustOnPrompt(true)`.
     bool requestTrustWithPrompt() override;
-    // None without trust, for a terminated application, one that does not
-    // expose accessibility, or one without a focused element.
-    std::optional<FocusedElement> focusedElement(ProcessIdentifier processIdentifier) const override;
+    // Nothing exposed without trust, for a terminated application, one that
+    // does not expose accessibility, or one without a focused element; an
+    // unknown focus while the application does not show it (Linux toolkits
+    // behind another application's window or under a keyboard grab).
+    FocusReading readFocus(ProcessIdentifier processIdentifier) const override;
     void setMessagingTimeout(std::chrono::milliseconds timeout) override { m_messagingTimeout = timeout; }
     std::optional<QUrl> systemSettingsURL() const override { return m_systemSettingsURL; }
 

@@ -37,8 +37,16 @@ struct SimulatedApplication {
     bool isTerminated = false;
     // A terminal emulator, which pastes only on its own shortcut.
     bool isTerminalEmulator = false;
+    // Whether any key of it pastes the clipboard (none of xterm's does).
+    bool hasPasteKey = true;
     // Whether the accessibility interface can see into the application.
     bool exposesAccessibility = true;
+    // Whether its tree shows the focused element just now; false stands for
+    // a keyboard grab in progress, during which toolkits clear the state.
+    bool showsFocus = true;
+    // Whether its tree shows no focus while another application is in front,
+    // as GTK and Qt do on Linux.
+    bool hidesFocusWhileInactive = false;
     // How long the application takes to come forward when asked; none when it
     // never does (the window manager refuses, the application hangs).
     std::optional<std::chrono::milliseconds> activationDelay = std::chrono::milliseconds(0);

@@ -48,6 +48,8 @@ bool SimulatedKeyboard::postPasteShortcut(PasteShortcut shortcut)
 {
     if (m_eventCreationFails)
         return false;
+    if (shortcut == PasteShortcut::unknown)
+        return false;
     const QKeyCombination keys = shortcut == PasteShortcut::terminal ? terminalPasteKeys : pasteKeys;
     // Our own events carry their mark, so the observation never reports them.
     record(keys, m_workspace.frontmostProcessIdentifier(), true);

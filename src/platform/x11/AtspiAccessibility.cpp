@@ -128,6 +128,22 @@ public:
     }
 
 private:
+    // More than one element may say it is focused: a browser marks the page
+    // as well as the field in it. A password field among them wins, since
+    // missing it would be the costly mistake; else a field that takes text;
+    // else the innermost, which comes last in canonical order.
+    static constexpr gint consideredMatches = 8;
+
+    static int preference(AtspiAccessible *element)
+    {
+        GError *error = nullptr;
+        const AtspiRole role = atspi_accessible_get_role(element, &error);
+        clear(error);
+        if (role == ATSPI_ROLE_PASSWORD_TEXT)
+            return 2;
+        return hasState(element, ATSPI_STATE_EDITABLE) ? 1 : 0;
+    }
+
     Ref<AtspiAccessible> findByCollection(AtspiCollection *collection)
     {
         GArray *wanted = g_array_new(FALSE, FALSE, sizeof(AtspiStateType));
@@ -140,17 +156,18 @@ private:
             ATSPI_Collection_MATCH_ALL, FALSE));
         GError *error = nullptr;
         GArray *matches = atspi_collection_get_matches(
-            collection, rule.get(), ATSPI_Collection_SORT_ORDER_CANONICAL, 1, TRUE, &error);
+            collection, rule.get(), ATSPI_Collection_SORT_ORDER_CANONICAL, consideredMatches, TRUE, &error);
         clear(error);
         Ref<AtspiAccessible> found;
         if (!matches)
             return found;
+        int foundPreference = -1;
         for (guint index = 0; index < matches->len; ++index) {
-            AtspiAccessible *match = g_array_index(matches, AtspiAccessible *, index);
-            if (!found)
-                found = Ref<AtspiAccessible>(match);
-            else
-                g_object_unref(match);
+            Ref<AtspiAccessible> match(g_array_index(matches, AtspiAccessible *, index));
+            if (const int candidate = preference(match.get()); candidate >= foundPreference) {
+                found = std::move(match);
+                foundPreference = candidate;
+            }
         }
         g_array_free(matches, TRUE);
         return found;
@@ -263,13 +280,14 @@ bool AtspiAccessibility::ensureClientLibrary() const
     return m_clientLibraryReady;
 }
 
-std::optional<FocusedElement> AtspiAccessibility::focusedElement(ProcessIdentifier processIdentifier) const
+FocusReading AtspiAccessibility::readFocus(ProcessIdentifier processIdentifier) const
 {
+    FocusReading reading;
     if (processIdentifier <= 0 || !ensureClientLibrary() || !isProcessTrusted())
-        return std::nullopt;
+        return reading;
     const Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
     if (!desktop)
-        return std::nullopt;
+        return reading;
     // What libatspi remembers of a tree may be stale; every question starts
     // from what the applications answer now.
     atspi_accessible_clear_cache(desktop.get());
@@ -291,6 +309,7 @@ std::optional<FocusedElement> AtspiAccessibility::focusedElement(ProcessIdentifi
         // The active window first: that is where the keyboard focus is.
         const gint windowCount = atspi_accessible_get_child_count(application.get(), &error);
         clear(error);
+        bool hasActiveWindow = false;
         std::vector<Ref<AtspiAccessible>> windows;
         for (gint windowIndex = 0; windowIndex < windowCount; ++windowIndex) {
             Ref<AtspiAccessible> window(
@@ -298,18 +317,30 @@ std::optional<FocusedElement> AtspiAccessibility::focusedElement(ProcessIdentifi
             clear(error);
             if (!window)
                 continue;
-            if (hasState(window.get(), ATSPI_STATE_ACTIVE))
+            if (hasState(window.get(), ATSPI_STATE_ACTIVE)) {
+                hasActiveWindow = true;
                 windows.insert(windows.begin(), std::move(window));
-            else
+            } else {
                 windows.push_back(std::move(window));
+            }
         }
         FocusSearch search(deadline, maximumSearchedElements);
         for (const Ref<AtspiAccessible> &window : windows) {
-            if (const Ref<AtspiAccessible> focused = search.find(window.get()))
-                return describe(focused.get(), window.get());
+            if (const Ref<AtspiAccessible> focused = search.find(window.get())) {
+                reading.kind = FocusReading::Kind::known;
+                reading.element = describe(focused.get(), window.get());
+                return reading;
+            }
         }
+        // An active window with nothing focused inside keeps its content to
+        // itself (a browser without page accessibility); asking again tells no
+        // more. Without an active window the application has let go of the
+        // focus for now, and its tree will tell again once it has it back.
+        if (!hasActiveWindow && windowCount > 0)
+            reading.kind = FocusReading::Kind::unknown;
+        return reading;
     }
-    return std::nullopt;
+    return reading;
 }
 
 void AtspiAccessibility::setMessagingTimeout(std::chrono::milliseconds timeout)

@@ -34,7 +34,7 @@ public:
 
     bool isProcessTrusted() const override;
     bool requestTrustWithPrompt() override;
-    std::optional<FocusedElement> focusedElement(ProcessIdentifier processIdentifier) const override;
+    FocusReading readFocus(ProcessIdentifier processIdentifier) const override;
     void setMessagingTimeout(std::chrono::milliseconds timeout) override;
 
     // The desktop's own accessibility settings, as the file of its installed

@@ -162,15 +162,20 @@ void X11HotKeyRegistrar::handleEvent(const XEvent &event)
     for (Registration &registration : m_registrations) {
         if (int(event.xkey.keycode) != registration.keycode)
             continue;
-        // The user may let go of the modifiers before the key: its release
-        // then carries none, and still ends the press.
-        if (event.type == KeyRelease) {
-            registration.held = false;
+        // The press counts once the key is let go. Until then the grab holds
+        // the keyboard, and toolkits take that for a loss of focus: the field
+        // the user was typing in shows no focus for as long as the key is
+        // down, however long a person holds it. The user may let go of the
+        // modifiers before the key: its release then carries none, and still
+        // ends the press.
+        if (event.type == KeyPress) {
+            if ((event.xkey.state & relevant) == registration.modifiers)
+                registration.held = true;
             continue;
         }
-        if ((event.xkey.state & relevant) != registration.modifiers || registration.held)
+        if (!registration.held)
             continue;
-        registration.held = true;
+        registration.held = false;
         if (m_handler) {
             const Handler handler = m_handler;
             handler(registration.signature, registration.identifier);

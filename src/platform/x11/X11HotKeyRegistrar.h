@@ -11,7 +11,8 @@ class X11Connection;
 class X11Keyboard;
 
 // Hot keys as passive grabs on the root window (XGrabKey), each also under
-// CapsLock and NumLock so that a lit lock does not disable it. A combination
+// CapsLock and NumLock so that a lit lock does not disable it. A press is
+// reported when its key is released, once the grab has let the keyboard go. A combination
 // another client holds makes the server answer BadAccess, which comes back as
 // the status code.
 class X11HotKeyRegistrar final : public HotKeyRegistrar {

@@ -30,7 +30,7 @@ X11KeyEventPoster::X11KeyEventPoster(X11Connection &connection, X11Keyboard &key
 
 bool X11KeyEventPoster::postPasteShortcut(PasteShortcut shortcut)
 {
-    if (!m_connection.isUsable())
+    if (!m_connection.isUsable() || shortcut == PasteShortcut::unknown)
         return false;
     Display *display = m_connection.display();
     int eventBase = 0;

@@ -86,15 +86,41 @@ bool X11Windows::hasProperty(Window window, const char *property)
     return reply && reply->type != None;
 }
 
-bool X11Windows::hasWindowManager()
+std::optional<Window> X11Windows::windowManagerCheckWindow()
 {
     const auto check = cardinalList(m_connection.rootWindow(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
     if (check.isEmpty() || check.first() == None)
-        return false;
+        return std::nullopt;
     // A window manager that died leaves the property behind, pointing at a
     // window that is gone or no longer points at itself.
     const auto confirmation = cardinalList(check.first(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
-    return !confirmation.isEmpty() && confirmation.first() == check.first();
+    if (confirmation.isEmpty() || confirmation.first() != check.first())
+        return std::nullopt;
+    return Window(check.first());
+}
+
+bool X11Windows::hasWindowManager()
+{
+    return windowManagerCheckWindow().has_value();
+}
+
+bool X11Windows::isDesktopShellWindow(Window window)
+{
+    if (window == None)
+        return false;
+    const unsigned long desktop = m_connection.atom("_NET_WM_WINDOW_TYPE_DESKTOP");
+    const unsigned long dock = m_connection.atom("_NET_WM_WINDOW_TYPE_DOCK");
+    for (const unsigned long type : cardinalList(window, "_NET_WM_WINDOW_TYPE", XA_ATOM)) {
+        if (type == desktop || type == dock)
+            return true;
+    }
+    const auto check = windowManagerCheckWindow();
+    if (!check)
+        return false;
+    if (*check == window)
+        return true;
+    const auto manager = processOf(*check);
+    return manager && processOf(window) == manager;
 }
 
 Window X11Windows::activeWindow()

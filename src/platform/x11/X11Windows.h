@@ -35,6 +35,12 @@ public:
     // child, a window manager's frame).
     X11Window clientWindowOf(X11Window window);
 
+    // A window of the desktop itself rather than of an application: the
+    // window manager's own (its focus placeholder when nothing else has the
+    // focus, its menus), a desktop background or a panel. None of them is a
+    // place to paste into or a source of copies.
+    bool isDesktopShellWindow(X11Window window);
+
     // The process of the client that created the window, as the X-Resource
     // extension tells; else the window's _NET_WM_PID when the window comes
     // from this machine. None for windows of remote clients without either.
@@ -60,6 +66,7 @@ private:
     QList<unsigned long> cardinalList(X11Window window, const char *property, unsigned long atomType);
     std::optional<QByteArray> stringProperty(X11Window window, const char *property);
     bool hasProperty(X11Window window, const char *property);
+    std::optional<X11Window> windowManagerCheckWindow();
     X11Window topLevelOf(X11Window window);
 
     X11Connection &m_connection;

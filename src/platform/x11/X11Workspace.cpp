@@ -12,6 +12,24 @@
 
 namespace tovra {
 
+namespace {
+
+// xterm and uxterm paste the clipboard on no key of their own (Shift+Insert
+// inserts the primary selection), and Ctrl+Shift+V reaches the program
+// inside as ^V. Known by their window class or program, with or without a
+// desktop entry.
+bool isXTermFamily(const ApplicationHints &hints)
+{
+    const auto named = [](const std::optional<QString> &value) {
+        return value
+            && (value->compare(QLatin1String("xterm"), Qt::CaseInsensitive) == 0
+                || value->compare(QLatin1String("uxterm"), Qt::CaseInsensitive) == 0);
+    };
+    return named(hints.windowClass) || named(hints.windowClassInstance) || named(hints.executableName);
+}
+
+} // namespace
+
 X11Workspace::X11Workspace(
     X11Connection &connection, DesktopEntryIndex &desktopEntries, ProcFileSystem processes, QObject *parent)
     : Workspace(parent)
@@ -108,14 +126,18 @@ RunningApplication X11Workspace::describe(ProcessIdentifier processIdentifier, W
     application.processIdentifier = processIdentifier;
     application.localizedName = identity.displayName;
     application.bundleIdentifier = identity.bundleIdentifier;
-    application.pasteShortcut = identity.isTerminalEmulator ? PasteShortcut::terminal : PasteShortcut::standard;
+    const bool isXTerm = isXTermFamily(hints);
+    application.isTerminalEmulator = identity.isTerminalEmulator || isXTerm;
+    application.pasteShortcut = isXTerm     ? PasteShortcut::unknown
+        : application.isTerminalEmulator ? PasteShortcut::terminal
+                                         : PasteShortcut::standard;
     return application;
 }
 
 std::optional<RunningApplication> X11Workspace::frontmostApplication() const
 {
     const Window window = m_windows.activeWindow();
-    if (window == None)
+    if (window == None || m_windows.isDesktopShellWindow(window))
         return std::nullopt;
     const auto processIdentifier = m_windows.processOf(window);
     if (!processIdentifier)

@@ -24,6 +24,8 @@
 
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+
 using namespace tovra;
 using tovra::testing::waitUntil;
 using tovra::testing::X11TestClient;
@@ -62,7 +64,9 @@ protected:
     {
         std::optional<FocusedElement> element;
         waitUntil([&] {
-            element = accessibility.focusedElement(ProcessIdentifier(client.processId()));
+            const FocusReading reading = accessibility.readFocus(ProcessIdentifier(client.processId()));
+            if (reading.kind == FocusReading::Kind::known)
+                element = reading.element;
             return element && element->label == label;
         });
         return element;
@@ -95,9 +99,31 @@ TEST_F(X11AccessibilityTest, TheFocusedFieldIsDescribedAndAPasswordFieldIsSecure
     ASSERT_TRUE(secret->identifier);
     EXPECT_NE(secret->identifier, plain->identifier);
 
-    // A process without accessible windows has no focused element.
-    EXPECT_FALSE(accessibility.focusedElement(ProcessIdentifier(getpid())));
-    EXPECT_FALSE(accessibility.focusedElement(0));
+    // A process without accessible windows exposes no focus.
+    EXPECT_EQ(accessibility.readFocus(ProcessIdentifier(getpid())).kind, FocusReading::Kind::notExposed);
+    EXPECT_EQ(accessibility.readFocus(0).kind, FocusReading::Kind::notExposed);
+}
+
+// A keyboard grab (as a hot key's, from its press to its release) makes the
+// toolkit drop the field's focus: the focus is unknown while it lasts, never
+// an empty field, and known again once the grab ends.
+TEST_F(X11AccessibilityTest, UnderAKeyboardGrabTheFocusIsUnknownAndComesBackAfterIt)
+{
+    focus("password");
+    ASSERT_TRUE(waitForFocusedElementLabelled(QStringLiteral("Secret field")));
+    const auto pid = ProcessIdentifier(client.processId());
+
+    Display *display = connection.display();
+    ASSERT_EQ(XGrabKeyboard(display, connection.rootWindow(), False, GrabModeAsync, GrabModeAsync, CurrentTime),
+        GrabSuccess);
+    XSync(display, False);
+    EXPECT_TRUE(waitUntil([&] { return accessibility.readFocus(pid).kind == FocusReading::Kind::unknown; }));
+    XUngrabKeyboard(display, CurrentTime);
+    XSync(display, False);
+
+    const auto secret = waitForFocusedElementLabelled(QStringLiteral("Secret field"));
+    ASSERT_TRUE(secret);
+    EXPECT_TRUE(secret->isSecure);
 }
 
 TEST_F(X11AccessibilityTest, TrustFollowsTheAccessibilitySwitchAndTheRequestTurnsItOn)
@@ -107,7 +133,8 @@ TEST_F(X11AccessibilityTest, TrustFollowsTheAccessibilitySwitchAndTheRequestTurn
     } switchedBackOn;
     setAccessibilityEnabled(false);
     EXPECT_FALSE(accessibility.isProcessTrusted());
-    EXPECT_FALSE(accessibility.focusedElement(ProcessIdentifier(client.processId())));
+    EXPECT_EQ(accessibility.readFocus(ProcessIdentifier(client.processId())).kind,
+        FocusReading::Kind::notExposed);
     EXPECT_TRUE(accessibility.requestTrustWithPrompt());
     EXPECT_TRUE(accessibility.isProcessTrusted());
 }
@@ -167,7 +194,7 @@ TEST(AtspiAccessibilityWithoutBusTest, IsNotTrustedAndAnswersNothing)
     AtspiAccessibility accessibility(entries, missing);
     EXPECT_FALSE(accessibility.isProcessTrusted());
     EXPECT_FALSE(accessibility.requestTrustWithPrompt());
-    EXPECT_FALSE(accessibility.focusedElement(ProcessIdentifier(getpid())));
+    EXPECT_EQ(accessibility.readFocus(ProcessIdentifier(getpid())).kind, FocusReading::Kind::notExposed);
 }
 
 TEST(AtspiAccessibilitySettingsTest, OpensTheDesktopsOwnAccessibilitySettingsWhereInstalled)
