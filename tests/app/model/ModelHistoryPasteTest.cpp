@@ -83,6 +83,34 @@ TEST(ModelHistoryPasteTest, RefusedPastesSendNoKeyAndSentOnesAreNeverRetriedByPa
     }
 }
 
+// From the app's own window: the target's toolkit shows no focused field
+// while it is behind that window, so its field is known only once it is in
+// front again, and the paste goes there.
+TEST(ModelHistoryPasteTest, PasteBackFromTheWindowReachesATargetThatHidesItsFocusWhileBehind)
+{
+    for (const bool image : { false, true }) {
+        SCOPED_TRACE(image ? "picture" : "text");
+        DesktopScene s;
+        const QUuid item = copyItem(s, image);
+        ledgerStillKnows(s, image);
+        s.provider->willReturn(
+            image ? op::commitImageTracePaste : op::commitTracePaste, recorded(QStringLiteral("R")));
+        s.desktop.workspace().application(s.editor).hidesFocusWhileInactive = true;
+        s.desktop.switchTo(s.editor);
+        s.desktop.switchTo(s.desktop.ownProcessIdentifier());
+        s.model().requestHistoricalPaste(item);
+        s.finishPaste();
+
+        EXPECT_FALSE(s.state().feedback.failure) << s.state().feedback.failure->message.toStdString();
+        EXPECT_EQ(s.ownPastes(), 1);
+        const SimulatedElement &field = *s.desktop.workspace().application(s.editor).focused();
+        if (image)
+            EXPECT_EQ(field.images, QList { picture });
+        else
+            EXPECT_EQ(field.text, QStringLiteral("a quote"));
+    }
+}
+
 // Into Obsidian with citations on: text carries its citation, a picture never
 // does; the ledger gets what was copied, and the pasteboard gets back what the
 // user copied last.

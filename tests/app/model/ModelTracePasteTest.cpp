@@ -30,6 +30,12 @@ TEST(ModelTracePasteTest, AnExcludedTargetGetsAPlainPasteOrNoneAndThePasteboardI
             },
             {}, { SimulatedKeyboard::terminalPasteKeys },
             plain.arg(QStringLiteral("目标 App 位于排除列表")) },
+        { "terminal on no list",
+            [](auto &s) {
+                s.desktop.workspace().application(s.editor).isTerminalEmulator = true;
+                return s.editor;
+            },
+            {}, { SimulatedKeyboard::terminalPasteKeys }, plain.arg(QStringLiteral("目标 App 位于排除列表")) },
         { "domain denied by the ledger", [](auto &s) { return s.editor; }, Reason::deniedDomain,
             { SimulatedKeyboard::pasteKeys }, plain.arg(QStringLiteral("来源或目标域名位于排除列表")) },
         { "ledger paused", [](auto &s) { return s.editor; }, Reason::paused, {},
@@ -121,6 +127,84 @@ TEST(ModelTracePasteTest, ObsidianGetsTheCitationTheLedgerThePlainTextAndTheUser
             EXPECT_EQ(captures.at(0).argument<QString>(1), QStringLiteral("typed meanwhile"));
         }
     }
+}
+
+// Linux toolkits hide the focused field while the hot key's grab holds the
+// keyboard, and for a moment after it: the paste waits until the target tells
+// its field again, and a password field then gets no traced paste.
+TEST(ModelTracePasteTest, AFocusHiddenAtTheHotKeyIsAwaitedAndAPasswordFieldIsNeverTraced)
+{
+    const QString sensitive = QStringLiteral(
+        "已发送普通粘贴动作；未读取剪贴板用于匹配，也未建立记录（目标是敏感或安全输入框）。目标 App 未回执实际写入。");
+    for (const bool intoPassword : { false, true }) {
+        SCOPED_TRACE(intoPassword ? "password field" : "plain field");
+        DesktopScene s;
+        SimulatedApplication &editor = s.desktop.workspace().application(s.editor);
+        SimulatedElement secret;
+        secret.identifier = QStringLiteral("secret");
+        secret.windowTitle = QStringLiteral("Editor");
+        secret.role = QStringLiteral("password text");
+        secret.isSecure = true;
+        editor.elements.append(secret);
+        s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+        s.desktop.switchTo(s.editor);
+        s.desktop.workspace().focus(s.editor, intoPassword ? QStringLiteral("secret") : editor.elements[0].identifier);
+        s.provider->willReturn(op::commitTracePaste, recorded(QStringLiteral("Traced")));
+        editor.showsFocus = false;
+
+        s.desktop.pressHotKey();
+        s.desktop.advance(200ms);
+        EXPECT_TRUE(s.state().isPasting);
+        EXPECT_EQ(s.ownPastes(), 0) << "nothing goes out while the field is hidden";
+        editor.showsFocus = true;
+        s.finishPaste();
+
+        EXPECT_FALSE(s.state().feedback.failure);
+        EXPECT_EQ(s.ownPastes(), 1);
+        EXPECT_EQ(s.provider->callCount(op::commitTracePaste), intoPassword ? 0 : 1);
+        if (intoPassword)
+            EXPECT_EQ(s.notice(), sensitive);
+        else
+            EXPECT_EQ(s.desktop.focusedText(s.editor), QStringLiteral("a quote"));
+    }
+}
+
+// A field that never shows again is not a field known to be safe.
+TEST(ModelTracePasteTest, AFocusThatNeverComesBackCancelsThePaste)
+{
+    DesktopScene s;
+    s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+    s.desktop.switchTo(s.editor);
+    s.desktop.workspace().application(s.editor).showsFocus = false;
+    s.desktop.pressHotKey();
+    s.finishPaste();
+
+    EXPECT_EQ(s.ownPastes(), 0);
+    EXPECT_EQ(s.provider->callCount(op::commitTracePaste), 0);
+    EXPECT_EQ(s.failureTitle(), QStringLiteral("带溯源粘贴未执行"));
+    EXPECT_EQ(s.state().feedback.failure->message,
+        SystemIntegrationError(SystemIntegrationError::Kind::targetFocusUnknown).localizedDescription());
+}
+
+// xterm pastes the clipboard on no key: it gets none, and nobody is told that
+// a paste was sent.
+TEST(ModelTracePasteTest, ATerminalWithoutAPasteKeyGetsNoKeysAndAFailure)
+{
+    DesktopScene s;
+    SimulatedApplication &terminal = s.desktop.workspace().application(s.editor);
+    terminal.isTerminalEmulator = true;
+    terminal.hasPasteKey = false;
+    s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+    s.desktop.switchTo(s.editor);
+    s.desktop.pressHotKey();
+    s.finishPaste();
+
+    EXPECT_EQ(s.ownPastes(), 0);
+    EXPECT_TRUE(s.desktop.focusedText(s.editor).isEmpty());
+    EXPECT_TRUE(s.notice().isEmpty());
+    EXPECT_EQ(s.failureTitle(), QStringLiteral("带溯源粘贴未执行"));
+    EXPECT_EQ(s.state().feedback.failure->message,
+        SystemIntegrationError(SystemIntegrationError::Kind::pasteShortcutUnknown).localizedDescription());
 }
 
 TEST(ModelTracePasteTest, ASwitchToAnotherApplicationMidRunFailsWithoutPasting)
