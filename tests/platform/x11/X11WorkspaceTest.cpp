@@ -92,6 +92,17 @@ public:
         }
     }
 
+    unsigned long checkWindow() const { return m_check; }
+
+    // Marks the window as the desktop's background, as a desktop shell does.
+    void markAsDesktop(unsigned long window)
+    {
+        const Atom desktop = XInternAtom(m_display, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+        XChangeProperty(m_display, window, XInternAtom(m_display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+            PropModeReplace, reinterpret_cast<const unsigned char *>(&desktop), 1);
+        XSync(m_display, False);
+    }
+
     void setActive(unsigned long window)
     {
         setWindows(m_root, "_NET_ACTIVE_WINDOW", { window });
@@ -221,6 +232,27 @@ TEST_F(X11WorkspaceTest, UnderAWindowManagerActivationIsRequestedAndTheActiveWin
     // The published active window counts, not the keyboard focus.
     manager.setActive(None);
     ASSERT_TRUE(waitUntil([&] { return !workspace.frontmostApplication(); }));
+}
+
+// On an empty desktop the window manager gives the focus to a window of its
+// own; a desktop shell's background may hold it too. Neither is a place to
+// paste into: there is no frontmost application then.
+TEST_F(X11WorkspaceTest, TheWindowManagersOwnWindowsAndTheDesktopAreNoApplication)
+{
+    X11TestClient client;
+    ASSERT_TRUE(client.start());
+    FakeWindowManager manager;
+    manager.manage({ client.windowId() });
+    manager.setActive(client.windowId());
+    ASSERT_TRUE(waitForFrontmost(client.processId()));
+
+    manager.setActive(manager.checkWindow());
+    EXPECT_TRUE(waitUntil([&] { return !workspace.frontmostApplication(); }));
+
+    manager.setActive(client.windowId());
+    ASSERT_TRUE(waitForFrontmost(client.processId()));
+    manager.markAsDesktop(client.windowId());
+    EXPECT_TRUE(waitUntil([&] { return !workspace.frontmostApplication(); }));
 }
 
 TEST_F(X11WorkspaceTest, AnEndedProcessIsStillDescribedAsTerminated)
