@@ -63,6 +63,10 @@ TEST(ModelPasteRulesTest, TargetsAndSourcesAreExcludedByTheSameRulesSaveTheField
             Reason::invalidDestination, Reason::invalidDestination },
         { "denylisted", [](auto &d) { d.bundleIdentifier = QStringLiteral("org.example.Vault"); }, false,
             Reason::deniedApplication, Reason::deniedApplication },
+        { "the window manager", [](auto &d) { d.bundleIdentifier = QStringLiteral("openbox"); }, false,
+            Reason::invalidDestination, Reason::invalidDestination },
+        { "a terminal on no list", [](auto &d) { d.isTerminalEmulator = true; }, false,
+            Reason::deniedApplication, Reason::deniedApplication },
         { "a password field", [](auto &d) { d.isSecureTextEntry = true; }, false, Reason::sensitiveField,
             Reason::sensitiveField },
     };
