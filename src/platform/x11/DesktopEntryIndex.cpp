@@ -139,6 +139,8 @@ std::optional<DesktopEntry> DesktopEntryIndex::parse(const QString &filePath, co
             entry.categories = value.split(QLatin1Char(';'), Qt::SkipEmptyParts);
         else if (key == QLatin1String("NoDisplay"))
             entry.noDisplay = isTrue(value);
+        else if (key == QLatin1String("Terminal"))
+            entry.runsInTerminal = isTrue(value);
         else if (key == QLatin1String("Hidden") && isTrue(value))
             return std::nullopt;
     }
@@ -309,12 +311,15 @@ std::optional<DesktopEntry> DesktopEntryIndex::find(const ApplicationHints &hint
 
     // Only an entry that starts the executable plain names it: one that
     // passes options (a panel's "--preferences") is a different tool, and an
-    // executable started by several entries (an interpreter) names none.
+    // executable started by several entries (an interpreter) names none. An
+    // entry that runs in a terminal (an interpreter's prompt) never owns a
+    // window: a GTK program written in Python is not "Python".
     if (hints.executableName && !hints.executableName->isEmpty()) {
         QList<DesktopEntry> candidates;
         for (const DesktopEntry &candidate : std::as_const(m_entries)) {
             const QStringList arguments = execArguments(candidate.exec);
-            if (arguments.size() == 1 && QFileInfo(arguments.first()).fileName() == *hints.executableName)
+            if (!candidate.runsInTerminal && arguments.size() == 1
+                && QFileInfo(arguments.first()).fileName() == *hints.executableName)
                 candidates.append(candidate);
         }
         if (candidates.size() == 1)

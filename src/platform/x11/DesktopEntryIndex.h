@@ -24,6 +24,9 @@ struct DesktopEntry {
     // The menu categories, as listed (TerminalEmulator, Utility, ...).
     QStringList categories;
     bool noDisplay = false;
+    // Started inside a terminal (Terminal=true): its windows are the
+    // terminal's, never its own.
+    bool runsInTerminal = false;
 
     // Terminals send Ctrl+V to the program inside them instead of pasting.
     bool isTerminalEmulator() const { return categories.contains(QLatin1String("TerminalEmulator")); }

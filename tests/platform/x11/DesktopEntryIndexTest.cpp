@@ -91,6 +91,8 @@ TEST_F(DesktopEntryIndexTest, FindsTheEntryOfARunningApplicationInOrderOfReliabi
         "[Desktop Entry]\nType=Application\nName=Tool A\nExec=python3 /opt/a.py\n");
     write(system, QStringLiteral("tool-b.desktop"),
         "[Desktop Entry]\nType=Application\nName=Tool B\nExec=python3 /opt/b.py\n");
+    write(system, QStringLiteral("python3.11.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Python (v3.11)\nExec=/usr/bin/python3.11\nTerminal=true\n");
     DesktopEntryIndex entries = index();
 
     const auto id = [&](ApplicationHints hints) {
@@ -108,6 +110,10 @@ TEST_F(DesktopEntryIndexTest, FindsTheEntryOfARunningApplicationInOrderOfReliabi
     EXPECT_EQ(id({ {}, {}, {}, QStringLiteral("firefox-esr") }), QStringLiteral("firefox-esr"));
     // An interpreter starts several entries and names none of them.
     EXPECT_EQ(id({ {}, {}, {}, QStringLiteral("python3") }), QString());
+    // Nor does an interpreter's own prompt, which runs in a terminal, name a
+    // program written for it that has windows of its own.
+    EXPECT_EQ(id({ {}, QStringLiteral("gtkclient"), QStringLiteral("Gtkclient"), QStringLiteral("python3.11") }),
+        QString());
     // An entry that starts the executable with options is another tool.
     EXPECT_EQ(id({ {}, {}, {}, QStringLiteral("xfce4-panel") }), QString());
     EXPECT_EQ(id({ {}, QStringLiteral("unknown"), QStringLiteral("Unknown"), QStringLiteral("unknown") }),
