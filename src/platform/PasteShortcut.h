@@ -10,8 +10,8 @@ enum class PasteShortcut {
     standard,
     // Ctrl+Shift+V on Linux.
     terminal,
-    // No key pastes the clipboard: xterm, for one, pastes only the primary
-    // selection unless its user binds a key.
+    // No key pastes the clipboard: xterm and rxvt, for two, paste only the
+    // primary selection unless their user binds a key.
     unknown,
 };
 

@@ -140,8 +140,8 @@ const SimulatedApplication *SimulatedWorkspace::find(ProcessIdentifier processId
 RunningApplication SimulatedWorkspace::describe(const SimulatedApplication &application)
 {
     const PasteShortcut shortcut = !application.hasPasteKey ? PasteShortcut::unknown
-        : application.isTerminalEmulator                  ? PasteShortcut::terminal
-                                                          : PasteShortcut::standard;
+        : application.isTerminalEmulator                    ? PasteShortcut::terminal
+                                                            : PasteShortcut::standard;
     return RunningApplication { application.processIdentifier, application.name, application.bundleIdentifier,
         application.isTerminated, application.isTerminalEmulator, shortcut };
 }

@@ -14,16 +14,16 @@ namespace tovra {
 
 namespace {
 
-// xterm and uxterm paste the clipboard on no key of their own (Shift+Insert
-// inserts the primary selection), and Ctrl+Shift+V reaches the program
-// inside as ^V. Known by their window class or program, with or without a
-// desktop entry.
-bool isXTermFamily(const ApplicationHints &hints)
+// Terminals that paste the clipboard on no key of their own: xterm's and
+// rxvt's Shift+Insert inserts the primary selection, and Ctrl+Shift+V
+// reaches the program inside as ^V. Known by their window class or program,
+// with or without a desktop entry.
+bool pastesClipboardOnNoKey(const ApplicationHints &hints)
 {
+    static const QStringList names { QStringLiteral("xterm"), QStringLiteral("uxterm"),
+        QStringLiteral("rxvt"), QStringLiteral("urxvt"), QStringLiteral("rxvt-unicode") };
     const auto named = [](const std::optional<QString> &value) {
-        return value
-            && (value->compare(QLatin1String("xterm"), Qt::CaseInsensitive) == 0
-                || value->compare(QLatin1String("uxterm"), Qt::CaseInsensitive) == 0);
+        return value && names.contains(*value, Qt::CaseInsensitive);
     };
     return named(hints.windowClass) || named(hints.windowClassInstance) || named(hints.executableName);
 }
@@ -126,11 +126,11 @@ RunningApplication X11Workspace::describe(ProcessIdentifier processIdentifier, W
     application.processIdentifier = processIdentifier;
     application.localizedName = identity.displayName;
     application.bundleIdentifier = identity.bundleIdentifier;
-    const bool isXTerm = isXTermFamily(hints);
-    application.isTerminalEmulator = identity.isTerminalEmulator || isXTerm;
-    application.pasteShortcut = isXTerm     ? PasteShortcut::unknown
-        : application.isTerminalEmulator ? PasteShortcut::terminal
-                                         : PasteShortcut::standard;
+    const bool hasNoPasteKey = pastesClipboardOnNoKey(hints);
+    application.isTerminalEmulator = identity.isTerminalEmulator || hasNoPasteKey;
+    application.pasteShortcut = hasNoPasteKey ? PasteShortcut::unknown
+        : application.isTerminalEmulator      ? PasteShortcut::terminal
+                                              : PasteShortcut::standard;
     return application;
 }
 

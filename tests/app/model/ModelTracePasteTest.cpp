@@ -35,7 +35,8 @@ TEST(ModelTracePasteTest, AnExcludedTargetGetsAPlainPasteOrNoneAndThePasteboardI
                 s.desktop.workspace().application(s.editor).isTerminalEmulator = true;
                 return s.editor;
             },
-            {}, { SimulatedKeyboard::terminalPasteKeys }, plain.arg(QStringLiteral("目标 App 位于排除列表")) },
+            {}, { SimulatedKeyboard::terminalPasteKeys },
+            plain.arg(QStringLiteral("目标 App 位于排除列表")) },
         { "domain denied by the ledger", [](auto &s) { return s.editor; }, Reason::deniedDomain,
             { SimulatedKeyboard::pasteKeys }, plain.arg(QStringLiteral("来源或目标域名位于排除列表")) },
         { "ledger paused", [](auto &s) { return s.editor; }, Reason::paused, {},
@@ -134,8 +135,8 @@ TEST(ModelTracePasteTest, ObsidianGetsTheCitationTheLedgerThePlainTextAndTheUser
 // its field again, and a password field then gets no traced paste.
 TEST(ModelTracePasteTest, AFocusHiddenAtTheHotKeyIsAwaitedAndAPasswordFieldIsNeverTraced)
 {
-    const QString sensitive = QStringLiteral(
-        "已发送普通粘贴动作；未读取剪贴板用于匹配，也未建立记录（目标是敏感或安全输入框）。目标 App 未回执实际写入。");
+    const QString sensitive = QStringLiteral("已发送普通粘贴动作；未读取剪贴板用于匹配，也未建立记录（目标是"
+                                             "敏感或安全输入框）。目标 App 未回执实际写入。");
     for (const bool intoPassword : { false, true }) {
         SCOPED_TRACE(intoPassword ? "password field" : "plain field");
         DesktopScene s;
@@ -148,7 +149,8 @@ TEST(ModelTracePasteTest, AFocusHiddenAtTheHotKeyIsAwaitedAndAPasswordFieldIsNev
         editor.elements.append(secret);
         s.desktop.copyText(s.browser, QStringLiteral("a quote"));
         s.desktop.switchTo(s.editor);
-        s.desktop.workspace().focus(s.editor, intoPassword ? QStringLiteral("secret") : editor.elements[0].identifier);
+        s.desktop.workspace().focus(
+            s.editor, intoPassword ? QStringLiteral("secret") : editor.elements[0].identifier);
         s.provider->willReturn(op::commitTracePaste, recorded(QStringLiteral("Traced")));
         editor.showsFocus = false;
 

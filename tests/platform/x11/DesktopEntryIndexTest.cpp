@@ -112,7 +112,8 @@ TEST_F(DesktopEntryIndexTest, FindsTheEntryOfARunningApplicationInOrderOfReliabi
     EXPECT_EQ(id({ {}, {}, {}, QStringLiteral("python3") }), QString());
     // Nor does an interpreter's own prompt, which runs in a terminal, name a
     // program written for it that has windows of its own.
-    EXPECT_EQ(id({ {}, QStringLiteral("gtkclient"), QStringLiteral("Gtkclient"), QStringLiteral("python3.11") }),
+    EXPECT_EQ(
+        id({ {}, QStringLiteral("gtkclient"), QStringLiteral("Gtkclient"), QStringLiteral("python3.11") }),
         QString());
     // An entry that starts the executable with options is another tool.
     EXPECT_EQ(id({ {}, {}, {}, QStringLiteral("xfce4-panel") }), QString());

@@ -114,7 +114,8 @@ TEST_F(X11AccessibilityTest, UnderAKeyboardGrabTheFocusIsUnknownAndComesBackAfte
     const auto pid = ProcessIdentifier(client.processId());
 
     Display *display = connection.display();
-    ASSERT_EQ(XGrabKeyboard(display, connection.rootWindow(), False, GrabModeAsync, GrabModeAsync, CurrentTime),
+    ASSERT_EQ(
+        XGrabKeyboard(display, connection.rootWindow(), False, GrabModeAsync, GrabModeAsync, CurrentTime),
         GrabSuccess);
     XSync(display, False);
     EXPECT_TRUE(waitUntil([&] { return accessibility.readFocus(pid).kind == FocusReading::Kind::unknown; }));
@@ -133,8 +134,8 @@ TEST_F(X11AccessibilityTest, TrustFollowsTheAccessibilitySwitchAndTheRequestTurn
     } switchedBackOn;
     setAccessibilityEnabled(false);
     EXPECT_FALSE(accessibility.isProcessTrusted());
-    EXPECT_EQ(accessibility.readFocus(ProcessIdentifier(client.processId())).kind,
-        FocusReading::Kind::notExposed);
+    EXPECT_EQ(
+        accessibility.readFocus(ProcessIdentifier(client.processId())).kind, FocusReading::Kind::notExposed);
     EXPECT_TRUE(accessibility.requestTrustWithPrompt());
     EXPECT_TRUE(accessibility.isProcessTrusted());
 }
