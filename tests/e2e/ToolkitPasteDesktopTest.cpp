@@ -171,8 +171,6 @@ public:
         return m_client->fieldText(fieldName(field)).value_or(QStringLiteral("<no answer>"));
     }
 
-    ClientWindow &client() { return *m_client; }
-
 private:
     std::unique_ptr<ClientWindow> m_client;
 };
@@ -269,7 +267,9 @@ private:
     unsigned long m_window = 0;
 };
 
-enum class Client { gtk3, gtk4, qt, xfceTerminal, xterm, chromium };
+// GTK 4's password field is either an entry that hides its text or the
+// dedicated password entry; applications use both.
+enum class Client { gtk3, gtk4, gtk4PasswordEntry, qt, xfceTerminal, xterm, chromium };
 
 std::unique_ptr<PasteTarget> makeTarget(Client client)
 {
@@ -281,6 +281,11 @@ std::unique_ptr<PasteTarget> makeTarget(Client client)
     case Client::gtk4:
         return std::make_unique<ProtocolTarget>(std::make_unique<ClientWindow>(QStringLiteral("gtkfour"),
             systemPython, QStringList { gtkClient, QStringLiteral("4"), QStringLiteral("gtkfour") }));
+    case Client::gtk4PasswordEntry:
+        return std::make_unique<ProtocolTarget>(
+            std::make_unique<ClientWindow>(QStringLiteral("gtkfour"), systemPython,
+                QStringList { gtkClient, QStringLiteral("4"), QStringLiteral("gtkfour"),
+                    QStringLiteral("password-entry") }));
     case Client::qt:
         return std::make_unique<ProtocolTarget>(std::make_unique<ClientWindow>(QStringLiteral("qtnotes")));
     case Client::xfceTerminal:
@@ -415,6 +420,9 @@ constexpr PasteCase pasteCases[] = {
     { "Gtk4Password30ms", Client::gtk4, Field::password, 30ms, Outcome::plainSensitive },
     { "Gtk4Password150ms", Client::gtk4, Field::password, 150ms, Outcome::plainSensitive },
     { "Gtk4Password1500ms", Client::gtk4, Field::password, 1500ms, Outcome::plainSensitive },
+    { "Gtk4PasswordEntry30ms", Client::gtk4PasswordEntry, Field::password, 30ms, Outcome::plainSensitive },
+    { "Gtk4PasswordEntry1500ms", Client::gtk4PasswordEntry, Field::password, 1500ms,
+        Outcome::plainSensitive },
     { "QtPlain30ms", Client::qt, Field::plain, 30ms, Outcome::traced },
     { "QtPlain1500ms", Client::qt, Field::plain, 1500ms, Outcome::traced },
     { "QtPassword30ms", Client::qt, Field::password, 30ms, Outcome::plainSensitive },
@@ -462,9 +470,12 @@ TEST_P(HistoryPasteBack, SelectedCopyArrivesInTheFieldOfTheAppThatWasInFront)
     EXPECT_EQ(app.terminate(), 0) << app.standardError().constData();
 }
 
+void PrintTo(Client client, std::ostream *stream)
+{
+    *stream << (client == Client::gtk3 ? "Gtk3" : "Qt");
+}
+
 INSTANTIATE_TEST_SUITE_P(Clients, HistoryPasteBack, ::testing::Values(Client::gtk3, Client::qt),
-    [](const ::testing::TestParamInfo<Client> &info) {
-        return std::string(info.param == Client::gtk3 ? "Gtk3" : "Qt");
-    });
+    [](const ::testing::TestParamInfo<Client> &info) { return ::testing::PrintToString(info.param); });
 
 } // namespace
