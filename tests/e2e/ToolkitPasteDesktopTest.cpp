@@ -25,10 +25,12 @@ namespace {
 
 const QString tracedNotice
     = QStringLiteral("提示：已发送粘贴动作并记录来源与目标；目标 App 未回执实际写入。");
-const QString sensitiveNotice = QStringLiteral("提示：已发送普通粘贴动作；未读取剪贴板用于匹配，也未建立记录"
-                                               "（目标是敏感或安全输入框）。目标 App 未回执实际写入。");
-const QString deniedNotice = QStringLiteral("提示：已发送普通粘贴动作；未读取剪贴板用于匹配，也未建立记录（目"
-                                            "标 App 位于排除列表）。目标 App 未回执实际写入。");
+const QString sensitiveNotice = QStringLiteral(
+    "提示：已发送普通粘贴动作；未读取剪贴板用于匹配，也未建立记录（目标是敏感或安全输入框）。"
+    "目标 App 未回执实际写入。");
+const QString deniedNotice
+    = QStringLiteral("提示：已发送普通粘贴动作；未读取剪贴板用于匹配，也未建立记录（目标 App 位于排除列表）。"
+                     "目标 App 未回执实际写入。");
 const QString refusedTitle = QStringLiteral("错误：带溯源粘贴未执行");
 const QString refusedMessage = QStringLiteral("目标 App 没有已知的剪贴板粘贴快捷键；本次未发送粘贴。");
 
