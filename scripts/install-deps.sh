@@ -16,6 +16,8 @@ packages=(
   xvfb xauth dbus-daemon dbus-bin at-spi2-core gnome-keyring libsecret-tools
   fonts-wqy-microhei xclip xdotool x11-utils trayer openbox imagemagick time
   qt6-qpa-plugins libqt6svg6
+  # the applications the desktop tests paste into
+  python3-gi gir1.2-gtk-3.0 gir1.2-gtk-4.0 xfce4-terminal xterm chromium
 )
 
 for group in "$@"; do

@@ -103,6 +103,16 @@ QStringList AccessibleTree::listItemNames() const
     return names;
 }
 
+QStringList AccessibleTree::showingNames() const
+{
+    QStringList names;
+    visitApplication(m_processId, [&names](AtspiAccessible *element) {
+        names.append(nameOf(element));
+        return false;
+    });
+    return names;
+}
+
 bool AccessibleTree::hasShowingName(const QString &name) const
 {
     return visitApplication(m_processId, [&name](AtspiAccessible *element) { return nameOf(element) == name; });

@@ -17,6 +17,9 @@ public:
 
     // The names of every showing item of every list (a list's rows).
     QStringList listItemNames() const;
+    // The names of every showing element, in the order a screen reader
+    // walks them.
+    QStringList showingNames() const;
     // Whether a showing element has exactly this name.
     bool hasShowingName(const QString &name) const;
     // Runs the first action ("press") of the showing element with this name;

@@ -13,7 +13,15 @@ constexpr int replyTimeoutMilliseconds = 20000;
 } // namespace
 
 ClientWindow::ClientWindow(const QString &applicationName)
+    : ClientWindow(applicationName, QString(), {})
+{
+}
+
+ClientWindow::ClientWindow(
+    const QString &applicationName, const QString &program, const QStringList &arguments)
     : m_applicationName(applicationName)
+    , m_program(program)
+    , m_arguments(arguments)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
@@ -36,11 +44,13 @@ ClientWindow::~ClientWindow()
 
 bool ClientWindow::start()
 {
-    // Qt names the window class after the program's file name.
-    const QString program = m_folder.filePath(m_applicationName);
-    if (!QFile::link(QStringLiteral(TOVRA_X11_TEST_CLIENT), program))
-        return false;
-    m_process.start(program, {});
+    if (m_program.isEmpty()) {
+        // Qt names the window class after the program's file name.
+        m_program = m_folder.filePath(m_applicationName);
+        if (!QFile::link(QStringLiteral(TOVRA_X11_TEST_CLIENT), m_program))
+            return false;
+    }
+    m_process.start(m_program, m_arguments);
     if (!m_process.waitForStarted())
         return false;
     const auto ready = takeLine("ready ");

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <optional>
@@ -15,6 +16,9 @@ namespace tovra::testing {
 class ClientWindow {
 public:
     explicit ClientWindow(const QString &applicationName);
+    // Another program that speaks the same commands (the GTK client), which
+    // takes its application name from its arguments.
+    ClientWindow(const QString &applicationName, const QString &program, const QStringList &arguments);
     ~ClientWindow();
 
     ClientWindow(const ClientWindow &) = delete;
@@ -43,6 +47,8 @@ private:
     std::optional<QByteArray> takeLine(const QByteArray &prefix);
 
     QString m_applicationName;
+    QString m_program;
+    QStringList m_arguments;
     QTemporaryDir m_folder;
     QProcess m_process;
     QByteArray m_buffer;

@@ -10,7 +10,10 @@ standard input with the same line protocol as the Qt test client:
   quit
 
 FIELD is "plain" or "password". It prints "ready WINDOW-ID" once its window is
-mapped. Usage: gtk_client.py 3|4 PROGRAM-NAME
+mapped. Usage: gtk_client.py 3|4 PROGRAM-NAME [password-entry]
+
+With "password-entry" (GTK 4 only) the password field is a GtkPasswordEntry,
+the widget GTK 4 offers for secrets, instead of a GtkEntry that hides its text.
 """
 import base64
 import os
@@ -33,6 +36,7 @@ GLib.set_application_name(sys.argv[2])
 from gi.repository import Gdk, GdkX11, Gtk  # noqa: E402
 
 GTK4 = version == "4"
+PASSWORD_ENTRY = GTK4 and sys.argv[3:] == ["password-entry"]
 
 
 def say(line):
@@ -45,8 +49,9 @@ class Client:
         self.window = Gtk.Window(title="Tovra test client")
         self.window.set_default_size(420, 160)
         box = Gtk.Box(orientation=Gtk.Orientation.VERTICAL, spacing=6)
-        self.fields = {"plain": Gtk.Entry(), "password": Gtk.Entry()}
-        self.fields["password"].set_visibility(False)
+        self.fields = {"plain": Gtk.Entry(), "password": Gtk.PasswordEntry() if PASSWORD_ENTRY else Gtk.Entry()}
+        if not PASSWORD_ENTRY:
+            self.fields["password"].set_visibility(False)
         for entry in self.fields.values():
             if GTK4:
                 box.append(entry)
