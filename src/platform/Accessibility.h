@@ -32,15 +32,15 @@ struct FocusReading {
     enum class Kind {
         // The focused element is `element`.
         known,
-        // The application describes its focus, but none of its windows holds
-        // it just now: another application is in front, or a keyboard grab is
+        // The application's windows have content, but nothing in them holds
+        // the focus just now: another application is in front, or a keyboard grab is
         // in progress (toolkits take the grab for a loss of focus and drop
         // their focused state until it ends). Asking again later may tell.
         unknown,
         // The application describes no focus at all: it is not on the
-        // accessibility bus, or its active window has nothing focused inside
-        // (a browser that keeps its pages to itself). Asking again tells no
-        // more.
+        // accessibility bus, has no windows there, or its active window is
+        // an empty shell (a browser that keeps its pages to itself). Asking
+        // again tells no more.
         notExposed,
     };
 

@@ -23,15 +23,16 @@ std::optional<PasteExclusionReason> exclusion(const DestinationSnapshot &destina
 {
     if (isPaused)
         return PasteExclusionReason::paused;
+    // Terminals are excluded by default, whichever of them it is: a pasted
+    // line goes to the program inside, and a copied one comes from it. Their
+    // screen takes pastes though it is no editable field.
+    if (destination.isTerminalEmulator)
+        return PasteExclusionReason::deniedApplication;
     if (isPasteTarget && destination.isEditableTextTarget == false)
         return PasteExclusionReason::invalidDestination;
     if (!destination.bundleIdentifier || destination.bundleIdentifier->isEmpty()
         || PrivacyGuard::isTransientSystemApplicationBundleID(destination.bundleIdentifier))
         return PasteExclusionReason::invalidDestination;
-    // Terminals are excluded by default, whichever of them it is: a pasted
-    // line goes to the program inside, and a copied one comes from it.
-    if (destination.isTerminalEmulator)
-        return PasteExclusionReason::deniedApplication;
 
     DestinationContext context;
     context.appBundleID = *destination.bundleIdentifier;

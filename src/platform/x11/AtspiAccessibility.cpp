@@ -180,7 +180,11 @@ private:
         const Ref<AtspiStateSet> states(atspi_accessible_get_state_set(node));
         if (states && atspi_state_set_contains(states.get(), ATSPI_STATE_FOCUSED) && !isWindow)
             return Ref<AtspiAccessible>(static_cast<AtspiAccessible *>(g_object_ref(node)));
-        if (!isWindow && (!states || !atspi_state_set_contains(states.get(), ATSPI_STATE_SHOWING)))
+        // GTK 4 marks what is on screen visible but never showing.
+        if (!isWindow
+            && (!states
+                || (!atspi_state_set_contains(states.get(), ATSPI_STATE_SHOWING)
+                    && !atspi_state_set_contains(states.get(), ATSPI_STATE_VISIBLE))))
             return Ref<AtspiAccessible>();
         GError *error = nullptr;
         const gint count = atspi_accessible_get_child_count(node, &error);
@@ -309,7 +313,9 @@ FocusReading AtspiAccessibility::readFocus(ProcessIdentifier processIdentifier) 
         // The active window first: that is where the keyboard focus is.
         const gint windowCount = atspi_accessible_get_child_count(application.get(), &error);
         clear(error);
-        bool hasActiveWindow = false;
+        // An active window without any content keeps it to itself (a
+        // browser without page accessibility): asking again tells no more.
+        bool hasEmptyActiveWindow = false;
         std::vector<Ref<AtspiAccessible>> windows;
         for (gint windowIndex = 0; windowIndex < windowCount; ++windowIndex) {
             Ref<AtspiAccessible> window(
@@ -318,7 +324,9 @@ FocusReading AtspiAccessibility::readFocus(ProcessIdentifier processIdentifier) 
             if (!window)
                 continue;
             if (hasState(window.get(), ATSPI_STATE_ACTIVE)) {
-                hasActiveWindow = true;
+                hasEmptyActiveWindow
+                    = hasEmptyActiveWindow || atspi_accessible_get_child_count(window.get(), &error) == 0;
+                clear(error);
                 windows.insert(windows.begin(), std::move(window));
             } else {
                 windows.push_back(std::move(window));
@@ -332,11 +340,10 @@ FocusReading AtspiAccessibility::readFocus(ProcessIdentifier processIdentifier) 
                 return reading;
             }
         }
-        // An active window with nothing focused inside keeps its content to
-        // itself (a browser without page accessibility); asking again tells no
-        // more. Without an active window the application has let go of the
-        // focus for now, and its tree will tell again once it has it back.
-        if (!hasActiveWindow && windowCount > 0)
+        // Windows with content but nothing focused: the application has let
+        // go of the focus for now (another application is in front, or a
+        // keyboard grab is in progress), and will tell again once it has it.
+        if (!hasEmptyActiveWindow && !windows.empty())
             reading.kind = FocusReading::Kind::unknown;
         return reading;
     }

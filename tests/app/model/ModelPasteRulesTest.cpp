@@ -65,8 +65,12 @@ TEST(ModelPasteRulesTest, TargetsAndSourcesAreExcludedByTheSameRulesSaveTheField
             Reason::deniedApplication, Reason::deniedApplication },
         { "the window manager", [](auto &d) { d.bundleIdentifier = QStringLiteral("openbox"); }, false,
             Reason::invalidDestination, Reason::invalidDestination },
-        { "a terminal on no list", [](auto &d) { d.isTerminalEmulator = true; }, false,
-            Reason::deniedApplication, Reason::deniedApplication },
+        { "a terminal on no list, whose screen is no editable field",
+            [](auto &d) {
+                d.isTerminalEmulator = true;
+                d.isEditableTextTarget = false;
+            },
+            false, Reason::deniedApplication, Reason::deniedApplication },
         { "a password field", [](auto &d) { d.isSecureTextEntry = true; }, false, Reason::sensitiveField,
             Reason::sensitiveField },
     };
