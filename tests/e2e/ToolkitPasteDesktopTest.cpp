@@ -276,9 +276,7 @@ private:
     unsigned long m_window = 0;
 };
 
-// GTK 4's password field is either an entry that hides its text or the
-// dedicated password entry; applications use both.
-enum class Client { gtk3, gtk4, gtk4PasswordEntry, qt, xfceTerminal, xterm, chromium };
+enum class Client { gtk3, gtk4, qt, xfceTerminal, xterm, chromium };
 
 std::unique_ptr<PasteTarget> makeTarget(Client client)
 {
@@ -290,11 +288,6 @@ std::unique_ptr<PasteTarget> makeTarget(Client client)
     case Client::gtk4:
         return std::make_unique<ProtocolTarget>(std::make_unique<ClientWindow>(QStringLiteral("gtkfour"),
             systemPython, QStringList { gtkClient, QStringLiteral("4"), QStringLiteral("gtkfour") }));
-    case Client::gtk4PasswordEntry:
-        return std::make_unique<ProtocolTarget>(
-            std::make_unique<ClientWindow>(QStringLiteral("gtkfour"), systemPython,
-                QStringList { gtkClient, QStringLiteral("4"), QStringLiteral("gtkfour"),
-                    QStringLiteral("password-entry") }));
     case Client::qt:
         return std::make_unique<ProtocolTarget>(std::make_unique<ClientWindow>(QStringLiteral("qtnotes")));
     case Client::xfceTerminal:
@@ -430,10 +423,6 @@ constexpr PasteCase pasteCases[] = {
     { "Gtk4Password30ms", Client::gtk4, Field::password, 30ms, Outcome::plainSensitive },
     { "Gtk4Password150ms", Client::gtk4, Field::password, 150ms, Outcome::plainSensitive },
     { "Gtk4Password1500ms", Client::gtk4, Field::password, 1500ms, Outcome::plainSensitive },
-    { "Gtk4PasswordEntry30ms", Client::gtk4PasswordEntry, Field::password, 30ms, Outcome::plainSensitive },
-    { "Gtk4PasswordEntry150ms", Client::gtk4PasswordEntry, Field::password, 150ms, Outcome::plainSensitive },
-    { "Gtk4PasswordEntry1500ms", Client::gtk4PasswordEntry, Field::password, 1500ms,
-        Outcome::plainSensitive },
     { "QtPlain30ms", Client::qt, Field::plain, 30ms, Outcome::traced },
     { "QtPlain150ms", Client::qt, Field::plain, 150ms, Outcome::traced },
     { "QtPlain1500ms", Client::qt, Field::plain, 1500ms, Outcome::traced },

@@ -10,10 +10,11 @@ standard input with the same line protocol as the Qt test client:
   quit
 
 FIELD is "plain" or "password". It prints "ready WINDOW-ID" once its window is
-mapped. Usage: gtk_client.py 3|4 PROGRAM-NAME [password-entry]
+mapped. Usage: gtk_client.py 3|4 PROGRAM-NAME
 
-With "password-entry" (GTK 4 only) the password field is a GtkPasswordEntry,
-the widget GTK 4 offers for secrets, instead of a GtkEntry that hides its text.
+The password field is a GtkEntry that hides its text in GTK 3, and GTK 4's
+own GtkPasswordEntry in GTK 4: GTK 4 shows an entry that merely hides its text
+to assistive tools as an ordinary field, text included.
 """
 import base64
 import os
@@ -36,7 +37,6 @@ GLib.set_application_name(sys.argv[2])
 from gi.repository import Gdk, GdkX11, Gtk  # noqa: E402
 
 GTK4 = version == "4"
-PASSWORD_ENTRY = GTK4 and sys.argv[3:] == ["password-entry"]
 
 
 def say(line):
@@ -49,8 +49,8 @@ class Client:
         self.window = Gtk.Window(title="Tovra test client")
         self.window.set_default_size(420, 160)
         box = Gtk.Box(orientation=Gtk.Orientation.VERTICAL, spacing=6)
-        self.fields = {"plain": Gtk.Entry(), "password": Gtk.PasswordEntry() if PASSWORD_ENTRY else Gtk.Entry()}
-        if not PASSWORD_ENTRY:
+        self.fields = {"plain": Gtk.Entry(), "password": Gtk.PasswordEntry() if GTK4 else Gtk.Entry()}
+        if not GTK4:
             self.fields["password"].set_visibility(False)
         for entry in self.fields.values():
             if GTK4:
