@@ -103,7 +103,7 @@ TEST(ModelCopyCaptureTest, AnImageThatCannotBeKeptIsNotRecordedAndTheUserIsTold)
         QString notice;
     } cases[] = {
         { QByteArray(20'971'521, 'x'),
-            QStringLiteral("图片大小为 21.0 MB，超过 20 MB 会话上限；本次未记录，系统剪贴板不受影响。") },
+            QStringLiteral("图片大小为 21 MB，超过 20 MB 会话上限；本次未记录，系统剪贴板不受影响。") },
         { QByteArray("not a picture"),
             QStringLiteral("检测到图片剪贴板，但当前格式无法安全解码；本次未记录。") },
     };
