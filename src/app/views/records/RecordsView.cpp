@@ -4,6 +4,7 @@
 #include "app/views/ContentUnavailableView.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
+#include "app/views/records/RecordRowButtons.h"
 #include "app/views/records/RecordRowDelegate.h"
 #include "app/views/records/RecordRowText.h"
 #include "app/views/records/RecordsListModel.h"
@@ -50,6 +51,9 @@ RecordsView::RecordsView(TovraAppModel &model, QWidget *parent)
     m_list->installEventFilter(this);
     connect(rows, &RecordRowDelegate::openRequested, this, &RecordsView::openRow);
     connect(rows, &RecordRowDelegate::deleteRequested, this, &RecordsView::deleteRow);
+    auto *rowButtons = new RecordRowButtons(m_list, m_records);
+    connect(rowButtons, &RecordRowButtons::openRequested, this, &RecordsView::openRow);
+    connect(rowButtons, &RecordRowButtons::deleteRequested, this, &RecordsView::deleteRow);
     connect(m_list, &QWidget::customContextMenuRequested, this, &RecordsView::showContextMenu);
     connect(m_records, &QAbstractItemModel::modelReset, this, &RecordsView::showState);
 
