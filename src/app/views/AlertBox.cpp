@@ -25,4 +25,10 @@ QPushButton *addButton(QMessageBox *alert, const QString &text, QMessageBox::But
     return button;
 }
 
+void makeCancelTheDefault(QMessageBox *alert, QPushButton *cancel)
+{
+    alert->setDefaultButton(cancel);
+    alert->setEscapeButton(cancel);
+}
+
 } // namespace tovra::app::views::alerts

@@ -201,7 +201,7 @@ void DenylistEditor::confirmRemoval(const DenylistEntry &entry)
         QStringLiteral("移除这个排除项？"), QStringLiteral("移除后，该目标可能再次被Tovra处理。"), this);
     QPushButton *cancel = alerts::addButton(alert, QStringLiteral("取消"), QMessageBox::RejectRole);
     QPushButton *remove = alerts::addButton(alert, QStringLiteral("移除"), QMessageBox::DestructiveRole);
-    alert->setDefaultButton(cancel);
+    alerts::makeCancelTheDefault(alert, cancel);
     connect(alert, &QMessageBox::finished, this, [this, alert, remove] {
         m_removalAlert.clear();
         const std::optional<DenylistEntry> pending = std::exchange(m_pendingRemoval, std::nullopt);
