@@ -44,8 +44,7 @@ QString fileSizeText(qint64 bytes, const QLocale &locale)
         value /= 1000.0;
         ++unit;
     }
-    const QString number
-        = withoutTrailingZeros(locale.toString(value, 'f', units[unit].decimals), locale);
+    const QString number = withoutTrailingZeros(locale.toString(value, 'f', units[unit].decimals), locale);
     return number + QLatin1Char(' ') + QLatin1String(units[unit].name);
 }
 

@@ -212,7 +212,8 @@ TEST_F(MainPanelViewTest, ReturnAndEscapeInADestructiveConfirmationCancelIt)
     } confirmations[] = {
         { "delete", [&](auto &m) { m.setPendingDeletion(loaded.first()); }, &op::deleteRecord },
         { "clear records", [](auto &m) { m.setShowClearConfirmation(true); }, &op::clearRecords },
-        { "clear history", [](auto &m) { m.setShowClipboardClearConfirmation(true); }, &op::removePendingSources },
+        { "clear history", [](auto &m) { m.setShowClipboardClearConfirmation(true); },
+            &op::removePendingSources },
     };
     for (const auto &confirmation : confirmations) {
         for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape }) {
@@ -233,7 +234,8 @@ TEST_F(MainPanelViewTest, ReturnAndEscapeInADestructiveConfirmationCancelIt)
         }
     }
     const TovraAppModelState &state = harness.model().state();
-    EXPECT_FALSE(state.pendingDeletion || state.showClearConfirmation || state.showClipboardClearConfirmation);
+    EXPECT_FALSE(
+        state.pendingDeletion || state.showClearConfirmation || state.showClipboardClearConfirmation);
     EXPECT_EQ(state.records, loaded);
 }
 
@@ -262,11 +264,12 @@ TEST_F(MainPanelViewTest, PauseAndFeedbackChangesFadeInUnlessTheDesktopAsksForLe
     const std::function<void(TovraAppModel &)> changes[] = {
         [](auto &m) { m.togglePaused(); },
         [](auto &m) {
-            m.publishFailure(QStringLiteral("删除失败"), QStringLiteral("磁盘已满"), AppFeedbackScope::records,
-                AppRecoveryAction::reloadData());
+            m.publishFailure(QStringLiteral("删除失败"), QStringLiteral("磁盘已满"),
+                AppFeedbackScope::records, AppRecoveryAction::reloadData());
         },
         [](auto &m) {
-            m.showNotice(QStringLiteral("已删除一条溯源记录。"), QStringLiteral("trash"), AppFeedbackScope::export_);
+            m.showNotice(
+                QStringLiteral("已删除一条溯源记录。"), QStringLiteral("trash"), AppFeedbackScope::export_);
         },
     };
     panel().show();

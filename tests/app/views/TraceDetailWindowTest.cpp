@@ -90,7 +90,7 @@ TEST(TraceDetailWindowTest, ReusesTheOpenWindowAndOpensAFreshOneAfterClosing)
     EXPECT_EQ(presenter.window()->size(), TraceDetailWindowPresenter::windowSize);
 }
 
-class TraceDetailDateTest : public ::testing::TestWithParam<const char *> {};
+class TraceDetailDateTest : public ::testing::TestWithParam<const char *> { };
 
 // The paste time reads like every other date of the app, in Chinese and
 // without a weekday, whatever language the system speaks.

@@ -50,7 +50,8 @@ QMessageBox *openClearRecords(TovraAppModel &model, QWidget *parent)
     QMessageBox *box = alerts::newAlert(
         QStringLiteral("清空全部本地溯源记录？"), QStringLiteral("此操作不会删除原网页或目标文档，但无法撤销。"), parent);
     QPushButton *clear = alerts::addButton(box, QStringLiteral("清空全部记录"), QMessageBox::DestructiveRole);
-    alerts::makeCancelTheDefault(box, alerts::addButton(box, QStringLiteral("取消"), QMessageBox::RejectRole));
+    alerts::makeCancelTheDefault(
+        box, alerts::addButton(box, QStringLiteral("取消"), QMessageBox::RejectRole));
     QObject::connect(box, &QMessageBox::finished, &model, [box, clear, &model] {
         if (box->clickedButton() == clear)
             model.clearAllRecords();
@@ -66,7 +67,8 @@ QMessageBox *openClearClipboardHistory(TovraAppModel &model, QWidget *parent)
     QMessageBox *box = alerts::newAlert(QStringLiteral("清空本次会话的复制历史？"),
         QStringLiteral("正文会立即从内存释放；既有流向记录和目标文档不会删除。"), parent);
     QPushButton *clear = alerts::addButton(box, QStringLiteral("清空复制历史"), QMessageBox::DestructiveRole);
-    alerts::makeCancelTheDefault(box, alerts::addButton(box, QStringLiteral("取消"), QMessageBox::RejectRole));
+    alerts::makeCancelTheDefault(
+        box, alerts::addButton(box, QStringLiteral("取消"), QMessageBox::RejectRole));
     QObject::connect(box, &QMessageBox::finished, &model, [box, clear, &model] {
         if (box->clickedButton() == clear)
             model.clearClipboardHistory();

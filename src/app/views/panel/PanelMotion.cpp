@@ -28,8 +28,8 @@ bool isReduced(const QWidget *panel)
 QPropertyAnimation *fadeIn(QWidget *widget, const QWidget *panel)
 {
     // A change that comes while a fade runs starts a fresh one.
-    if (auto *running = widget->findChild<QPropertyAnimation *>(
-            QLatin1String(animationName), Qt::FindDirectChildrenOnly))
+    if (auto *running
+        = widget->findChild<QPropertyAnimation *>(QLatin1String(animationName), Qt::FindDirectChildrenOnly))
         delete running;
     if (isReduced(panel) || !widget->isVisible()) {
         widget->setGraphicsEffect(nullptr);
@@ -44,7 +44,8 @@ QPropertyAnimation *fadeIn(QWidget *widget, const QWidget *panel)
     animation->setDuration(int(stateChangeDuration.count()));
     animation->setEasingCurve(easeOut());
     // The effect renders the widget off screen: it goes once the fade is done.
-    QObject::connect(animation, &QPropertyAnimation::finished, widget, [widget] { widget->setGraphicsEffect(nullptr); });
+    QObject::connect(
+        animation, &QPropertyAnimation::finished, widget, [widget] { widget->setGraphicsEffect(nullptr); });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
     return animation;
 }
