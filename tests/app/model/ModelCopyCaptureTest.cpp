@@ -33,6 +33,38 @@ TEST(ModelCopyCaptureTest, AChangeSeenWithin750MsOfACopyKeyBelongsToItsApplicati
     }
 }
 
+// What is copied in a password field, a denylisted application or a part of
+// the desktop itself reaches neither the ledger nor the history.
+TEST(ModelCopyCaptureTest, ACopyFromAnExcludedSourceIsNeitherRecordedNorKept)
+{
+    const struct {
+        const char *name;
+        std::function<ProcessIdentifier(DesktopScene &)> copier;
+        bool kept;
+    } cases[] = {
+        { "an ordinary field", [](auto &s) { return s.editor; }, true },
+        { "a denylisted application", [](auto &s) { return s.vault; }, false },
+        { "a password field",
+            [](auto &s) {
+                s.desktop.workspace().application(s.editor).elements[0].isSecure = true;
+                return s.editor;
+            },
+            false },
+        { "the desktop shell",
+            [](auto &s) { return s.desktop.launch(QStringLiteral("GNOME Shell"), QStringLiteral("org.gnome.Shell")); },
+            false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DesktopScene s;
+        const ProcessIdentifier copier = c.copier(s);
+        s.copyIntoHistory(copier, QStringLiteral("secret"), pendingSource(QStringLiteral("secret")));
+
+        EXPECT_EQ(s.provider->callCount(op::captureApplicationSource), c.kept ? 1 : 0);
+        EXPECT_EQ(s.state().clipboardItems.size(), c.kept ? 1 : 0);
+    }
+}
+
 TEST(ModelCopyCaptureTest, ACopyThatChangesWhileTheLedgerRecordsItsSourceLeavesNothingBehind)
 {
     DesktopScene s;
