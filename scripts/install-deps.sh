@@ -16,6 +16,9 @@ packages=(
   xvfb xauth dbus-daemon dbus-bin at-spi2-core gnome-keyring libsecret-tools
   fonts-wqy-microhei xclip xdotool x11-utils trayer openbox imagemagick time
   qt6-qpa-plugins libqt6svg6
+  # the interface's typeface (one design for Latin and Chinese, with a bold
+  # face) and Qt's own Chinese texts
+  fonts-noto-cjk qt6-translations-l10n
 )
 
 for group in "$@"; do

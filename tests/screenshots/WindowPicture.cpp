@@ -1,5 +1,6 @@
 #include "WindowPicture.h"
 
+#include <QAbstractAnimation>
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
@@ -60,6 +61,12 @@ void takePicture(QWidget *window, const QString &name, const QStringList &texts)
 {
     SCOPED_TRACE(name.toStdString());
     // Layouts and repaints the last model changes asked for.
+    QCoreApplication::processEvents();
+    // The picture shows where a change settles, not a frame of its fade.
+    for (QAbstractAnimation *animation : window->findChildren<QAbstractAnimation *>()) {
+        if (animation->state() == QAbstractAnimation::Running)
+            animation->setCurrentTime(animation->totalDuration());
+    }
     QCoreApplication::processEvents();
     const QPixmap picture = window->grab();
     const QImage image = picture.toImage();

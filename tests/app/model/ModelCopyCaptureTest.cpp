@@ -51,7 +51,9 @@ TEST(ModelCopyCaptureTest, ACopyFromAnExcludedSourceIsNeitherRecordedNorKept)
             },
             false },
         { "the desktop shell",
-            [](auto &s) { return s.desktop.launch(QStringLiteral("GNOME Shell"), QStringLiteral("org.gnome.Shell")); },
+            [](auto &s) {
+                return s.desktop.launch(QStringLiteral("GNOME Shell"), QStringLiteral("org.gnome.Shell"));
+            },
             false },
     };
     for (const auto &c : cases) {

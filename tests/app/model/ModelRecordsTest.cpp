@@ -103,7 +103,8 @@ TEST(ModelRecordsTest, DeletedAndClearedRecordsLeaveTheListOnlyWhenTheLedgerRemo
         QString notice;
         QString failure;
     } cases[] = {
-        { "delete", false, false, { qtDocs, subdomain, terminal }, QStringLiteral("已删除一条溯源记录。"), {} },
+        { "delete", false, false, { qtDocs, subdomain, terminal }, QStringLiteral("已删除一条溯源记录。"),
+            {} },
         { "delete fails", false, true, loaded, {}, QStringLiteral("删除失败") },
         { "clear", true, false, {}, QStringLiteral("本地溯源记录已清空。"), {} },
         { "clear fails", true, true, loaded, {}, QStringLiteral("清空失败") },
@@ -114,7 +115,8 @@ TEST(ModelRecordsTest, DeletedAndClearedRecordsLeaveTheListOnlyWhenTheLedgerRemo
         h.provider->willReturn(op::listRecords, loaded);
         h.finish(h.model().reload());
         if (c.fails)
-            h.provider->willFail(c.clear ? op::clearRecords : op::deleteRecord, QStringLiteral("账本无法写入"));
+            h.provider->willFail(
+                c.clear ? op::clearRecords : op::deleteRecord, QStringLiteral("账本无法写入"));
         if (c.clear) {
             h.model().clearAllRecords();
         } else {

@@ -113,10 +113,10 @@ TEST(ModelStartUpTest, AFailedRequestKeepsWhatCameBeforeItAndItsRetryReloads)
 
         // What the earlier load brought stays where this one did not get to it.
         const auto &state = h.model().state();
-        EXPECT_EQ(state.records,
-            c.loadedBefore || c.taken > 0 ? QList { record } : QList<ProvenanceRecord> {});
-        EXPECT_EQ(state.denylistEntries,
-            c.loadedBefore || c.taken > 1 ? QList { entry } : QList<DenylistEntry> {});
+        EXPECT_EQ(
+            state.records, c.loadedBefore || c.taken > 0 ? QList { record } : QList<ProvenanceRecord> {});
+        EXPECT_EQ(
+            state.denylistEntries, c.loadedBefore || c.taken > 1 ? QList { entry } : QList<DenylistEntry> {});
         // Whatever was read before, a ledger that failed a read is not shown as usable.
         EXPECT_EQ(state.nativeHostStatus, NativeHostStatus::disconnected);
         EXPECT_EQ(state.isPaused, c.loadedBefore);

@@ -141,16 +141,21 @@ TEST(ModelTracePasteTest, TheLedgersAnswerToTheCommitIsToldAsItIs)
         const char *symbol;
         bool listed;
     } cases[] = {
-        { "recorded", PastePreparationOutcome::recorded(sampleRecord(QStringLiteral("Quoted"), SimulatedClock::defaultStart())),
+        { "recorded",
+            PastePreparationOutcome::recorded(
+                sampleRecord(QStringLiteral("Quoted"), SimulatedClock::defaultStart())),
             QStringLiteral("已发送粘贴动作并记录来源与目标；目标 App 未回执实际写入。"), "eye", true },
         { "sensitive field", PastePreparationOutcome::excluded(Reason::sensitiveField),
-            QStringLiteral("敏感目标：已发送粘贴动作但未记录（目标是敏感或安全输入框）。目标 App 未回执实际写入。"),
+            QStringLiteral(
+                "敏感目标：已发送粘贴动作但未记录（目标是敏感或安全输入框）。目标 App 未回执实际写入。"),
             "hand.raised.slash", false },
         { "denied domain", PastePreparationOutcome::excluded(Reason::deniedDomain),
-            QStringLiteral("未记录：已发送粘贴动作但未记录（来源或目标域名位于排除列表）。目标 App 未回执实际写入。"),
+            QStringLiteral(
+                "未记录：已发送粘贴动作但未记录（来源或目标域名位于排除列表）。目标 App 未回执实际写入。"),
             "exclamationmark.circle", false },
         { "no matching source", PastePreparationOutcome::sourceUnmatched(),
-            QStringLiteral("已发送粘贴动作；未找到 HMAC 匹配的待处理来源，因此未建立记录。目标 App 未回执实际写入。"),
+            QStringLiteral(
+                "已发送粘贴动作；未找到 HMAC 匹配的待处理来源，因此未建立记录。目标 App 未回执实际写入。"),
             "link.badge.plus", false },
     };
     for (const auto &c : cases) {

@@ -280,3 +280,23 @@ TEST(RecordsViewTest, TheCurrentRowsButtonsAreNamedControlsThatTabReaches)
 
 } // namespace
 } // namespace tovra::app::testing
+
+namespace tovra::app::testing {
+namespace {
+
+// At the width it asks for, a filter's title is drawn whole: no ellipsis for
+// a title that fits.
+TEST(RecordsViewTest, AFilterTitleFitsTheWidthItAsksFor)
+{
+    for (const char *title : { "近 30 天", "近 7 天", "今天", "已观测", "来源", "Obsidian" }) {
+        SCOPED_TRACE(title);
+        FilterMenuButton button(QStringLiteral("日期"));
+        button.setLabel(
+            { QString::fromUtf8(title), QStringLiteral("calendar"), true, QString::fromUtf8(title) });
+        button.resize(button.sizeHint());
+        EXPECT_EQ(button.shownTitle(), QString::fromUtf8(title));
+    }
+}
+
+} // namespace
+} // namespace tovra::app::testing
