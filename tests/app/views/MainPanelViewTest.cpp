@@ -1,6 +1,6 @@
-#include "app/views/MainPanelView.h"
 #include "../model/ModelTestSupport.h"
 #include "WidgetSearch.h"
+#include "app/views/MainPanelView.h"
 #include "app/views/panel/HeaderAppearance.h"
 #include "app/views/panel/MainPanelFooter.h"
 #include "app/views/panel/PanelMotion.h"
