@@ -26,8 +26,9 @@ QCoro::Task<void> refreshTargetSoon(Clock &clock, QPointer<TovraAppModel> model)
 
 QWidget *TovraMainWindowPresenter::buildWindow(TovraAppModel &model)
 {
-    auto *window = new QWidget(
-        nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    auto *window = new QWidget(nullptr,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::WindowMinimizeButtonHint);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(QStringLiteral("Tovra"));
     window->setAccessibleName(QStringLiteral("Tovra"));

@@ -6,6 +6,7 @@
 
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@ namespace {
 
 // The main window's "退出" ends the app as the tray menu's does: through the
 // delegate's request to quit.
-TEST(MainWindowQuitTest, TheWindowsQuitButtonAsksTheApplicationToQuit)
+TEST(MainWindowPresenterTest, TheWindowsQuitButtonAsksTheApplicationToQuit)
 {
     SimulatedDesktop desktop;
     SimulatedSavePanel savePanel;
@@ -35,6 +36,24 @@ TEST(MainWindowQuitTest, TheWindowsQuitButtonAsksTheApplicationToQuit)
     quit->click();
 
     EXPECT_EQ(quitRequests.size(), 1);
+}
+
+// The window has a fixed size: its title bar offers closing and minimising,
+// and nothing to maximise.
+TEST(MainWindowPresenterTest, TheFixedSizeWindowHasNoMaximiseButton)
+{
+    ModelHarness harness;
+    TovraMainWindowPresenter presenter(harness.desktop.clock());
+    presenter.show(harness.model());
+    ASSERT_TRUE(presenter.window());
+    // What the window system is handed, after Qt's defaults for the window type.
+    ASSERT_TRUE(presenter.window()->windowHandle());
+    const Qt::WindowFlags flags = presenter.window()->windowHandle()->flags();
+
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_EQ(presenter.window()->minimumSize(), presenter.window()->maximumSize());
 }
 
 } // namespace
