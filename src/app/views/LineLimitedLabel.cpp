@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace tovra::app::views {
 
 LineLimitedLabel::LineLimitedLabel(int maxLines, QWidget *parent)
@@ -15,9 +17,16 @@ LineLimitedLabel::LineLimitedLabel(int maxLines, QWidget *parent)
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
 }
 
+int LineLimitedLabel::linesThatFit() const
+{
+    // A layout short of room may give fewer lines than asked: the last one
+    // that fits then takes the ellipsis, and none is cut through.
+    return std::clamp(contentsRect().height() / fontMetrics().lineSpacing(), 1, m_maxLines);
+}
+
 QString LineLimitedLabel::shownText() const
 {
-    return lineLimitedShownText(font(), contentsRect().width(), text(), m_maxLines);
+    return lineLimitedShownText(font(), contentsRect().width(), text(), linesThatFit());
 }
 
 int LineLimitedLabel::heightOfLines(int lines) const
@@ -49,7 +58,7 @@ void LineLimitedLabel::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setFont(font());
     painter.setPen(palette().color(foregroundRole()));
-    drawLineLimitedText(&painter, contentsRect(), text(), m_maxLines);
+    drawLineLimitedText(&painter, contentsRect(), text(), linesThatFit());
 }
 
 } // namespace tovra::app::views

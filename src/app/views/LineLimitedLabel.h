@@ -26,6 +26,7 @@ protected:
 
 private:
     int heightOfLines(int lines) const;
+    int linesThatFit() const;
 
     int m_maxLines;
 };

@@ -54,6 +54,7 @@ void TraceDetailView::buildRecord(const ProvenanceRecord &record)
     const TraceConfidenceStyle confidence = traceConfidenceStyle(record.confidence);
     auto *header = new SymbolLabel(confidence.symbolName, confidence.title, this);
     header->setTextFont(headlineFont(font()));
+    header->setSymbolColor(confidence.color);
     header->setAccessibleName(QStringLiteral("状态：") + confidence.title);
     stack->addWidget(header);
 

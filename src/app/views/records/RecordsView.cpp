@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -33,6 +34,7 @@ RecordsView::RecordsView(TovraAppModel &model, QWidget *parent)
     , m_records(new RecordsListModel(model, this))
     , m_list(new QListView(this))
     , m_placeholder(new ContentUnavailableView(this))
+    , m_placeholderScroll(new QScrollArea(this))
     , m_loading(buildLoadingNote())
     , m_stack(new QStackedLayout(this))
 {
@@ -67,7 +69,15 @@ RecordsView::RecordsView(TovraAppModel &model, QWidget *parent)
     });
 
     m_stack->addWidget(m_loading);
-    m_stack->addWidget(m_placeholder);
+    // Banners above may leave the placeholder less than its height: it then
+    // scrolls rather than squeezing the search and filters above.
+    m_placeholderScroll->setWidget(m_placeholder);
+    m_placeholderScroll->setWidgetResizable(true);
+    m_placeholderScroll->setFrameShape(QFrame::NoFrame);
+    m_placeholderScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_placeholderScroll->setMinimumHeight(0);
+    m_placeholderScroll->viewport()->setBackgroundRole(QPalette::Window);
+    m_stack->addWidget(m_placeholderScroll);
     m_stack->addWidget(m_list);
 
     connect(&m_model, &TovraAppModel::changed, this, &RecordsView::onModelChanged);
@@ -139,7 +149,7 @@ void RecordsView::showState()
         m_placeholder->setActionText(QStringLiteral("重置筛选"));
         m_placeholder->actionButton()->setEnabled(true);
     }
-    m_stack->setCurrentWidget(m_placeholder);
+    m_stack->setCurrentWidget(m_placeholderScroll);
 }
 
 void RecordsView::openRow(const QModelIndex &index)
