@@ -1,6 +1,8 @@
 #include "../model/ModelTestSupport.h"
 #include "WidgetSearch.h"
 #include "app/views/MainPanelView.h"
+#include "app/views/Palette.h"
+#include "app/views/ViewParts.h"
 #include "app/views/panel/HeaderAppearance.h"
 #include "app/views/panel/MainPanelFooter.h"
 #include "app/views/panel/PanelMotion.h"
@@ -294,4 +296,27 @@ TEST_F(MainPanelViewTest, PauseAndFeedbackChangesFadeInUnlessTheDesktopAsksForLe
             }
         }
     }
+}
+
+// The history's one main action stands out; clearing, which destroys, is red.
+TEST_F(MainPanelViewTest, ThePasteBackButtonIsProminentAndClearingIsRed)
+{
+    panel().show();
+    auto *pasteBack = control<QPushButton>(QStringLiteral("回粘所选"));
+    auto *clear = control<QPushButton>(QStringLiteral("清空本次会话复制历史"));
+    ASSERT_TRUE(pasteBack && clear);
+
+    EXPECT_EQ(pasteBack->palette().color(QPalette::Active, QPalette::Button), views::palette::accent);
+    EXPECT_EQ(pasteBack->palette().color(QPalette::Active, QPalette::ButtonText), views::prominentText);
+    EXPECT_EQ(clear->palette().color(QPalette::Active, QPalette::ButtonText), views::palette::red);
+    const QImage symbol = clear->icon().pixmap(16, QIcon::Normal).toImage();
+    QList<QRgb> inked;
+    for (int y = 0; y < symbol.height(); ++y) {
+        for (int x = 0; x < symbol.width(); ++x) {
+            if (qAlpha(symbol.pixel(x, y)) == 255)
+                inked.append(symbol.pixel(x, y) & 0xFFFFFF);
+        }
+    }
+    ASSERT_FALSE(inked.isEmpty());
+    EXPECT_EQ(inked.first(), views::palette::red.rgb() & 0xFFFFFF);
 }

@@ -1,4 +1,6 @@
 #include "app/model/ModelTestSupport.h"
+#include "app/views/SymbolLabel.h"
+#include "app/views/TraceConfidenceStyle.h"
 #include "app/views/TraceDetailView.h"
 #include "app/views/TraceDetailWindowPresenter.h"
 
@@ -88,6 +90,28 @@ TEST(TraceDetailWindowTest, ReusesTheOpenWindowAndOpensAFreshOneAfterClosing)
     ASSERT_TRUE(presenter.window());
     EXPECT_TRUE(presenter.window()->isVisible());
     EXPECT_EQ(presenter.window()->size(), TraceDetailWindowPresenter::windowSize);
+}
+
+// The heading's symbol is drawn in the confidence's colour, as in the records list.
+TEST(TraceDetailWindowTest, TheHeadingSymbolIsTintedWithTheConfidencesColour)
+{
+    const views::TraceDetailView view(TraceDetailContent::record(record));
+    const auto *heading = view.findChild<views::SymbolLabel *>();
+    ASSERT_TRUE(heading);
+    EXPECT_EQ(heading->accessibleName(), QStringLiteral("状态：已观测"));
+    QList<QRgb> inked;
+    for (const QLabel *part : heading->findChildren<QLabel *>()) {
+        const QImage symbol = part->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < symbol.height(); ++y) {
+            for (int x = 0; x < symbol.width(); ++x) {
+                // A small symbol's thin strokes are all partly covered pixels.
+                if (qAlpha(symbol.pixel(x, y)) >= 128)
+                    inked.append(symbol.pixel(x, y) & 0xFFFFFF);
+            }
+        }
+    }
+    ASSERT_FALSE(inked.isEmpty());
+    EXPECT_EQ(inked.first(), views::traceConfidenceStyle(TraceConfidence::observed).color.rgb() & 0xFFFFFF);
 }
 
 class TraceDetailDateTest : public ::testing::TestWithParam<const char *> { };
