@@ -108,8 +108,7 @@ RunningApplication X11Workspace::describe(ProcessIdentifier processIdentifier, W
     application.processIdentifier = processIdentifier;
     application.localizedName = identity.displayName;
     application.bundleIdentifier = identity.bundleIdentifier;
-    application.pasteShortcut
-        = identity.isTerminalEmulator ? PasteShortcut::terminal : PasteShortcut::standard;
+    application.pasteShortcut = identity.isTerminalEmulator ? PasteShortcut::terminal : PasteShortcut::standard;
     return application;
 }
 
