@@ -1,6 +1,9 @@
 #include "PanelScene.h"
 #include "WindowPicture.h"
 
+#include <QCoreApplication>
+#include <QMessageBox>
+
 #include <gtest/gtest.h>
 
 // The main window on each section, in the states a user meets it in.
@@ -89,6 +92,57 @@ TEST(MainPanelScreenshots, Failure)
     const auto &failure = scene.model().state().feedback.failure;
     ASSERT_TRUE(failure);
     takePicture(window, QStringLiteral("main-failure"), { failure->title, failure->message });
+}
+
+// A failure whose message is longer than the banner's lines: it ends in an
+// ellipsis, never in a line cut through its glyphs.
+TEST(MainPanelScreenshots, LongFailure)
+{
+    PanelScene scene;
+    const QString message = QStringLiteral(
+        "账本文件已损坏；文件保持原样。（The ledger /home/user/.local/share/Tovra/ledger.json.enc is "
+        "damaged: "
+        "the encrypted envelope ends before its authentication tag. The file was left unchanged.）");
+    scene.provider->willFail(op::listRecords, message);
+    scene.model().setMainPanelSection(MainPanelSection::traces);
+    QWidget *window = scene.openPanel();
+    const auto &failure = scene.model().state().feedback.failure;
+    ASSERT_TRUE(failure);
+    takePicture(window, QStringLiteral("main-failure-long"), { failure->title }, { message });
+}
+
+// Every filter narrowing the list at once, each showing its choice whole.
+TEST(MainPanelScreenshots, RecordsWithActiveFilters)
+{
+    PanelScene scene;
+    const QList<ProvenanceRecord> records = scene.records();
+    scene.provider->willReturn(op::listRecords, records);
+    scene.model().setMainPanelSection(MainPanelSection::traces);
+    QWidget *window = scene.openPanel();
+    scene.model().setSelectedDomain(records.first().source.domain);
+    scene.model().setSelectedApplication(records.first().destination.applicationName);
+    scene.model().setSelectedConfidence(records.first().confidence);
+    scene.model().setDateFilter(RecordDateFilter::thirtyDays);
+    takePicture(window, QStringLiteral("main-records-filtered"), { QStringLiteral("近 30 天") });
+}
+
+// A destructive confirmation over the panel.
+TEST(MainPanelScreenshots, ClearRecordsConfirmation)
+{
+    PanelScene scene;
+    scene.provider->willReturn(op::listRecords, scene.records());
+    scene.model().setMainPanelSection(MainPanelSection::traces);
+    QWidget *window = scene.openPanel();
+    scene.model().setShowClearConfirmation(true);
+    QCoreApplication::processEvents();
+    QMessageBox *alert = nullptr;
+    for (QMessageBox *candidate : window->findChildren<QMessageBox *>()) {
+        if (candidate->isVisible())
+            alert = candidate;
+    }
+    ASSERT_TRUE(alert);
+    takePicture(alert, QStringLiteral("confirm-clear-records"),
+        { QStringLiteral("清空全部本地溯源记录？"), QStringLiteral("清空全部记录"), QStringLiteral("取消") });
 }
 
 } // namespace

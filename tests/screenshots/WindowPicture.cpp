@@ -1,5 +1,9 @@
 #include "WindowPicture.h"
+#include "app/views/ElidedLabel.h"
+#include "app/views/LineLimitedLabel.h"
+#include "app/views/records/FilterMenuButton.h"
 
+#include <QAbstractAnimation>
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
@@ -54,12 +58,64 @@ bool showsInFull(const QWidget *window, const QString &text)
     return false;
 }
 
+// The texts drawn cut: a label narrower or shorter than its text, a button
+// narrower than its text, a line-limited or filter text drawn with an
+// ellipsis, a label reaching out of its parent. Labels made to elide
+// (ElidedLabel) may cut their texts, and so may every text in `allowedCuts`.
+QStringList cutTexts(const QWidget *window, const QStringList &allowedCuts)
+{
+    QStringList cut;
+    for (const QWidget *child : window->findChildren<QWidget *>()) {
+        if (!child->isVisibleTo(window) || child->width() <= 0)
+            continue;
+        const QString text = shownText(child);
+        if (text.isEmpty() || text.contains(QLatin1Char('\n')) || allowedCuts.contains(text))
+            continue;
+        const QFontMetrics metrics = child->fontMetrics();
+        bool whole = true;
+        if (qobject_cast<const views::ElidedLabel *>(child)
+            || qobject_cast<const views::FilterMenuButton *>(child)) {
+            continue;
+        } else if (const auto *limited = qobject_cast<const views::LineLimitedLabel *>(child)) {
+            whole = limited->shownText() == text;
+        } else if (const auto *label = qobject_cast<const QLabel *>(child)) {
+            if (label->textFormat() == Qt::RichText || Qt::mightBeRichText(text))
+                continue;
+            whole = label->wordWrap() ? label->height() >= label->heightForWidth(label->width())
+                                      : label->contentsRect().width() >= metrics.horizontalAdvance(text)
+                    && label->contentsRect().height() >= metrics.height();
+        } else if (const auto *button = qobject_cast<const QAbstractButton *>(child)) {
+            const int symbol = button->icon().isNull() ? 0 : button->iconSize().width();
+            whole = button->width() >= metrics.horizontalAdvance(button->text()) + symbol;
+        }
+        if (const QWidget *parent = child->parentWidget(); parent && whole)
+            whole = parent->rect().contains(child->geometry());
+        if (!whole)
+            cut.append(text);
+    }
+    // A filter's title may be cut only where it needs more than the filter's
+    // greatest width.
+    for (const auto *filter : window->findChildren<const views::FilterMenuButton *>()) {
+        const bool tooLong = filter->sizeHint().width() >= views::FilterMenuButton::maximumWidth;
+        if (filter->isVisibleTo(window) && filter->shownTitle() != filter->label().title && !tooLong)
+            cut.append(filter->label().title);
+    }
+    return cut;
+}
+
 } // namespace
 
-void takePicture(QWidget *window, const QString &name, const QStringList &texts)
+void takePicture(
+    QWidget *window, const QString &name, const QStringList &texts, const QStringList &allowedCuts)
 {
     SCOPED_TRACE(name.toStdString());
     // Layouts and repaints the last model changes asked for.
+    QCoreApplication::processEvents();
+    // The picture shows where a change settles, not a frame of its fade.
+    for (QAbstractAnimation *animation : window->findChildren<QAbstractAnimation *>()) {
+        if (animation->state() == QAbstractAnimation::Running)
+            animation->setCurrentTime(animation->totalDuration());
+    }
     QCoreApplication::processEvents();
     const QPixmap picture = window->grab();
     const QImage image = picture.toImage();
@@ -67,6 +123,8 @@ void takePicture(QWidget *window, const QString &name, const QStringList &texts)
     EXPECT_GE(colourCount(image), fewestColours) << "the picture is blank";
     for (const QString &text : texts)
         EXPECT_TRUE(showsInFull(window, text)) << "not shown in full: " << text.toStdString();
+    const QStringList cut = cutTexts(window, allowedCuts);
+    EXPECT_TRUE(cut.isEmpty()) << "texts drawn cut: " << cut.join(QStringLiteral(" | ")).toStdString();
 
     const QDir folder(QStringLiteral(TOVRA_SCREENSHOT_DIR));
     ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));

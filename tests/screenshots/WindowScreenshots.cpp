@@ -35,6 +35,19 @@ TEST(WindowScreenshots, TraceDetailOfARecord)
         views::traceConfidenceStyle(record.confidence).title);
 }
 
+// On a system without a language set (no LANG), the detail window's date
+// is Chinese like the rest of the app.
+TEST(WindowScreenshots, TraceDetailWithoutASystemLanguage)
+{
+    const QLocale interface;
+    QLocale::setDefault(QLocale::c());
+    PanelScene scene;
+    const ProvenanceRecord record = scene.records().constFirst();
+    takeTraceDetail(TraceDetailContent::record(record), QStringLiteral("trace-detail-no-lang"),
+        views::traceConfidenceStyle(record.confidence).title);
+    QLocale::setDefault(interface);
+}
+
 TEST(WindowScreenshots, TraceDetailUnavailable)
 {
     takeTraceDetail(TraceDetailContent::notFound(QStringLiteral("这条本机记录已删除、过期或不可用。")),

@@ -1,3 +1,5 @@
+#include "app/shell/QtTranslations.h"
+#include "app/views/InterfaceFont.h"
 #include "app/views/LocaleText.h"
 
 #include <QApplication>
@@ -19,6 +21,9 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "xcb");
         QLocale::setDefault(tovra::app::views::interfaceLocale());
         application = std::make_unique<QApplication>(argc, argv);
+        // As the app sets itself up at launch.
+        QApplication::setFont(tovra::app::views::interfaceFont(QApplication::font()));
+        tovra::app::installQtTranslations(*application, tovra::app::views::interfaceLocale());
     }
     return RUN_ALL_TESTS();
 }

@@ -2,11 +2,11 @@
 
 #include "app/data/TovraCoreDataStore.h"
 #include "app/data/UnavailableTovraDataStore.h"
+#include "app/data/UserFacingError.h"
 #include "core/crypto/TovraKeyProviders.h"
 #include "core/crypto/TovraKeyProviding.h"
 #include "core/ledger/TovraLedger.h"
 #include "core/ledger/TovraPaths.h"
-#include "core/records/TovraError.h"
 #include "platform/SystemClock.h"
 
 #include <exception>
@@ -18,17 +18,7 @@ namespace {
 // The store for an opening that threw `failure`, with its description.
 std::shared_ptr<TovraAppDataProviding> unavailableStore(const std::exception_ptr &failure)
 {
-    QString description;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const TovraError &error) {
-        description = error.localizedDescription();
-    } catch (const std::exception &error) {
-        description = QString::fromLocal8Bit(error.what());
-    } catch (...) {
-        // Nothing describes it: the store says only that the ledger cannot be opened.
-    }
-    return std::make_shared<UnavailableTovraDataStore>(description);
+    return std::make_shared<UnavailableTovraDataStore>(userFacingDescription(failure));
 }
 
 } // namespace

@@ -6,9 +6,8 @@
 
 namespace tovra::app {
 
-// What a failure banner says about an error caught from an operation: the
-// error's own localized description, or for an error of a library outside
-// this program, its message.
+// What a failure banner says about an error caught from an operation: in
+// Chinese, with the technical detail after it (see userFacingDescription).
 QString errorDescription(const std::exception_ptr &error);
 
 } // namespace tovra::app

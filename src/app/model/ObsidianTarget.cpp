@@ -2,14 +2,18 @@
 
 namespace tovra::app {
 
-bool isObsidian(const std::optional<QString> &bundleIdentifier, const QString &applicationName)
+bool hasObsidianBundleIdentifier(const std::optional<QString> &bundleIdentifier)
 {
     static const QString obsidianID = QStringLiteral("md.obsidian");
-    if (bundleIdentifier
+    return bundleIdentifier
         && (bundleIdentifier->compare(obsidianID, Qt::CaseInsensitive) == 0
-            || bundleIdentifier->startsWith(obsidianID + QLatin1Char('.'), Qt::CaseInsensitive)))
-        return true;
-    return applicationName.compare(QLatin1String("Obsidian"), Qt::CaseInsensitive) == 0;
+            || bundleIdentifier->startsWith(obsidianID + QLatin1Char('.'), Qt::CaseInsensitive));
+}
+
+bool isObsidian(const std::optional<QString> &bundleIdentifier, const QString &applicationName)
+{
+    return hasObsidianBundleIdentifier(bundleIdentifier)
+        || applicationName.compare(QLatin1String("Obsidian"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace tovra::app

@@ -6,11 +6,12 @@
 
 namespace tovra::app {
 
+// Whether an application ID is Obsidian's: "md.obsidian", which a desktop
+// entry may extend ("md.obsidian.Obsidian"). Letter case never matters.
+bool hasObsidianBundleIdentifier(const std::optional<QString> &bundleIdentifier);
+
 // Whether a paste target is Obsidian, where pastes may carry a Markdown
-// citation and the resolver plug-in can take over a standard paste. Its
-// application ID is "md.obsidian", which a desktop entry may extend
-// ("md.obsidian.Obsidian"); without a matching ID, the name "Obsidian" tells.
-// Letter case never matters.
+// citation: by its application ID, else by the name "Obsidian".
 bool isObsidian(const std::optional<QString> &bundleIdentifier, const QString &applicationName);
 
 } // namespace tovra::app

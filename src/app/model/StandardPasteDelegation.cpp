@@ -8,7 +8,7 @@ bool shouldDelegateStandardPasteToConnectedAdapter(
     const DestinationSnapshot &destination, ObsidianResolverStatus resolverStatus)
 {
     return resolverStatus == ObsidianResolverStatus::connected
-        && isObsidian(destination.bundleIdentifier, destination.applicationName);
+        && hasObsidianBundleIdentifier(destination.bundleIdentifier);
 }
 
 } // namespace tovra::app

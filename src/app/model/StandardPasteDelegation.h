@@ -7,7 +7,8 @@ namespace tovra::app {
 
 // Whether a standard paste of text seen in the destination is left to the
 // connected Obsidian plug-in, which records it itself: only while the
-// resolver is connected, and only into Obsidian.
+// resolver is connected, and only into Obsidian as its application ID names
+// it: an application that only calls itself "Obsidian" records its pastes here.
 bool shouldDelegateStandardPasteToConnectedAdapter(
     const DestinationSnapshot &destination, ObsidianResolverStatus resolverStatus);
 

@@ -216,6 +216,9 @@ QCoro::Task<void> TovraAppModel::reload()
         if (!self)
             co_return;
         m_hasLoadedPersistentState = false;
+        // A ledger that cannot be read cannot take the browser's captures
+        // either: the host status must not go on saying that it works.
+        publish(&State::nativeHostStatus, NativeHostStatus::disconnected, Field::nativeHostStatus);
         publishFailure(QStringLiteral("无法读取本地记录"), errorDescription(failure), AppFeedbackScope::data,
             AppRecoveryAction::reloadData());
     }

@@ -1,12 +1,12 @@
 #include "app/data/TovraAppDataProviding.h"
 #include "app/model/ErrorDescription.h"
+#include "app/model/FileSizeText.h"
 #include "app/model/PasteDestinationRules.h"
 #include "app/model/TovraAppModel.h"
 #include "platform/Clock.h"
 #include "platform/PasteboardImageSnapshot.h"
 #include "platform/Workspace.h"
 
-#include <QLocale>
 #include <QPointer>
 
 namespace tovra::app {
@@ -24,12 +24,6 @@ bool isFrontmost(const Workspace &workspace, ProcessIdentifier processIdentifier
 {
     const auto frontmost = workspace.frontmostApplication();
     return frontmost && frontmost->processIdentifier == processIdentifier;
-}
-
-// As file managers state sizes: decimal units.
-QString fileSizeText(qint64 bytes)
-{
-    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
 } // namespace

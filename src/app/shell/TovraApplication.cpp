@@ -1,9 +1,12 @@
 #include "app/shell/TovraApplication.h"
 
+#include "app/shell/QtTranslations.h"
 #include "app/shell/SingleInstance.h"
 #include "app/shell/TovraApplicationDelegate.h"
 #include "app/shell/TovraMainWindowPresenter.h"
 #include "app/shell/TovraRuntime.h"
+#include "app/views/InterfaceFont.h"
+#include "app/views/LocaleText.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -72,6 +75,10 @@ int TovraApplication::run(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("tovra"));
     // The app lives in the tray: closing its window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The interface speaks Chinese whatever the system's language; so do
+    // Qt's own dialogs and menus.
+    QApplication::setFont(views::interfaceFont(QApplication::font()));
+    installQtTranslations(application, views::interfaceLocale());
 
     SingleInstance instance;
     if (instance.forwardToRunningInstance(SingleInstance::Request { urls }))

@@ -38,6 +38,8 @@ TovraApplicationDelegate::TovraApplicationDelegate(
     , m_runtime(runtime)
     , m_mainWindow(mainWindow)
 {
+    connect(&m_mainWindow, &TovraMainWindowPresenter::quitRequested, this,
+        &TovraApplicationDelegate::quitRequested);
 }
 
 TovraApplicationDelegate::~TovraApplicationDelegate() = default;

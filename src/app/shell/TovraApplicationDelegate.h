@@ -38,7 +38,7 @@ public:
     StatusItem *statusItem() const noexcept { return m_statusItem; }
 
 signals:
-    // The user asked to quit, from the tray menu.
+    // The user asked to quit, from the tray menu or the main window.
     void quitRequested();
 
 private:

@@ -22,16 +22,21 @@ QCoro::Task<void> refreshTargetSoon(Clock &clock, QPointer<TovraAppModel> model)
         model->refreshClipboardShelfTarget();
 }
 
-QWidget *buildWindow(TovraAppModel &model)
+} // namespace
+
+QWidget *TovraMainWindowPresenter::buildWindow(TovraAppModel &model)
 {
-    auto *window = new QWidget(
-        nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    auto *window = new QWidget(nullptr,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::WindowMinimizeButtonHint);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(QStringLiteral("Tovra"));
     window->setAccessibleName(QStringLiteral("Tovra"));
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new MainPanelView(model, window));
+    auto *panel = new MainPanelView(model, window);
+    connect(panel, &MainPanelView::quitRequested, this, &TovraMainWindowPresenter::quitRequested);
+    layout->addWidget(panel);
     window->setFixedSize(TovraMainWindowPresenter::windowSize);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), TovraMainWindowPresenter::windowSize);
@@ -40,8 +45,6 @@ QWidget *buildWindow(TovraAppModel &model)
     }
     return window;
 }
-
-} // namespace
 
 TovraMainWindowPresenter::TovraMainWindowPresenter(Clock &clock, QObject *parent)
     : QObject(parent)

@@ -39,7 +39,13 @@ public:
 
     QWidget *window() const noexcept { return m_window; }
 
+signals:
+    // The window's own "退出": the app is to end, as from the tray's menu.
+    void quitRequested();
+
 private:
+    QWidget *buildWindow(TovraAppModel &model);
+
     Clock &m_clock;
     QPointer<QWidget> m_window;
 };

@@ -15,4 +15,8 @@ QMessageBox *newAlert(const QString &title, const QString &message, QWidget *par
 // that Escape and closing the alert's window press.
 QPushButton *addButton(QMessageBox *alert, const QString &text, QMessageBox::ButtonRole role);
 
+// For a confirmation of something that cannot be undone: Return, like
+// Escape, cancels; the destructive button takes a deliberate click or Space.
+void makeCancelTheDefault(QMessageBox *alert, QPushButton *cancel);
+
 } // namespace tovra::app::views::alerts

@@ -17,6 +17,7 @@ public:
     QString shownText() const;
 
     QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

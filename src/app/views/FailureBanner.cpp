@@ -1,6 +1,7 @@
 #include "app/views/FailureBanner.h"
 
 #include "app/views/BannerParts.h"
+#include "app/views/LineLimitedLabel.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
 
@@ -16,7 +17,7 @@ FailureBanner::FailureBanner(QWidget *parent)
     : QWidget(parent)
     , m_failure { {}, {}, {}, AppFeedbackScope::general, AppRecoveryAction::reloadData() }
     , m_title(new QLabel(this))
-    , m_message(new QLabel(this))
+    , m_message(new LineLimitedLabel(messageLineLimit, this))
     , m_retry(new QToolButton(this))
 {
     auto *row = new QHBoxLayout(this);
@@ -37,11 +38,8 @@ FailureBanner::FailureBanner(QWidget *parent)
     texts->addWidget(m_title);
     m_message->setFont(palette::smallCaptionFont(m_message->font()));
     m_message->setPalette(palette::secondaryText(m_message->palette()));
-    m_message->setTextFormat(Qt::PlainText);
-    m_message->setWordWrap(true);
-    m_message->setAlignment(Qt::AlignLeading | Qt::AlignTop);
-    // Longer messages are cut rather than pushing the window's content away.
-    m_message->setMaximumHeight(m_message->fontMetrics().lineSpacing() * messageLineLimit);
+    // Longer messages end in an ellipsis rather than pushing the window's
+    // content away; the tooltip has them whole.
     texts->addWidget(m_message);
     row->addLayout(texts, 1);
     row->addSpacing(4);

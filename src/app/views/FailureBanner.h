@@ -9,10 +9,12 @@ class QToolButton;
 
 namespace tovra::app::views {
 
-// A failed operation: its title, its message cut after three lines, a retry
-// button named by its recovery, and a dismiss button. It shows what it is
-// given and only reports the buttons; the owner hands the failure to the
-// model's recovery.
+class LineLimitedLabel;
+
+// A failed operation: its title, its message ending in an ellipsis after
+// three lines, a retry button named by its recovery, and a dismiss button.
+// It shows what it is given and only reports the buttons; the owner hands
+// the failure to the model's recovery.
 class FailureBanner : public QWidget {
     Q_OBJECT
 
@@ -34,7 +36,7 @@ protected:
 private:
     AppFailure m_failure;
     QLabel *m_title;
-    QLabel *m_message;
+    LineLimitedLabel *m_message;
     QToolButton *m_retry;
 };
 

@@ -1,8 +1,10 @@
 #include "app/views/FileDialogSavePanel.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMimeDatabase>
+#include <QStandardPaths>
 #include <QWindow>
 
 #include <qcorosignal.h>
@@ -12,6 +14,14 @@
 namespace tovra::app {
 
 namespace {
+
+// Exports land where the user keeps documents, not wherever the app was
+// started from; without such a folder, in the home folder.
+QString startingFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
+}
 
 void bringForward(QWidget *window)
 {
@@ -43,6 +53,7 @@ QCoro::Task<std::optional<QString>> FileDialogSavePanel::chooseSaveLocation(Save
     // A name typed without its extension gets the type's own.
     if (request.showsFileExtension)
         dialog->setDefaultSuffix(QMimeDatabase().mimeTypeForName(request.mimeType).preferredSuffix());
+    dialog->setDirectory(startingFolder());
     dialog->selectFile(request.suggestedFileName);
     // Shown, not exec()'d: the answer arrives as the finished signal while
     // the event loop goes on. (open() would make it modal for the parent

@@ -1,5 +1,7 @@
 #include "app/views/LocaleText.h"
 
+#include "app/model/FileSizeText.h"
+
 namespace tovra::app::views {
 
 QLocale interfaceLocale()
@@ -9,7 +11,7 @@ QLocale interfaceLocale()
 
 QString byteCountText(qint64 bytes)
 {
-    return interfaceLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+    return fileSizeText(bytes, interfaceLocale());
 }
 
 QString dateTimeText(const QDateTime &moment)

@@ -10,7 +10,7 @@ namespace tovra::app::views {
 // numbers, sizes and dates follow that locale too.
 QLocale interfaceLocale();
 
-// A file size as people read it, in powers of 1000 ("999 字节", "1.2 MB").
+// A file size as people read it, in powers of 1000 ("999 字节", "1.2 MB", "21 MB").
 QString byteCountText(qint64 bytes);
 
 // A moment in the user's time zone, date and time to the second

@@ -9,6 +9,7 @@
 #include "app/views/panel/MainPanelHeader.h"
 #include "app/views/panel/PanelDialogs.h"
 #include "app/views/panel/PanelHints.h"
+#include "app/views/panel/PanelMotion.h"
 #include "app/views/panel/SectionPicker.h"
 #include "app/views/panel/TracePasteButton.h"
 #include "app/views/records/RecordsControls.h"
@@ -75,8 +76,10 @@ QCoro::Task<void> startAndRefreshTarget(QPointer<TovraAppModel> model)
 MainPanelView::MainPanelView(TovraAppModel &model, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
+    , m_header(new views::MainPanelHeader(model, this))
     , m_permissionHint(new views::PermissionHint(this))
     , m_hostStatusBanner(new views::HostStatusBanner(model, this))
+    , m_feedbackBanners(new views::FeedbackBanners(model, {}, this))
     , m_sectionControls(new QStackedWidget(this))
     , m_sectionContent(new QStackedWidget(this))
     , m_clipboardHistory(new views::ClipboardHistoryView(model, this))
@@ -93,7 +96,7 @@ MainPanelView::MainPanelView(TovraAppModel &model, QWidget *parent)
     auto *stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
-    stack->addWidget(new views::MainPanelHeader(model, this));
+    stack->addWidget(m_header);
     stack->addWidget(divider(this));
 
     auto *controls = new QVBoxLayout;
@@ -102,7 +105,7 @@ MainPanelView::MainPanelView(TovraAppModel &model, QWidget *parent)
     controls->addWidget(new views::SectionPicker(model, this));
     controls->addWidget(m_permissionHint);
     controls->addWidget(m_hostStatusBanner);
-    controls->addWidget(new views::FeedbackBanners(model, {}, this));
+    controls->addWidget(m_feedbackBanners);
 
     m_sectionControls->addWidget(new views::ClipboardTargetBar(model, this));
     auto *traceControls = new QWidget(this);
@@ -159,6 +162,12 @@ void MainPanelView::onModelChanged(int changed)
         showSection();
         if (m_model.state().mainPanelSection == MainPanelSection::clipboard)
             m_model.refreshClipboardShelfTarget();
+        return;
+    case TovraAppModelField::isPaused:
+        views::motion::fadeIn(m_header, this);
+        return;
+    case TovraAppModelField::feedback:
+        views::motion::fadeIn(m_feedbackBanners, this);
         return;
     case TovraAppModelField::accessibilityIsTrusted:
     case TovraAppModelField::nativeHostStatus:

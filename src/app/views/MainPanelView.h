@@ -51,8 +51,10 @@ private:
     void setRelativeTimeReference(const QDateTime &reference);
 
     TovraAppModel &m_model;
+    QWidget *m_header;
     QWidget *m_permissionHint;
     QWidget *m_hostStatusBanner;
+    QWidget *m_feedbackBanners;
     QStackedWidget *m_sectionControls;
     QStackedWidget *m_sectionContent;
     views::ClipboardHistoryView *m_clipboardHistory;

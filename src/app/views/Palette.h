@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/views/InterfaceFont.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPalette>
@@ -23,18 +25,18 @@ inline QColor withAlpha(QColor color, double alpha)
     return color;
 }
 
-// Text a step smaller than the body, for details under a title.
+// Text a step smaller than the body, for details under a title; never
+// below 11.5 pixels, half a step above the smallest print.
 inline QFont captionFont(QFont font)
 {
-    font.setPointSizeF(font.pointSizeF() * 0.85);
-    return font;
+    return scaledReadableFont(std::move(font), 0.85, 11.5);
 }
 
-// Two steps smaller, for the finest print (counters, banner details).
+// Two steps smaller, for the finest print (counters, banner details); never
+// below 11 pixels, the smallest size Chinese can be read at.
 inline QFont smallCaptionFont(QFont font)
 {
-    font.setPointSizeF(font.pointSizeF() * 0.78);
-    return font;
+    return scaledReadableFont(std::move(font), 0.78, 11);
 }
 
 // A palette whose text is the secondary colour.

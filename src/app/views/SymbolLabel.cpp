@@ -53,6 +53,12 @@ void SymbolLabel::setColor(const QColor &color)
     refreshSymbol();
 }
 
+void SymbolLabel::setSymbolColor(const QColor &color)
+{
+    m_color = color;
+    refreshSymbol();
+}
+
 void SymbolLabel::setTextFont(const QFont &font)
 {
     m_text->setFont(font);

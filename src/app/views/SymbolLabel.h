@@ -22,6 +22,8 @@ public:
     QString text() const;
     // Text and symbol; the palette's text colour until set.
     void setColor(const QColor &color);
+    // The symbol alone, beside text in the palette's colour.
+    void setSymbolColor(const QColor &color);
     void setTextFont(const QFont &font);
     // Long texts wrap instead of widening the window.
     void setWordWrap(bool wrap);

@@ -1,6 +1,7 @@
 #include "app/views/TraceDetailView.h"
 
 #include "app/views/ContentUnavailableView.h"
+#include "app/views/LocaleText.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolLabel.h"
 #include "app/views/TraceConfidenceStyle.h"
@@ -8,7 +9,6 @@
 
 #include <QGridLayout>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace tovra::app::views {
@@ -54,6 +54,7 @@ void TraceDetailView::buildRecord(const ProvenanceRecord &record)
     const TraceConfidenceStyle confidence = traceConfidenceStyle(record.confidence);
     auto *header = new SymbolLabel(confidence.symbolName, confidence.title, this);
     header->setTextFont(headlineFont(font()));
+    header->setSymbolColor(confidence.color);
     header->setAccessibleName(QStringLiteral("状态：") + confidence.title);
     stack->addWidget(header);
 
@@ -64,7 +65,7 @@ void TraceDetailView::buildRecord(const ProvenanceRecord &record)
     addDetailRow(grid, QStringLiteral("来源 App"),
         record.source.isUnknown ? QStringLiteral("来源未知") : record.source.applicationName, this);
     addDetailRow(grid, QStringLiteral("目标 App"), record.destination.applicationName, this);
-    addDetailRow(grid, QStringLiteral("发生时间"), traceDetailDateText(record.destination.pastedAt), this);
+    addDetailRow(grid, QStringLiteral("发生时间"), dateTimeText(record.destination.pastedAt), this);
     addDetailRow(grid, QStringLiteral("可信边界"), confidence.explanation, this);
     addDetailRow(grid, QStringLiteral("记录编号"), record.id.toString(QUuid::WithoutBraces).toLower(), this);
     stack->addLayout(grid);
@@ -83,17 +84,6 @@ void TraceDetailView::buildNotFound(const QString &message)
     auto *unavailable = new ContentUnavailableView(this);
     unavailable->setContent(QStringLiteral("link.badge.minus"), QStringLiteral("记录不可用"), message);
     layout()->addWidget(unavailable);
-}
-
-QString traceDetailDateText(const QDateTime &moment, const QLocale &locale)
-{
-    const QDateTime local = moment.toLocalTime();
-    // The locale's long time names the time zone as well, which the user's
-    // own clock does not need.
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+")));
-    return locale.toString(local.date(), QLocale::LongFormat) + QLatin1Char(' ')
-        + locale.toString(local.time(), timeFormat.trimmed());
 }
 
 } // namespace tovra::app::views

@@ -2,8 +2,6 @@
 
 #include "app/model/TraceDetailPresenting.h"
 
-#include <QDateTime>
-#include <QLocale>
 #include <QWidget>
 
 namespace tovra::app::views {
@@ -22,9 +20,5 @@ private:
     void buildRecord(const ProvenanceRecord &record);
     void buildNotFound(const QString &message);
 };
-
-// A paste time as the detail window shows it: the locale's long date and
-// its time to the second, in the user's time zone.
-QString traceDetailDateText(const QDateTime &moment, const QLocale &locale = QLocale());
 
 } // namespace tovra::app::views

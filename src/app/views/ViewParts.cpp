@@ -1,9 +1,11 @@
 #include "app/views/ViewParts.h"
 
 #include "app/views/Palette.h"
+#include "app/views/SymbolIcons.h"
 
 #include <QFrame>
 #include <QLabel>
+#include <QPushButton>
 
 namespace tovra::app::views {
 
@@ -36,6 +38,29 @@ void setTextColor(QWidget *widget, const QColor &color)
     colored.setColor(QPalette::WindowText, color);
     colored.setColor(QPalette::Text, color);
     widget->setPalette(colored);
+}
+
+void makeProminent(QPushButton *button)
+{
+    QPalette filled = button->palette();
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive }) {
+        filled.setColor(group, QPalette::Button, palette::accent);
+        filled.setColor(group, QPalette::ButtonText, prominentText);
+        filled.setColor(group, QPalette::WindowText, prominentText);
+    }
+    button->setPalette(filled);
+}
+
+void makeDestructive(QPushButton *button, const QString &symbolName)
+{
+    QPalette red = button->palette();
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive })
+        red.setColor(group, QPalette::ButtonText, palette::red);
+    button->setPalette(red);
+    QIcon icon;
+    icon.addPixmap(SymbolIcons::tinted(symbolName, palette::red, 16), QIcon::Normal);
+    icon.addPixmap(SymbolIcons::tinted(symbolName, palette::secondary, 16), QIcon::Disabled);
+    button->setIcon(icon);
 }
 
 QFont headlineFont(QFont font)

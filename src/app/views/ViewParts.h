@@ -6,6 +6,7 @@
 
 class QFrame;
 class QLabel;
+class QPushButton;
 class QWidget;
 
 // Small pieces the sheets and windows build their rows from.
@@ -21,6 +22,16 @@ QFrame *dividerLine(QWidget *parent);
 
 // Paints a widget's text in `color`.
 void setTextColor(QWidget *widget, const QColor &color);
+
+// The one main action of its area: filled with the accent colour, its text
+// white. Disabled, it looks like any disabled button.
+void makeProminent(QPushButton *button);
+// The white of a prominent button's text and symbol while it is enabled.
+inline const QColor prominentText { 0xFF, 0xFF, 0xFF };
+
+// An action that destroys something: its text and its symbol in red while
+// it is enabled.
+void makeDestructive(QPushButton *button, const QString &symbolName);
 
 // A section title ("排除列表").
 QFont headlineFont(QFont font);

@@ -33,6 +33,40 @@ TEST(ModelCopyCaptureTest, AChangeSeenWithin750MsOfACopyKeyBelongsToItsApplicati
     }
 }
 
+// What is copied in a password field, a denylisted application or a part of
+// the desktop itself reaches neither the ledger nor the history.
+TEST(ModelCopyCaptureTest, ACopyFromAnExcludedSourceIsNeitherRecordedNorKept)
+{
+    const struct {
+        const char *name;
+        std::function<ProcessIdentifier(DesktopScene &)> copier;
+        bool kept;
+    } cases[] = {
+        { "an ordinary field", [](auto &s) { return s.editor; }, true },
+        { "a denylisted application", [](auto &s) { return s.vault; }, false },
+        { "a password field",
+            [](auto &s) {
+                s.desktop.workspace().application(s.editor).elements[0].isSecure = true;
+                return s.editor;
+            },
+            false },
+        { "the desktop shell",
+            [](auto &s) {
+                return s.desktop.launch(QStringLiteral("GNOME Shell"), QStringLiteral("org.gnome.Shell"));
+            },
+            false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DesktopScene s;
+        const ProcessIdentifier copier = c.copier(s);
+        s.copyIntoHistory(copier, QStringLiteral("secret"), pendingSource(QStringLiteral("secret")));
+
+        EXPECT_EQ(s.provider->callCount(op::captureApplicationSource), c.kept ? 1 : 0);
+        EXPECT_EQ(s.state().clipboardItems.size(), c.kept ? 1 : 0);
+    }
+}
+
 TEST(ModelCopyCaptureTest, ACopyThatChangesWhileTheLedgerRecordsItsSourceLeavesNothingBehind)
 {
     DesktopScene s;
@@ -103,7 +137,7 @@ TEST(ModelCopyCaptureTest, AnImageThatCannotBeKeptIsNotRecordedAndTheUserIsTold)
         QString notice;
     } cases[] = {
         { QByteArray(20'971'521, 'x'),
-            QStringLiteral("图片大小为 21.0 MB，超过 20 MB 会话上限；本次未记录，系统剪贴板不受影响。") },
+            QStringLiteral("图片大小为 21 MB，超过 20 MB 会话上限；本次未记录，系统剪贴板不受影响。") },
         { QByteArray("not a picture"),
             QStringLiteral("检测到图片剪贴板，但当前格式无法安全解码；本次未记录。") },
     };

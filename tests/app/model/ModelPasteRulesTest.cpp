@@ -30,12 +30,20 @@ TEST(ModelPasteRulesTest, ObsidianIsKnownByItsIDOrElseByItsName)
     notes.bundleIdentifier = QStringLiteral("md.obsidian.Obsidian");
     DestinationSnapshot editor;
     editor.bundleIdentifier = QStringLiteral("org.example.Editor");
+    // Named like the notes app, but not it: its pastes are not the plug-in's.
+    DestinationSnapshot namesake;
+    namesake.applicationName = QStringLiteral("Obsidian");
+    namesake.bundleIdentifier = QStringLiteral("org.example.Obsidian");
+    DestinationSnapshot unidentified;
+    unidentified.applicationName = QStringLiteral("Obsidian");
     for (const auto status : { ObsidianResolverStatus::inactive, ObsidianResolverStatus::starting,
              ObsidianResolverStatus::listening, ObsidianResolverStatus::connected,
              ObsidianResolverStatus::failed }) {
         EXPECT_EQ(shouldDelegateStandardPasteToConnectedAdapter(notes, status),
             status == ObsidianResolverStatus::connected);
         EXPECT_FALSE(shouldDelegateStandardPasteToConnectedAdapter(editor, status));
+        EXPECT_FALSE(shouldDelegateStandardPasteToConnectedAdapter(namesake, status));
+        EXPECT_FALSE(shouldDelegateStandardPasteToConnectedAdapter(unidentified, status));
     }
 }
 

@@ -91,6 +91,47 @@ TEST(ModelRecordsTest, FiltersMatchTheirFieldsAndKeepPasteOrder)
     }
 }
 
+// After "已删除" or "已清空" the list no longer shows what the ledger removed;
+// after a failure it still shows everything.
+TEST(ModelRecordsTest, DeletedAndClearedRecordsLeaveTheListOnlyWhenTheLedgerRemovedThem)
+{
+    const struct {
+        const char *name;
+        bool clear;
+        bool fails;
+        QList<ProvenanceRecord> listed;
+        QString notice;
+        QString failure;
+    } cases[] = {
+        { "delete", false, false, { qtDocs, subdomain, terminal }, QStringLiteral("已删除一条溯源记录。"),
+            {} },
+        { "delete fails", false, true, loaded, {}, QStringLiteral("删除失败") },
+        { "clear", true, false, {}, QStringLiteral("本地溯源记录已清空。"), {} },
+        { "clear fails", true, true, loaded, {}, QStringLiteral("清空失败") },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ModelHarness h;
+        h.provider->willReturn(op::listRecords, loaded);
+        h.finish(h.model().reload());
+        if (c.fails)
+            h.provider->willFail(
+                c.clear ? op::clearRecords : op::deleteRecord, QStringLiteral("账本无法写入"));
+        if (c.clear) {
+            h.model().clearAllRecords();
+        } else {
+            h.model().setPendingDeletion(rust);
+            h.model().confirmDelete();
+        }
+        h.settle();
+
+        const auto &state = h.model().state();
+        EXPECT_EQ(state.records, c.listed);
+        EXPECT_EQ(state.feedback.notice ? state.feedback.notice->message : QString(), c.notice);
+        EXPECT_EQ(state.feedback.failure ? state.feedback.failure->title : QString(), c.failure);
+    }
+}
+
 // The notice counts the records written, which are those the filters pass.
 TEST(ModelRecordsTest, ExportsTheFilteredRecordsWhereTheUserChose)
 {

@@ -62,6 +62,59 @@ TEST(ModelSessionHistoryTest, DeletingAndClearingRemoveEveryPendingSourceOfTheRe
     }
 }
 
+// Pasting back is offered only when a paste could run now: a target that
+// takes text, the state loaded, no pause, Accessibility granted.
+TEST(ModelSessionHistoryTest, PastingBackIsOfferedOnlyWhenAPasteCouldRun)
+{
+    const struct {
+        const char *name;
+        std::function<void(TwoCopies &)> change;
+        bool offered;
+    } cases[] = {
+        { "everything in place", nullptr, true },
+        { "a target that takes no text",
+            [](auto &s) {
+                s.desktop.workspace().application(s.editor).elements[0].isEditable = false;
+                s.model().refreshClipboardShelfTarget();
+            },
+            false },
+        { "paused here", [](auto &s) { s.model().togglePaused(); }, false },
+        // The pause the ledger reports on a reload, with the target read before it.
+        { "paused as the ledger says",
+            [](auto &s) {
+                s.provider->willReturn(op::currentPausedStatus, true);
+                s.finish(s.model().reload());
+            },
+            false },
+        { "state not loaded",
+            [](auto &s) {
+                s.provider->willFail(op::listRecords, QStringLiteral("账本不可读"));
+                s.finish(s.model().reload());
+            },
+            false },
+        { "no Accessibility",
+            [](auto &s) {
+                s.desktop.accessibility().setTrusted(false);
+                s.model().refreshPermissions();
+            },
+            false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TwoCopies s;
+        s.desktop.switchTo(s.editor);
+        s.model().refreshClipboardShelfTarget();
+        s.model().deferClipboardSelectionUpdate(s.quote);
+        s.settle();
+        ASSERT_TRUE(s.model().canPasteSelectedClipboardItem());
+        if (c.change)
+            c.change(s);
+        s.settle();
+
+        EXPECT_EQ(s.model().canPasteSelectedClipboardItem(), c.offered);
+    }
+}
+
 TEST(ModelSessionHistoryTest, AnItemSetAsCurrentIsOnThePasteboardWithoutCountingAsACopy)
 {
     TwoCopies s;

@@ -88,27 +88,38 @@ TEST(ModelStartUpTest, AFailedRequestKeepsWhatCameBeforeItAndItsRetryReloads)
         const char *failing;
         std::function<void(ScriptedDataProvider &)> fail;
         int taken;
+        // A load that succeeded before the failing one.
+        bool loadedBefore = false;
     };
     const Case cases[] = {
         { "records", [&](auto &p) { p.willFail(op::listRecords, error); }, 0 },
         { "denylist", [&](auto &p) { p.willFail(op::listDenylistEntries, error); }, 1 },
         { "host status", [&](auto &p) { p.willFail(op::nativeHostStatus, error); }, 2 },
         { "paused flag", [&](auto &p) { p.willFail(op::currentPausedStatus, error); }, 3 },
+        { "records after a load that worked", [&](auto &p) { p.willFail(op::listRecords, error); }, 0, true },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.failing);
         ModelHarness h;
+        if (c.loadedBefore) {
+            storedState(*h.provider);
+            h.finish(h.model().reload());
+            ASSERT_TRUE(h.model().hasLoadedPersistentState());
+        }
         c.fail(*h.provider);
         storedState(*h.provider);
         storedState(*h.provider);
         h.finish(h.model().reload());
 
+        // What the earlier load brought stays where this one did not get to it.
         const auto &state = h.model().state();
-        EXPECT_EQ(state.records, c.taken > 0 ? QList { record } : QList<ProvenanceRecord> {});
-        EXPECT_EQ(state.denylistEntries, c.taken > 1 ? QList { entry } : QList<DenylistEntry> {});
         EXPECT_EQ(
-            state.nativeHostStatus, c.taken > 2 ? NativeHostStatus::connected : NativeHostStatus::unknown);
-        EXPECT_FALSE(state.isPaused);
+            state.records, c.loadedBefore || c.taken > 0 ? QList { record } : QList<ProvenanceRecord> {});
+        EXPECT_EQ(
+            state.denylistEntries, c.loadedBefore || c.taken > 1 ? QList { entry } : QList<DenylistEntry> {});
+        // Whatever was read before, a ledger that failed a read is not shown as usable.
+        EXPECT_EQ(state.nativeHostStatus, NativeHostStatus::disconnected);
+        EXPECT_EQ(state.isPaused, c.loadedBefore);
         EXPECT_FALSE(state.isLoading);
         EXPECT_FALSE(h.model().hasLoadedPersistentState());
         EXPECT_EQ(shownFailure(state.feedback),
@@ -117,11 +128,12 @@ TEST(ModelStartUpTest, AFailedRequestKeepsWhatCameBeforeItAndItsRetryReloads)
 
         h.model().recover(*state.feedback.failure);
         h.settle();
-        EXPECT_EQ(h.provider->callCount(op::listRecords), 2);
+        EXPECT_EQ(h.provider->callCount(op::listRecords), c.loadedBefore ? 3 : 2);
         EXPECT_TRUE(h.model().hasLoadedPersistentState());
         EXPECT_EQ(state.feedback, AppFeedbackState {});
         EXPECT_EQ(state.records, QList { record });
         EXPECT_TRUE(state.isPaused);
+        EXPECT_EQ(state.nativeHostStatus, NativeHostStatus::connected);
     }
 }
 

@@ -53,5 +53,32 @@ TEST(ModelTraceLinkTest, ALinkShowsItsRecordOrWhyItCannot)
     }
 }
 
+// A web page opens in the browser, whatever the letter case of its scheme;
+// anything else opens its record in the detail window.
+TEST(ModelTraceLinkTest, ASourceOpensInTheBrowserOnlyForAWebPage)
+{
+    const struct {
+        std::optional<QUrl> url;
+        bool inBrowser;
+    } cases[] = {
+        { QUrl(QStringLiteral("https://news.example.org/article")), true },
+        { QUrl(QStringLiteral("http://news.example.org/article")), true },
+        { QUrl(QStringLiteral("HTTP://news.example.org/article")), true },
+        { QUrl(QStringLiteral("file:///home/user/notes.md")), false },
+        { std::nullopt, false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.url.value_or(QUrl()).toString().toStdString());
+        ModelHarness h;
+        ProvenanceRecord record = sampleRecord(QStringLiteral("Source"), SimulatedClock::defaultStart());
+        record.source.url = c.url;
+
+        h.model().openSource(record);
+        EXPECT_EQ(h.desktop.workspace().openedURLs(), c.inBrowser ? QList { *c.url } : QList<QUrl> {});
+        EXPECT_EQ(h.traceDetails.shown,
+            c.inBrowser ? QList<TraceDetailContent> {} : QList { TraceDetailContent::record(record) });
+    }
+}
+
 } // namespace
 } // namespace tovra::app::testing

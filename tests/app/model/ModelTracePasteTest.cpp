@@ -47,6 +47,13 @@ TEST(ModelTracePasteTest, AnExcludedTargetGetsAPlainPasteOrNoneAndThePasteboardI
                 return s.editor;
             },
             {}, {}, none.arg(QStringLiteral("目标信息不完整")) },
+        { "persistent state not loaded",
+            [](auto &s) {
+                s.provider->willFail(op::listRecords, QStringLiteral("账本不可读"));
+                s.finish(s.model().reload());
+                return s.editor;
+            },
+            {}, {}, QStringLiteral("本地安全状态尚未加载，本次未执行粘贴。请先解决菜单中的读取错误。") },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -207,6 +214,51 @@ TEST(ModelTracePasteTest, ATerminalWithoutAPasteKeyGetsNoKeysAndAFailure)
     EXPECT_EQ(s.failureTitle(), QStringLiteral("带溯源粘贴未执行"));
     EXPECT_EQ(s.state().feedback.failure->message,
         SystemIntegrationError(SystemIntegrationError::Kind::pasteShortcutUnknown).localizedDescription());
+}
+
+// The paste went out; what the ledger made of it is told as it is: only a
+// sensitive field is called a sensitive target.
+TEST(ModelTracePasteTest, TheLedgersAnswerToTheCommitIsToldAsItIs)
+{
+    const struct {
+        const char *name;
+        PastePreparationOutcome outcome;
+        QString notice;
+        const char *symbol;
+        bool listed;
+    } cases[] = {
+        { "recorded",
+            PastePreparationOutcome::recorded(
+                sampleRecord(QStringLiteral("Quoted"), SimulatedClock::defaultStart())),
+            QStringLiteral("已发送粘贴动作并记录来源与目标；目标 App 未回执实际写入。"), "eye", true },
+        { "sensitive field", PastePreparationOutcome::excluded(Reason::sensitiveField),
+            QStringLiteral(
+                "敏感目标：已发送粘贴动作但未记录（目标是敏感或安全输入框）。目标 App 未回执实际写入。"),
+            "hand.raised.slash", false },
+        { "denied domain", PastePreparationOutcome::excluded(Reason::deniedDomain),
+            QStringLiteral(
+                "未记录：已发送粘贴动作但未记录（来源或目标域名位于排除列表）。目标 App 未回执实际写入。"),
+            "exclamationmark.circle", false },
+        { "no matching source", PastePreparationOutcome::sourceUnmatched(),
+            QStringLiteral(
+                "已发送粘贴动作；未找到 HMAC 匹配的待处理来源，因此未建立记录。目标 App 未回执实际写入。"),
+            "link.badge.plus", false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DesktopScene s;
+        s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+        s.desktop.switchTo(s.editor);
+        s.provider->willReturn(op::commitTracePaste, PasteCommit { c.outcome });
+        s.desktop.pressHotKey();
+        s.finishPaste();
+
+        EXPECT_EQ(s.desktop.focusedText(s.editor), QStringLiteral("a quote"));
+        EXPECT_EQ(s.notice(), c.notice);
+        ASSERT_TRUE(s.state().feedback.notice);
+        EXPECT_EQ(s.state().feedback.notice->systemImage, QLatin1String(c.symbol));
+        EXPECT_EQ(s.state().records.value(0).source.title, c.listed ? QStringLiteral("Quoted") : QString());
+    }
 }
 
 TEST(ModelTracePasteTest, ASwitchToAnotherApplicationMidRunFailsWithoutPasting)

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyleOptionFrame>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -125,6 +127,49 @@ TEST_F(DenylistEditorTest, DefaultEntriesAreLockedAndOwnEntriesRemovableAfterCon
         EXPECT_EQ(h.provider->callCount(op::removeDenylistEntry), answer.removals) << answer.button;
     }
     EXPECT_EQ(rowNames(), QStringList { QStringLiteral("com.apple.Terminal") });
+}
+
+// A rule added below the visible rows is scrolled into view.
+TEST(DenylistEditorScrollTest, TheListShowsTheRuleJustAdded)
+{
+    ModelHarness h;
+    QList<DenylistEntry> many;
+    for (int index = 0; index < 15; ++index)
+        many.append({ DenylistEntryKind::domain,
+            QStringLiteral("site%1.example").arg(index, 2, 10, QLatin1Char('0')) });
+    h.provider->willReturn(op::listDenylistEntries, many);
+    h.finish(h.model().reload());
+    views::DenylistEditor editor(h.model());
+    editor.show();
+    h.settle();
+    auto *field = childNamed<QLineEdit>(&editor, QStringLiteral("新的排除关键词"));
+    ASSERT_TRUE(field);
+
+    QTest::keyClicks(field, QStringLiteral("zzz.example"));
+    childNamed<QPushButton>(&editor, QStringLiteral("添加"))->click();
+    h.settle();
+
+    views::DenylistRow *added = childNamed<views::DenylistRow>(&editor, QStringLiteral("zzz.example"));
+    ASSERT_TRUE(added);
+    auto *scroll = editor.findChild<QScrollArea *>();
+    ASSERT_TRUE(scroll);
+    const QRect shown(added->mapTo(scroll->viewport(), QPoint()), added->size());
+    EXPECT_TRUE(scroll->viewport()->rect().contains(shown))
+        << shown.y() << "+" << shown.height() << " in " << scroll->viewport()->height();
+}
+
+// Each kind's example fits in the field beside the kind picker and the add button.
+TEST_F(DenylistEditorTest, TheFieldShowsItsWholeExample)
+{
+    auto *kind = childNamed<QComboBox>(editor.get(), QStringLiteral("排除项类型"));
+    for (int index = 0; index < kind->count(); ++index) {
+        kind->setCurrentIndex(index);
+        SCOPED_TRACE(field->placeholderText().toStdString());
+        QStyleOptionFrame frame;
+        frame.initFrom(field);
+        const QRect text = field->style()->subElementRect(QStyle::SE_LineEditContents, &frame, field);
+        EXPECT_GE(text.width() - 4, field->fontMetrics().horizontalAdvance(field->placeholderText()));
+    }
 }
 
 TEST_F(DenylistEditorTest, ShowsOnlyDenylistFeedback)

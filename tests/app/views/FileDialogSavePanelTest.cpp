@@ -1,6 +1,7 @@
 #include "app/views/FileDialogSavePanel.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -55,6 +56,33 @@ TEST(FileDialogSavePanelTest, AsksWithoutBlockingAndAnswersTheChosenPath)
 
     ASSERT_TRUE(answer);
     EXPECT_EQ(*answer, chosen);
+}
+
+// Wherever the app was started from, the dialog opens in the user's
+// documents folder.
+TEST(FileDialogSavePanelTest, OpensInTheDocumentsFolder)
+{
+    QTemporaryDir home;
+    const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toLocal8Bit());
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("Documents")));
+
+    FileDialogSavePanel panel;
+    std::optional<std::optional<QString>> answer;
+    auto asking = keepAnswer(panel, request, &answer);
+    QFileDialog *dialog = openDialog();
+    ASSERT_TRUE(dialog);
+    const QString shownFolder = dialog->directory().absolutePath();
+    const QString suggested = dialog->selectedFiles().value(0);
+    dialog->reject();
+    QCoreApplication::processEvents();
+    qputenv("HOME", savedHome);
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+
+    EXPECT_EQ(shownFolder, home.filePath(QStringLiteral("Documents")));
+    EXPECT_EQ(suggested, home.filePath(QStringLiteral("Documents/") + request.suggestedFileName));
 }
 
 TEST(FileDialogSavePanelTest, CancellingAnswersNothing)

@@ -1,14 +1,24 @@
 #include "../model/ModelTestSupport.h"
 #include "WidgetSearch.h"
 #include "app/views/MainPanelView.h"
+#include "app/views/Palette.h"
+#include "app/views/ViewParts.h"
 #include "app/views/panel/HeaderAppearance.h"
 #include "app/views/panel/MainPanelFooter.h"
+#include "app/views/panel/PanelMotion.h"
 
 #include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPropertyAnimation>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace tovra::app;
 using namespace tovra::app::testing;
@@ -190,4 +200,123 @@ TEST_F(MainPanelViewTest, ClosingTheDeleteAlertEitherWayLeavesNoPendingDeletion)
         EXPECT_FALSE(harness.model().state().pendingDeletion.has_value()) << button;
     }
     EXPECT_EQ(harness.provider->calls(op::deleteRecord).size(), 1);
+}
+
+// A reflex Return must not erase anything: it cancels, as Escape does.
+TEST_F(MainPanelViewTest, ReturnAndEscapeInADestructiveConfirmationCancelIt)
+{
+    const QList<ProvenanceRecord> loaded = records(1);
+    panel(loaded).show();
+    const struct {
+        const char *name;
+        std::function<void(TovraAppModel &)> ask;
+        const DataOperation<void> *operation;
+    } confirmations[] = {
+        { "delete", [&](auto &m) { m.setPendingDeletion(loaded.first()); }, &op::deleteRecord },
+        { "clear records", [](auto &m) { m.setShowClearConfirmation(true); }, &op::clearRecords },
+        { "clear history", [](auto &m) { m.setShowClipboardClearConfirmation(true); },
+            &op::removePendingSources },
+    };
+    for (const auto &confirmation : confirmations) {
+        for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape }) {
+            SCOPED_TRACE(std::string(confirmation.name) + " key " + std::to_string(int(key)));
+            confirmation.ask(harness.model());
+            QPointer<QMessageBox> alert;
+            for (QMessageBox *candidate : view->findChildren<QMessageBox *>()) {
+                if (candidate->isVisible())
+                    alert = candidate;
+            }
+            ASSERT_TRUE(alert);
+            QWidget *focused = alert->focusWidget();
+            QTest::keyClick(focused ? focused : alert.data(), key);
+            harness.settle();
+            // Closed, and gone once the event loop deleted it.
+            EXPECT_TRUE(!alert || !alert->isVisible());
+            EXPECT_EQ(harness.provider->callCount(*confirmation.operation), 0);
+        }
+    }
+    const TovraAppModelState &state = harness.model().state();
+    EXPECT_FALSE(
+        state.pendingDeletion || state.showClearConfirmation || state.showClipboardClearConfirmation);
+    EXPECT_EQ(state.records, loaded);
+}
+
+// Says "no animations", as a desktop set to reduce motion does.
+class StillStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+        QStyleHintReturn *returned) const override
+    {
+        if (hint == SH_Widget_Animation_Duration)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+TEST_F(MainPanelViewTest, PauseAndFeedbackChangesFadeInUnlessTheDesktopAsksForLessMotion)
+{
+    const auto runningFades = [this] {
+        QList<QPropertyAnimation *> fades;
+        for (QPropertyAnimation *animation : view->findChildren<QPropertyAnimation *>()) {
+            if (animation->state() == QAbstractAnimation::Running)
+                fades.append(animation);
+        }
+        return fades;
+    };
+    const std::function<void(TovraAppModel &)> changes[] = {
+        [](auto &m) { m.togglePaused(); },
+        [](auto &m) {
+            m.publishFailure(QStringLiteral("删除失败"), QStringLiteral("磁盘已满"),
+                AppFeedbackScope::records, AppRecoveryAction::reloadData());
+        },
+        [](auto &m) {
+            m.showNotice(
+                QStringLiteral("已删除一条溯源记录。"), QStringLiteral("trash"), AppFeedbackScope::export_);
+        },
+    };
+    panel().show();
+    StillStyle still;
+    for (const bool reduced : { false, true }) {
+        if (reduced)
+            view->setStyle(&still);
+        for (std::size_t index = 0; index < std::size(changes); ++index) {
+            SCOPED_TRACE(std::to_string(index) + (reduced ? " reduced" : ""));
+            changes[index](harness.model());
+            harness.settle();
+            const QList<QPropertyAnimation *> fades = runningFades();
+            if (reduced) {
+                EXPECT_TRUE(fades.isEmpty());
+                continue;
+            }
+            ASSERT_FALSE(fades.isEmpty());
+            for (QPropertyAnimation *fade : fades) {
+                EXPECT_EQ(fade->duration(), 180);
+                EXPECT_EQ(fade->easingCurve(), views::motion::easeOut());
+                fade->setCurrentTime(fade->duration());
+            }
+        }
+    }
+}
+
+// The history's one main action stands out; clearing, which destroys, is red.
+TEST_F(MainPanelViewTest, ThePasteBackButtonIsProminentAndClearingIsRed)
+{
+    panel().show();
+    auto *pasteBack = control<QPushButton>(QStringLiteral("回粘所选"));
+    auto *clear = control<QPushButton>(QStringLiteral("清空本次会话复制历史"));
+    ASSERT_TRUE(pasteBack && clear);
+
+    EXPECT_EQ(pasteBack->palette().color(QPalette::Active, QPalette::Button), views::palette::accent);
+    EXPECT_EQ(pasteBack->palette().color(QPalette::Active, QPalette::ButtonText), views::prominentText);
+    EXPECT_EQ(clear->palette().color(QPalette::Active, QPalette::ButtonText), views::palette::red);
+    const QImage symbol = clear->icon().pixmap(16, QIcon::Normal).toImage();
+    QList<QRgb> inked;
+    for (int y = 0; y < symbol.height(); ++y) {
+        for (int x = 0; x < symbol.width(); ++x) {
+            if (qAlpha(symbol.pixel(x, y)) == 255)
+                inked.append(symbol.pixel(x, y) & 0xFFFFFF);
+        }
+    }
+    ASSERT_FALSE(inked.isEmpty());
+    EXPECT_EQ(inked.first(), views::palette::red.rgb() & 0xFFFFFF);
 }

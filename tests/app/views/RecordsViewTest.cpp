@@ -7,6 +7,7 @@
 #include "app/views/records/RecordRowDelegate.h"
 #include "app/views/records/RecordsControls.h"
 
+#include <QAccessible>
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
@@ -217,6 +218,83 @@ TEST(RecordsViewTest, RowButtonsAndKeysOpenTheSourceOrAskForDeletion)
         EXPECT_EQ(r.traceDetails.shown.size(), c.opened ? 1 : 0);
         EXPECT_EQ(r.model().state().pendingDeletion,
             c.deletionAsked ? std::optional(r.records.at(2)) : std::nullopt);
+    }
+}
+
+} // namespace
+} // namespace tovra::app::testing
+
+namespace tovra::app::testing {
+namespace {
+
+// The current row's buttons are controls of their own: Tab reaches them from
+// the list, and assistive tools find and press them by their names.
+TEST(RecordsViewTest, TheCurrentRowsButtonsAreNamedControlsThatTabReaches)
+{
+    LoadedRecords r;
+    views::RecordsView view(r.model());
+    view.resize(440, 400);
+    view.show();
+    auto *list = view.findChild<QListView *>();
+    const struct {
+        int row;
+        const char *open;
+        const char *remove;
+    } rows[] = {
+        { 0, "打开来源：An article", "删除来源为 Google Chrome 的记录" },
+        { 2, "查看本机溯源记录", "删除来源为 Google Chrome 的记录" },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.row);
+        const QModelIndex index = list->model()->index(row.row, 0);
+        list->setCurrentIndex(index);
+        auto *open = childNamed<QToolButton>(list, QString::fromUtf8(row.open));
+        auto *remove = childNamed<QToolButton>(list, QString::fromUtf8(row.remove));
+        ASSERT_TRUE(open && remove);
+        EXPECT_TRUE(isShownIn(open, &view) && isShownIn(remove, &view));
+        EXPECT_TRUE(list->visualRect(index).contains(open->geometry()));
+        EXPECT_TRUE(list->visualRect(index).contains(remove->geometry()));
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(open);
+        ASSERT_TRUE(accessible);
+        EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromUtf8(row.open));
+
+        // Tab from the list stops at the open button, then at the delete button.
+        QList<QWidget *> tabStops;
+        for (QWidget *next = list->nextInFocusChain(); next != list && tabStops.size() < 2;
+             next = next->nextInFocusChain()) {
+            if ((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(&view) && next->isEnabled())
+                tabStops.append(next);
+        }
+        EXPECT_EQ(tabStops, (QList<QWidget *> { open, remove }));
+
+        open->click();
+        remove->click();
+        r.settle();
+        EXPECT_EQ(r.model().state().pendingDeletion, std::optional(r.records.at(row.row)));
+        r.model().setPendingDeletion(std::nullopt);
+    }
+    // The web page opened in the browser; the record without one in the detail window.
+    EXPECT_EQ(r.desktop.workspace().openedURLs(), QList { *r.records.at(0).source.url });
+    EXPECT_EQ(r.traceDetails.shown, QList { TraceDetailContent::record(r.records.at(2)) });
+}
+
+} // namespace
+} // namespace tovra::app::testing
+
+namespace tovra::app::testing {
+namespace {
+
+// At the width it asks for, a filter's title is drawn whole: no ellipsis for
+// a title that fits.
+TEST(RecordsViewTest, AFilterTitleFitsTheWidthItAsksFor)
+{
+    for (const char *title : { "近 30 天", "近 7 天", "今天", "已观测", "来源", "Obsidian" }) {
+        SCOPED_TRACE(title);
+        FilterMenuButton button(QStringLiteral("日期"));
+        button.setLabel(
+            { QString::fromUtf8(title), QStringLiteral("calendar"), true, QString::fromUtf8(title) });
+        button.resize(button.sizeHint());
+        EXPECT_EQ(button.shownTitle(), QString::fromUtf8(title));
     }
 }
 

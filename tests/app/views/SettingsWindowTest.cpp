@@ -5,7 +5,9 @@
 #include "app/views/NoticeBanner.h"
 #include "app/views/settings/SettingsWindow.h"
 
+#include <QAccessible>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -110,6 +112,37 @@ INSTANTIATE_TEST_SUITE_P(IDs, ExtensionIDTest,
         ExtensionIDCase { "abcdefghijklmnopabcdefghijklmno", false },
         ExtensionIDCase { "abcdefghijklmnopabcdefghijklmnopa", false },
         ExtensionIDCase { "abcdefghijklmnopabcdefghijklmn12", false }));
+
+// Screen readers and automation tools set the whole text at once, without keystrokes.
+TEST_F(SettingsWindowTest, AnIDSetThroughAccessibilityReachesTheModel)
+{
+    auto *field = childNamed<QLineEdit>(&window(), QStringLiteral("Chrome 扩展 ID"));
+    auto *install = childNamed<QPushButton>(&window(), QStringLiteral("安装或修复 Chrome 本地组件"));
+    ASSERT_TRUE(field && install);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(field);
+    ASSERT_TRUE(accessible);
+
+    accessible->setText(QAccessible::Value, QStringLiteral("abcdefghijklmnopabcdefghijklmnop"));
+
+    EXPECT_EQ(h.model().state().nativeHostExtensionID, QStringLiteral("abcdefghijklmnopabcdefghijklmnop"));
+    EXPECT_TRUE(install->isEnabled());
+}
+
+// A ledger that fails to load is not reported as usable.
+TEST_F(SettingsWindowTest, AFailedLoadShowsTheLedgerAsUnavailable)
+{
+    h.provider->willFail(op::listRecords, QStringLiteral("账本文件无法解密"));
+    h.finish(h.model().start());
+
+    const auto labels = window().findChildren<QLabel *>();
+    const auto shownText = [&](const QString &text) {
+        return std::any_of(labels.begin(), labels.end(),
+            [&](const QLabel *label) { return label->text().contains(text) && isShownIn(label, &window()); });
+    };
+    EXPECT_TRUE(shownText(QStringLiteral("本地账本不可用；Chrome 网页 URL 来源暂时无法写入。")));
+    EXPECT_FALSE(shownText(QStringLiteral("本地账本可用")));
+    EXPECT_TRUE(isShownIn(childNamed<QWidget>(&window(), QStringLiteral("Chrome 增强器不可用")), &window()));
+}
 
 TEST_F(SettingsWindowTest, InstallingReplacesTheFieldAndShowsTheOutcome)
 {

@@ -53,6 +53,20 @@ TEST_P(SymbolIconsTest, BundlesADrawingThatPaintsInTheAskedColour)
 
 INSTANTIATE_TEST_SUITE_P(EveryUsedSymbol, SymbolIconsTest, ::testing::ValuesIn(usedSymbols));
 
+// An application is drawn with something inside its tile: an empty rounded
+// square reads as a checkbox beside a row's text.
+TEST(SymbolIconsLookupTest, TheApplicationSymbolIsNoEmptyBox)
+{
+    const QImage image = SymbolIcons::tinted(QStringLiteral("app"), Qt::black, 24).toImage();
+    const QRect inside = QRect(QPoint(), image.size()).adjusted(7, 7, -7, -7);
+    int inked = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            inked += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+    }
+    EXPECT_GT(inked, inside.width() * inside.height() / 4);
+}
+
 TEST(SymbolIconsLookupTest, AnUnknownNameHasNoIcon)
 {
     EXPECT_TRUE(SymbolIcons::icon(QStringLiteral("no.such.symbol")).isNull());

@@ -1,4 +1,6 @@
 #include "app/model/ModelTestSupport.h"
+#include "app/views/SymbolLabel.h"
+#include "app/views/TraceConfidenceStyle.h"
 #include "app/views/TraceDetailView.h"
 #include "app/views/TraceDetailWindowPresenter.h"
 
@@ -90,23 +92,47 @@ TEST(TraceDetailWindowTest, ReusesTheOpenWindowAndOpensAFreshOneAfterClosing)
     EXPECT_EQ(presenter.window()->size(), TraceDetailWindowPresenter::windowSize);
 }
 
-struct DateCase {
-    const char *locale;
-    QString text;
-};
-
-class TraceDetailDateTest : public ::testing::TestWithParam<DateCase> {};
-
-TEST_P(TraceDetailDateTest, LongDateAndTimeToTheSecondWithoutTimeZone)
+// The heading's symbol is drawn in the confidence's colour, as in the records list.
+TEST(TraceDetailWindowTest, TheHeadingSymbolIsTintedWithTheConfidencesColour)
 {
-    const QDateTime pasted(QDate(2024, 3, 5), QTime(14, 3, 22));
-    EXPECT_EQ(views::traceDetailDateText(pasted, QLocale(QString::fromLatin1(GetParam().locale))), GetParam().text);
+    const views::TraceDetailView view(TraceDetailContent::record(record));
+    const auto *heading = view.findChild<views::SymbolLabel *>();
+    ASSERT_TRUE(heading);
+    EXPECT_EQ(heading->accessibleName(), QStringLiteral("状态：已观测"));
+    QList<QRgb> inked;
+    for (const QLabel *part : heading->findChildren<QLabel *>()) {
+        const QImage symbol = part->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < symbol.height(); ++y) {
+            for (int x = 0; x < symbol.width(); ++x) {
+                // A small symbol's thin strokes are all partly covered pixels.
+                if (qAlpha(symbol.pixel(x, y)) >= 128)
+                    inked.append(symbol.pixel(x, y) & 0xFFFFFF);
+            }
+        }
+    }
+    ASSERT_FALSE(inked.isEmpty());
+    EXPECT_EQ(inked.first(), views::traceConfidenceStyle(TraceConfidence::observed).color.rgb() & 0xFFFFFF);
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, TraceDetailDateTest,
-    ::testing::Values(DateCase { "en_US", QStringLiteral("Tuesday, March 5, 2024 2:03:22 PM") },
-        DateCase { "zh_CN", QStringLiteral("2024年3月5日星期二 14:03:22") },
-        DateCase { "de_DE", QStringLiteral("Dienstag, 5. März 2024 14:03:22") }));
+class TraceDetailDateTest : public ::testing::TestWithParam<const char *> { };
+
+// The paste time reads like every other date of the app, in Chinese and
+// without a weekday, whatever language the system speaks.
+TEST_P(TraceDetailDateTest, LongChineseDateAndTimeToTheSecondWhateverTheSystemLocale)
+{
+    const QLocale systemLocale;
+    QLocale::setDefault(QLocale(QString::fromLatin1(GetParam())));
+    const QDateTime pasted(QDate(2024, 3, 5), QTime(14, 3, 22));
+    ProvenanceRecord shown = record;
+    shown.destination.pastedAt = pasted;
+    const views::TraceDetailView view(TraceDetailContent::record(shown));
+    const QStringList texts = shownTexts(&view);
+    QLocale::setDefault(systemLocale);
+
+    EXPECT_TRUE(texts.contains(QStringLiteral("2024年3月5日 14:03:22"))) << texts.join(u'|').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, TraceDetailDateTest, ::testing::Values("en_US", "zh_CN", "de_DE", "C"));
 
 } // namespace
 } // namespace tovra::app::testing

@@ -1,5 +1,6 @@
 #include "app/views/clipboard/ClipboardRowDelegate.h"
 
+#include "app/views/LineLimitedText.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/clipboard/ClipboardHistoryListModel.h"
@@ -7,7 +8,6 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTextLayout>
 
 namespace tovra::app::views {
 
@@ -32,36 +32,6 @@ QFont badgeFont(const QFont &base)
     QFont font = palette::smallCaptionFont(base);
     font.setWeight(QFont::DemiBold);
     return font;
-}
-
-// Lays `text` out in lines of `width`, at most `maxLines`, the last one
-// cut with an ellipsis when the text goes on; returns the height used.
-int drawWrapped(QPainter *painter, const QRect &area, const QString &text, int maxLines)
-{
-    const QFontMetrics metrics(painter->font());
-    QTextLayout layout(text, painter->font());
-    QTextOption wrapping;
-    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(wrapping);
-    layout.beginLayout();
-    int y = area.top();
-    for (int lineNumber = 0; lineNumber < maxLines; ++lineNumber) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(area.width());
-        const bool last = lineNumber == maxLines - 1;
-        const QString rest = text.mid(line.textStart());
-        if (last && line.textStart() + line.textLength() < text.size()) {
-            painter->drawText(QPoint(area.left(), y + metrics.ascent()),
-                metrics.elidedText(rest, Qt::ElideRight, area.width()));
-        } else {
-            painter->drawText(QPoint(area.left(), y + metrics.ascent()), rest.left(line.textLength()));
-        }
-        y += metrics.lineSpacing();
-    }
-    layout.endLayout();
-    return y - area.top();
 }
 
 void drawThumbnail(QPainter *painter, const QRect &square, const QPixmap &thumbnail)
@@ -152,7 +122,7 @@ void ClipboardRowDelegate::paint(
     painter->setFont(body);
     painter->setPen(textColor);
     const QString preview = index.data(Qt::DisplayRole).toString();
-    const int previewHeight = drawWrapped(
+    const int previewHeight = drawLineLimitedText(
         painter, QRect(column.topLeft(), QPoint(previewRight, column.bottom())), preview, previewLineLimit);
 
     const QFont caption = palette::smallCaptionFont(body);

@@ -4,6 +4,7 @@
 #include "app/views/ElidedLabel.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
+#include "app/views/ViewParts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -73,8 +74,7 @@ ClipboardTargetBar::ClipboardTargetBar(TovraAppModel &model, QWidget *parent)
     label->setSizeConstraint(QLayout::SetMinimumSize);
     label->setContentsMargins(10, 3, 10, 3);
     label->setSpacing(5);
-    m_pasteSymbol->setPixmap(SymbolIcons::tinted(QStringLiteral("arrow.uturn.backward"),
-        m_pasteButton->palette().buttonText().color(), buttonSymbolSize));
+    makeProminent(m_pasteButton);
     m_pasteProgress->setRange(0, 0);
     m_pasteProgress->setTextVisible(false);
     m_pasteProgress->setFixedSize(buttonSymbolSize * 2, 6);
@@ -108,7 +108,10 @@ void ClipboardTargetBar::refresh()
     m_pasteButton->setAccessibleName(pasteTitle);
     m_pasteSymbol->setVisible(!state.isPasting);
     m_pasteProgress->setVisible(state.isPasting);
-    m_pasteButton->setEnabled(m_model.canPasteSelectedClipboardItem());
+    const bool canPaste = m_model.canPasteSelectedClipboardItem();
+    m_pasteButton->setEnabled(canPaste);
+    m_pasteSymbol->setPixmap(SymbolIcons::tinted(QStringLiteral("arrow.uturn.backward"),
+        canPaste ? prominentText : palette::secondary, buttonSymbolSize));
 }
 
 void ClipboardTargetBar::paintEvent(QPaintEvent *)

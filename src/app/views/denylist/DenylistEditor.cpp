@@ -10,6 +10,7 @@
 #include "app/views/denylist/DenylistRow.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -33,6 +35,7 @@ DenylistEditor::DenylistEditor(TovraAppModel &model, QWidget *parent)
     : QDialog(parent)
     , m_model(model)
     , m_list(new QStackedWidget(this))
+    , m_scroll(new QScrollArea(m_list))
     , m_rows(new QVBoxLayout)
 {
     setWindowTitle(QStringLiteral("排除列表"));
@@ -76,12 +79,11 @@ DenylistEditor::DenylistEditor(TovraAppModel &model, QWidget *parent)
     rowStack->setContentsMargins(8, 8, 8, 8);
     rowStack->addLayout(m_rows);
     rowStack->addStretch();
-    auto *scroll = new QScrollArea(m_list);
-    scroll->setWidget(rows);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->addWidget(scroll);
+    m_scroll->setWidget(rows);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->addWidget(m_scroll);
     stack->addWidget(m_list, 1);
 
     connect(&m_model, &TovraAppModel::changed, this, [this](TovraAppModelField field) {
@@ -120,6 +122,9 @@ QWidget *DenylistEditor::addArea()
     m_add = new QPushButton(QStringLiteral("添加"), area);
     m_add->setAccessibleName(m_add->text());
     m_add->setAutoDefault(false);
+    makeProminent(m_add);
+    // Its text's width, so that the field beside it shows its whole example.
+    m_add->setFixedWidth(m_add->fontMetrics().horizontalAdvance(m_add->text()) + 28);
     row->addWidget(m_add);
     stack->addLayout(row);
 
@@ -161,6 +166,7 @@ void DenylistEditor::addPattern()
     const QString pattern = m_pattern->text().trimmed();
     if (pattern.isEmpty())
         return;
+    m_awaitedEntry = std::pair(newKind(), pattern);
     m_model.addDenylistEntry(newKind(), pattern);
     m_pattern->clear();
 }
@@ -184,12 +190,27 @@ void DenylistEditor::refreshEntries()
         delete item;
     }
     const QList<DenylistEntry> &entries = m_model.state().denylistEntries;
+    DenylistRow *added = nullptr;
     for (const DenylistEntry &entry : entries) {
         auto *row = new DenylistRow(entry, m_list);
         connect(row, &DenylistRow::removeRequested, this, [this, entry] { confirmRemoval(entry); });
         m_rows->addWidget(row);
+        if (m_awaitedEntry && entry.kind == m_awaitedEntry->first
+            && entry.pattern.compare(m_awaitedEntry->second, Qt::CaseInsensitive) == 0)
+            added = row;
     }
     m_list->setCurrentIndex(entries.isEmpty() ? 0 : 1);
+    if (added) {
+        m_awaitedEntry.reset();
+        // Once the rows are laid out, the scroll area knows where the new one is.
+        QTimer::singleShot(0, this, [this, row = QPointer<QWidget>(added)] {
+            if (!row)
+                return;
+            // The rows' layout, and the scroll area's range after it.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            m_scroll->ensureWidgetVisible(row, 0, 0);
+        });
+    }
 }
 
 void DenylistEditor::confirmRemoval(const DenylistEntry &entry)
@@ -201,7 +222,7 @@ void DenylistEditor::confirmRemoval(const DenylistEntry &entry)
         QStringLiteral("移除这个排除项？"), QStringLiteral("移除后，该目标可能再次被Tovra处理。"), this);
     QPushButton *cancel = alerts::addButton(alert, QStringLiteral("取消"), QMessageBox::RejectRole);
     QPushButton *remove = alerts::addButton(alert, QStringLiteral("移除"), QMessageBox::DestructiveRole);
-    alert->setDefaultButton(cancel);
+    alerts::makeCancelTheDefault(alert, cancel);
     connect(alert, &QMessageBox::finished, this, [this, alert, remove] {
         m_removalAlert.clear();
         const std::optional<DenylistEntry> pending = std::exchange(m_pendingRemoval, std::nullopt);

@@ -11,6 +11,7 @@ class QComboBox;
 class QLineEdit;
 class QMessageBox;
 class QPushButton;
+class QScrollArea;
 class QStackedWidget;
 class QVBoxLayout;
 
@@ -23,8 +24,9 @@ namespace tovra::app::views {
 // The denylist sheet: the model's rules (built-in protections locked), a
 // field to add a domain or bundle-identifier rule, and removal of own rules
 // after a confirmation, with the feedback of the denylist scope. What it
-// keeps itself is only what is being typed and which rule awaits
-// confirmation. Closing it lowers the model's showDenylist flag.
+// keeps itself is only what is being typed, which rule awaits confirmation
+// and which added rule the list scrolls to once the model lists it.
+// Closing it lowers the model's showDenylist flag.
 class DenylistEditor : public QDialog {
     Q_OBJECT
 
@@ -53,7 +55,10 @@ private:
     QLineEdit *m_pattern = nullptr;
     QPushButton *m_add = nullptr;
     QStackedWidget *m_list;
+    QScrollArea *m_scroll;
     QVBoxLayout *m_rows;
+    // The rule just added: shown once it arrives, wherever the list puts it.
+    std::optional<std::pair<DenylistEntryKind, QString>> m_awaitedEntry;
     std::optional<DenylistEntry> m_pendingRemoval;
     QPointer<QMessageBox> m_removalAlert;
 };

@@ -3,6 +3,7 @@
 #include "app/model/TovraAppModel.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
+#include "app/views/ViewParts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +20,10 @@ QPushButton *flatButton(const QString &symbol, const QString &text, QWidget *par
     auto *button = new QPushButton(SymbolIcons::icon(symbol), text, parent);
     button->setFlat(true);
     button->setAccessibleName(text);
+    // Its content's width, not the style's minimum: the history counters
+    // share the row and must show whole.
+    const int symbolWidth = symbol.isEmpty() ? 0 : button->iconSize().width() + 4;
+    button->setFixedWidth(button->fontMetrics().horizontalAdvance(text) + symbolWidth + 20);
     return button;
 }
 
@@ -61,6 +66,7 @@ MainPanelFooter::MainPanelFooter(TovraAppModel &model, QWidget *parent)
     m_exportMenu->setMenu(formats);
     row->addWidget(m_exportMenu);
 
+    makeDestructive(m_clearButton, QStringLiteral("trash"));
     connect(m_clearButton, &QPushButton::clicked, this, [this] {
         if (m_model.state().mainPanelSection == MainPanelSection::clipboard)
             m_model.setShowClipboardClearConfirmation(true);

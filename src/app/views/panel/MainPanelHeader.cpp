@@ -46,6 +46,10 @@ MainPanelHeader::MainPanelHeader(TovraAppModel &model, QWidget *parent)
     row->addSpacing(12);
 
     m_settingsButton->setFlat(true);
+    // Its content's width, not the style's minimum: the detail line needs the room.
+    m_settingsButton->setFixedWidth(
+        m_settingsButton->fontMetrics().horizontalAdvance(m_settingsButton->text())
+        + m_settingsButton->iconSize().width() + 24);
     m_settingsButton->setAccessibleName(QStringLiteral("设置"));
     m_settingsButton->setAccessibleDescription(QStringLiteral("管理观察权限、Obsidian 引用和隐私设置"));
     m_settingsButton->setToolTip(QStringLiteral("管理观察权限、Obsidian 引用和隐私设置"));

@@ -8,7 +8,6 @@
 
 namespace tovra::app::views::dialogs {
 
-
 QMessageBox *openAccessibilityEducation(TovraAppModel &model, QWidget *parent)
 {
     QMessageBox *box = alerts::newAlert(QStringLiteral("需要辅助功能权限"),
@@ -33,8 +32,9 @@ QMessageBox *openDeleteRecord(TovraAppModel &model, QWidget *parent)
 {
     QMessageBox *box = alerts::newAlert(
         QStringLiteral("删除这条记录？"), QStringLiteral("删除后无法从Tovra中恢复；原网页和目标文档不会被修改。"), parent);
-    alerts::addButton(box, QStringLiteral("取消"), QMessageBox::RejectRole);
+    QPushButton *cancel = alerts::addButton(box, QStringLiteral("取消"), QMessageBox::RejectRole);
     QPushButton *remove = alerts::addButton(box, QStringLiteral("删除"), QMessageBox::DestructiveRole);
+    alerts::makeCancelTheDefault(box, cancel);
     QObject::connect(box, &QMessageBox::finished, &model, [box, remove, &model] {
         if (box->clickedButton() == remove)
             model.confirmDelete();
@@ -50,7 +50,8 @@ QMessageBox *openClearRecords(TovraAppModel &model, QWidget *parent)
     QMessageBox *box = alerts::newAlert(
         QStringLiteral("清空全部本地溯源记录？"), QStringLiteral("此操作不会删除原网页或目标文档，但无法撤销。"), parent);
     QPushButton *clear = alerts::addButton(box, QStringLiteral("清空全部记录"), QMessageBox::DestructiveRole);
-    alerts::addButton(box, QStringLiteral("取消"), QMessageBox::RejectRole);
+    alerts::makeCancelTheDefault(
+        box, alerts::addButton(box, QStringLiteral("取消"), QMessageBox::RejectRole));
     QObject::connect(box, &QMessageBox::finished, &model, [box, clear, &model] {
         if (box->clickedButton() == clear)
             model.clearAllRecords();
@@ -66,7 +67,8 @@ QMessageBox *openClearClipboardHistory(TovraAppModel &model, QWidget *parent)
     QMessageBox *box = alerts::newAlert(QStringLiteral("清空本次会话的复制历史？"),
         QStringLiteral("正文会立即从内存释放；既有流向记录和目标文档不会删除。"), parent);
     QPushButton *clear = alerts::addButton(box, QStringLiteral("清空复制历史"), QMessageBox::DestructiveRole);
-    alerts::addButton(box, QStringLiteral("取消"), QMessageBox::RejectRole);
+    alerts::makeCancelTheDefault(
+        box, alerts::addButton(box, QStringLiteral("取消"), QMessageBox::RejectRole));
     QObject::connect(box, &QMessageBox::finished, &model, [box, clear, &model] {
         if (box->clickedButton() == clear)
             model.clearClipboardHistory();

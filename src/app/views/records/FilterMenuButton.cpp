@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
+#include <QtMath>
 
 namespace tovra::app::views {
 
@@ -44,9 +45,22 @@ QFont FilterMenuButton::labelFont() const
 
 QSize FilterMenuButton::sizeHint() const
 {
-    const int textWidth = QFontMetrics(labelFont()).horizontalAdvance(m_label.title);
+    // Whole pixels that certainly hold the text: the rounded width would
+    // have the drawing cut it short by an ellipsis.
+    const int textWidth = qCeil(QFontMetricsF(labelFont()).horizontalAdvance(m_label.title));
     const int width = horizontalPadding + symbolSize + symbolSpacing + textWidth + horizontalPadding;
     return QSize(std::min(width, maximumWidth), minimumHeight);
+}
+
+int FilterMenuButton::textWidth() const
+{
+    return width() - 2 * horizontalPadding - symbolSize - symbolSpacing;
+}
+
+QString FilterMenuButton::shownTitle() const
+{
+    // A long domain or application name is cut rather than widening the row.
+    return QFontMetrics(labelFont()).elidedText(m_label.title, Qt::ElideRight, textWidth());
 }
 
 QSize FilterMenuButton::minimumSizeHint() const
@@ -70,11 +84,8 @@ void FilterMenuButton::paintEvent(QPaintEvent *)
 
     painter.setFont(labelFont());
     painter.setPen(foreground);
-    const QRect textArea(symbol.right() + 1 + symbolSpacing, content.top(),
-        content.right() - symbol.right() - symbolSpacing, content.height());
-    // A long domain or application name is cut rather than widening the row.
-    painter.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft,
-        painter.fontMetrics().elidedText(m_label.title, Qt::ElideRight, textArea.width()));
+    const QRect textArea(symbol.right() + 1 + symbolSpacing, content.top(), textWidth(), content.height());
+    painter.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, shownTitle());
 
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

@@ -21,6 +21,8 @@ public:
 
     void setLabel(const recordFilters::FilterLabel &label);
     const recordFilters::FilterLabel &label() const noexcept { return m_label; }
+    // The title as drawn at the current width.
+    QString shownTitle() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -30,6 +32,7 @@ protected:
 
 private:
     QFont labelFont() const;
+    int textWidth() const;
 
     recordFilters::FilterLabel m_label;
 };

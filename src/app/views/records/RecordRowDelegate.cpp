@@ -102,7 +102,10 @@ RowLayout layoutRow(
 void drawText(QPainter *painter, const QRect &area, const QString &text, Qt::TextElideMode elide)
 {
     const QFontMetrics metrics(painter->font());
-    painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(text, elide, area.width()));
+    // Only the width cuts, with an ellipsis: the glyphs keep their descenders
+    // even where a fallback font's line is taller than the row's.
+    painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip,
+        metrics.elidedText(text, elide, area.width()));
 }
 
 // Source application, the domain of a web source, an arrow, the destination

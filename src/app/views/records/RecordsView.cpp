@@ -4,6 +4,7 @@
 #include "app/views/ContentUnavailableView.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
+#include "app/views/records/RecordRowButtons.h"
 #include "app/views/records/RecordRowDelegate.h"
 #include "app/views/records/RecordRowText.h"
 #include "app/views/records/RecordsListModel.h"
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -32,6 +34,7 @@ RecordsView::RecordsView(TovraAppModel &model, QWidget *parent)
     , m_records(new RecordsListModel(model, this))
     , m_list(new QListView(this))
     , m_placeholder(new ContentUnavailableView(this))
+    , m_placeholderScroll(new QScrollArea(this))
     , m_loading(buildLoadingNote())
     , m_stack(new QStackedLayout(this))
 {
@@ -50,6 +53,9 @@ RecordsView::RecordsView(TovraAppModel &model, QWidget *parent)
     m_list->installEventFilter(this);
     connect(rows, &RecordRowDelegate::openRequested, this, &RecordsView::openRow);
     connect(rows, &RecordRowDelegate::deleteRequested, this, &RecordsView::deleteRow);
+    auto *rowButtons = new RecordRowButtons(m_list, m_records);
+    connect(rowButtons, &RecordRowButtons::openRequested, this, &RecordsView::openRow);
+    connect(rowButtons, &RecordRowButtons::deleteRequested, this, &RecordsView::deleteRow);
     connect(m_list, &QWidget::customContextMenuRequested, this, &RecordsView::showContextMenu);
     connect(m_records, &QAbstractItemModel::modelReset, this, &RecordsView::showState);
 
@@ -63,7 +69,15 @@ RecordsView::RecordsView(TovraAppModel &model, QWidget *parent)
     });
 
     m_stack->addWidget(m_loading);
-    m_stack->addWidget(m_placeholder);
+    // Banners above may leave the placeholder less than its height: it then
+    // scrolls rather than squeezing the search and filters above.
+    m_placeholderScroll->setWidget(m_placeholder);
+    m_placeholderScroll->setWidgetResizable(true);
+    m_placeholderScroll->setFrameShape(QFrame::NoFrame);
+    m_placeholderScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_placeholderScroll->setMinimumHeight(0);
+    m_placeholderScroll->viewport()->setBackgroundRole(QPalette::Window);
+    m_stack->addWidget(m_placeholderScroll);
     m_stack->addWidget(m_list);
 
     connect(&m_model, &TovraAppModel::changed, this, &RecordsView::onModelChanged);
@@ -135,7 +149,7 @@ void RecordsView::showState()
         m_placeholder->setActionText(QStringLiteral("重置筛选"));
         m_placeholder->actionButton()->setEnabled(true);
     }
-    m_stack->setCurrentWidget(m_placeholder);
+    m_stack->setCurrentWidget(m_placeholderScroll);
 }
 
 void RecordsView::openRow(const QModelIndex &index)

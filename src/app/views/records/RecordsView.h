@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QListView;
+class QScrollArea;
 class QStackedLayout;
 
 namespace tovra::app {
@@ -50,6 +51,7 @@ private:
     RecordsListModel *m_records;
     QListView *m_list;
     ContentUnavailableView *m_placeholder;
+    QScrollArea *m_placeholderScroll;
     QWidget *m_loading;
     QStackedLayout *m_stack;
 };

@@ -82,8 +82,9 @@ IntegrationSection::IntegrationSection(TovraAppModel &model, QWidget *parent)
                                                 "复制历史回粘沿用同一模板。普通 ⌘V 永不改写，只在后台记录 App 级流向。"),
         this));
 
-    // Every keystroke goes to the model, which the install button checks.
-    connect(m_extensionID, &QLineEdit::textEdited, &m_model, &TovraAppModel::setNativeHostExtensionID);
+    // Every change of the text goes to the model, which the install button
+    // checks: keystrokes, and text set by assistive or automation tools.
+    connect(m_extensionID, &QLineEdit::textChanged, &m_model, &TovraAppModel::setNativeHostExtensionID);
     connect(m_install, &QPushButton::clicked, &m_model, &TovraAppModel::installChromeNativeHostManifest);
     connect(m_obsidianCitation, &QCheckBox::clicked, this, [this](bool on) {
         m_model.setObsidianCitationEnabled(on);

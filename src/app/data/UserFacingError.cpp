@@ -1,0 +1,90 @@
+#include "app/data/UserFacingError.h"
+
+#include "core/crypto/TovraCryptoError.h"
+#include "core/ledger/TovraLedgerError.h"
+#include "core/records/TovraJsonError.h"
+
+namespace tovra::app {
+
+namespace {
+
+QString ledgerSentence(TovraLedgerError::Kind kind)
+{
+    using enum TovraLedgerError::Kind;
+    switch (kind) {
+    case fileSystemFailure:
+        return QStringLiteral("读写本地账本的文件时出错。");
+    case unsafeFile:
+        return QStringLiteral("账本路径不是当前用户拥有的普通文件，未读写任何内容。");
+    case keyUnavailable:
+        return QStringLiteral("无法取得账本的主密钥。");
+    case undecryptable:
+        return QStringLiteral("账本无法解密：主密钥与写入时不同，或文件已被改动；文件保持原样。");
+    case corrupted:
+        return QStringLiteral("账本文件已损坏；文件保持原样。");
+    case newerVersion:
+        return QStringLiteral("账本由更新版本的Tovra写入，请更新Tovra后再打开；文件保持原样。");
+    case unsupportedVersion:
+        return QStringLiteral("账本版本过旧，当前Tovra已无法迁移；文件保持原样。");
+    case invalidDenylistValue:
+        return QStringLiteral("该值无法加入排除列表。");
+    case defaultDenylistEntry:
+        return QStringLiteral("这是内置保护项，不能移除。");
+    }
+    return QStringLiteral("本地账本出错。");
+}
+
+QString cryptoSentence(TovraCryptoError::Kind kind)
+{
+    using enum TovraCryptoError::Kind;
+    switch (kind) {
+    case keyStoreUnavailable:
+        return QStringLiteral("系统钥匙串不可用，无法取得账本的主密钥。");
+    case keyStoreLocked:
+        return QStringLiteral("系统钥匙串已锁定，请解锁后重试。");
+    case authenticationFailed:
+        return QStringLiteral("加密数据校验失败：密钥不符或数据已被改动。");
+    case malformedMasterKey:
+    case invalidKeyLength:
+    case testMasterKeyMissing:
+    case testModeNotEnabled:
+        return QStringLiteral("账本的主密钥无效。");
+    case truncatedEnvelope:
+    case unrecognizedEnvelope:
+    case unsupportedEnvelopeVersion:
+        return QStringLiteral("加密数据格式无法识别。");
+    case randomGeneratorFailure:
+    case primitiveFailure:
+        return QStringLiteral("加密运算失败。");
+    }
+    return QStringLiteral("加密运算失败。");
+}
+
+QString withDetail(const QString &sentence, const QString &detail)
+{
+    const QString trimmed = detail.trimmed();
+    return trimmed.isEmpty() ? sentence : sentence + QStringLiteral("（") + trimmed + QStringLiteral("）");
+}
+
+} // namespace
+
+QString userFacingDescription(const std::exception_ptr &failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const TovraLedgerError &error) {
+        return withDetail(ledgerSentence(error.kind()), error.localizedDescription());
+    } catch (const TovraCryptoError &error) {
+        return withDetail(cryptoSentence(error.kind()), error.localizedDescription());
+    } catch (const TovraJsonError &error) {
+        return withDetail(QStringLiteral("数据格式无效。"), error.localizedDescription());
+    } catch (const TovraError &error) {
+        return error.localizedDescription();
+    } catch (const std::exception &error) {
+        return withDetail(QStringLiteral("发生了意外错误。"), QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        return QStringLiteral("未知错误");
+    }
+}
+
+} // namespace tovra::app

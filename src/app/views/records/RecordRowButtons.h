@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QPersistentModelIndex>
+
+class QListView;
+class QToolButton;
+
+namespace tovra::app::views {
+
+class RecordsListModel;
+
+// The open and delete buttons of the current record row as real controls:
+// the keyboard reaches them with Tab from the list, and assistive tools find
+// them by their names ("打开来源：…", "查看本机溯源记录", "删除来源为 … 的记录").
+// They lie exactly over the buttons the row delegate draws, which the mouse
+// uses on the other rows.
+class RecordRowButtons : public QObject {
+    Q_OBJECT
+
+public:
+    RecordRowButtons(QListView *list, RecordsListModel *records);
+
+signals:
+    void openRequested(const QModelIndex &index);
+    void deleteRequested(const QModelIndex &index);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Moves the buttons over the current row and names them for its record;
+    // hides them while there is no current row.
+    void follow();
+
+    QListView *m_list;
+    RecordsListModel *m_records;
+    QToolButton *m_open;
+    QToolButton *m_delete;
+    QPersistentModelIndex m_row;
+};
+
+} // namespace tovra::app::views

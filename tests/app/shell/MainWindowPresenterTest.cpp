@@ -1,0 +1,60 @@
+#include "app/model/ModelTestSupport.h"
+#include "app/shell/TovraApplicationDelegate.h"
+#include "app/shell/TovraMainWindowPresenter.h"
+#include "app/shell/TovraRuntime.h"
+#include "app/views/WidgetSearch.h"
+
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+namespace tovra::app::testing {
+namespace {
+
+// The main window's "退出" ends the app as the tray menu's does: through the
+// delegate's request to quit.
+TEST(MainWindowPresenterTest, TheWindowsQuitButtonAsksTheApplicationToQuit)
+{
+    SimulatedDesktop desktop;
+    SimulatedSavePanel savePanel;
+    RecordingTraceDetailPresenter traceDetails;
+    QTemporaryDir settingsFolder;
+    auto settings = std::make_shared<QSettings>(
+        settingsFolder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    TovraRuntime runtime(
+        desktop.services(), std::make_shared<ScriptedDataProvider>(), settings, traceDetails, savePanel);
+    TovraMainWindowPresenter presenter(desktop.clock());
+    TovraApplicationDelegate delegate(runtime, presenter);
+    QSignalSpy quitRequests(&delegate, &TovraApplicationDelegate::quitRequested);
+
+    presenter.show(runtime.model());
+    ASSERT_TRUE(presenter.window());
+    auto *quit = childNamed<QPushButton>(presenter.window(), QStringLiteral("退出Tovra"));
+    ASSERT_TRUE(quit);
+    quit->click();
+
+    EXPECT_EQ(quitRequests.size(), 1);
+}
+
+// The window has a fixed size: its title bar offers closing and minimising,
+// and nothing to maximise.
+TEST(MainWindowPresenterTest, TheFixedSizeWindowHasNoMaximiseButton)
+{
+    ModelHarness harness;
+    TovraMainWindowPresenter presenter(harness.desktop.clock());
+    presenter.show(harness.model());
+    ASSERT_TRUE(presenter.window());
+    // What the window system is handed, after Qt's defaults for the window type.
+    ASSERT_TRUE(presenter.window()->windowHandle());
+    const Qt::WindowFlags flags = presenter.window()->windowHandle()->flags();
+
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_EQ(presenter.window()->minimumSize(), presenter.window()->maximumSize());
+}
+
+} // namespace
+} // namespace tovra::app::testing
