@@ -1,4 +1,5 @@
 #include "AccessibleTree.h"
+#include "WaitUntil.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -73,16 +74,6 @@ bool visitApplication(qint64 processId, const std::function<bool(AtspiAccessible
     return found;
 }
 
-bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds timeout)
-{
-    const QDeadlineTimer deadline(timeout);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(100);
-    }
-    return true;
-}
 
 } // namespace
 

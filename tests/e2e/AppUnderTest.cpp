@@ -1,4 +1,5 @@
 #include "AppUnderTest.h"
+#include "WaitUntil.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -14,19 +15,8 @@ namespace tovra::testing {
 
 namespace {
 
-constexpr std::chrono::milliseconds pollInterval { 50 };
 constexpr int processTimeoutMilliseconds = 15000;
 
-bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds timeout)
-{
-    const QDeadlineTimer deadline(timeout);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(pollInterval.count());
-    }
-    return true;
-}
 
 int run(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment = {})
 {

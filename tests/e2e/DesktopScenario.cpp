@@ -1,4 +1,5 @@
 #include "DesktopScenario.h"
+#include "WaitUntil.h"
 
 #include "core/crypto/FixedTovraKeyProvider.h"
 #include "core/ledger/TovraLedger.h"
@@ -34,13 +35,7 @@ bool DesktopScenario::tracedPaste(ClientWindow &target, const QString &text)
 
 bool DesktopScenario::waitForFieldText(ClientWindow &client, const QString &text, std::chrono::milliseconds timeout)
 {
-    const QDeadlineTimer deadline(timeout);
-    while (client.fieldText("plain") != text) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
+    return waitUntil([&] { return client.fieldText("plain") == text; }, timeout);
 }
 
 QList<QUuid> DesktopScenario::recordIds() const

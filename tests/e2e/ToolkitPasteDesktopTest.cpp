@@ -4,6 +4,7 @@
 // long as a quick tap, a normal press and a hesitant one; each toolkit shows
 // the field's focus differently while the key is down.
 #include "DesktopScenario.h"
+#include "WaitUntil.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -40,17 +41,6 @@ const QString systemPython = QStringLiteral("/usr/bin/python3");
 
 constexpr std::chrono::milliseconds arrivalTimeout = 15s;
 constexpr int toolTimeoutMilliseconds = 15000;
-
-bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds timeout)
-{
-    const QDeadlineTimer deadline(timeout);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
 
 // A short-lived tool's standard output; none when it failed or hung.
 std::optional<QByteArray> runTool(const QString &program, const QStringList &arguments)
