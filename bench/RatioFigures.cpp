@@ -11,8 +11,7 @@ Spread spreadOf(QList<double> samples)
         return {};
     std::sort(samples.begin(), samples.end());
     const qsizetype middle = samples.size() / 2;
-    const double median
-        = samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
+    const double median = samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
     return { samples.first(), median, samples.last() };
 }
 
