@@ -6,6 +6,7 @@
 #include "app/model/TraceDetailPresenting.h"
 #include "app/nativehost/ChromeNativeHostInstallationError.h"
 #include "app/nativehost/ChromeNativeHostManifestInstalling.h"
+#include "platform/simulated/HeldBackgroundWork.h"
 #include "platform/simulated/SimulatedDesktop.h"
 #include "platform/simulated/SimulatedSavePanel.h"
 
@@ -198,6 +199,9 @@ public:
     RecordingTraceDetailPresenter traceDetails;
     TovraDeepLinkMailbox mailbox;
     std::shared_ptr<ScriptedManifestInstaller> installer = std::make_shared<ScriptedManifestInstaller>();
+    // Copied images are decoded in place unless a test holds the decoding.
+    std::shared_ptr<tovra::testing::HeldBackgroundWork> imageDecoding
+        = std::make_shared<tovra::testing::HeldBackgroundWork>();
     QTemporaryDir settingsFolder;
     std::shared_ptr<QSettings> settings;
     ApplicationBundle bundle { QStringLiteral("1.4.0"), QStringLiteral("140"),
@@ -217,6 +221,7 @@ private:
             .exportSavePanel = &savePanel,
             .bundle = bundle,
             .timeZone = QTimeZone(QByteArrayLiteral("UTC")),
+            .imageDecoding = imageDecoding,
         };
     }
 
