@@ -207,7 +207,7 @@ public:
     ApplicationBundle bundle { QStringLiteral("1.4.0"), QStringLiteral("140"),
         QUrl::fromLocalFile(QStringLiteral("/usr/bin/tovra")) };
 
-private:
+    // What model() builds its model over; a benchmark may swap a part.
     TovraAppModelServices services()
     {
         return TovraAppModelServices {
@@ -225,6 +225,7 @@ private:
         };
     }
 
+private:
     // Last, so that it goes first: the model must not outlive its services.
     std::unique_ptr<TovraAppModel> m_model;
 };
