@@ -75,7 +75,7 @@ int TovraLauncher::runApplication(int argc, char **argv)
     // The module is found beside the real executable, whatever link or
     // name started it.
     const QString module = appModulePath(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")));
-    void *handle = dlopen(QFile::encodeName(module).constData(), RTLD_NOW | RTLD_LOCAL);
+    void *handle = dlopen(QFile::encodeName(module).constData(), RTLD_LAZY | RTLD_LOCAL);
     if (handle == nullptr) {
         std::fprintf(stderr, "tovra: cannot load the app: %s\n", dlerror());
         return 1;
