@@ -1,12 +1,12 @@
 #include "app/data/TovraAppDataStoreFactory.h"
 
+#include "app/data/LedgerOnFirstUse.h"
 #include "app/data/TovraCoreDataStore.h"
 #include "app/data/UnavailableTovraDataStore.h"
 #include "core/crypto/TovraKeyProviders.h"
 #include "core/crypto/TovraKeyProviding.h"
 #include "core/ledger/TovraLedger.h"
 #include "core/ledger/TovraPaths.h"
-#include "core/records/TovraError.h"
 #include "platform/SystemClock.h"
 
 #include <exception>
@@ -18,17 +18,7 @@ namespace {
 // The store for an opening that threw `failure`, with its description.
 std::shared_ptr<TovraAppDataProviding> unavailableStore(const std::exception_ptr &failure)
 {
-    QString description;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const TovraError &error) {
-        description = error.localizedDescription();
-    } catch (const std::exception &error) {
-        description = QString::fromLocal8Bit(error.what());
-    } catch (...) {
-        // Nothing describes it: the store says only that the ledger cannot be opened.
-    }
-    return std::make_shared<UnavailableTovraDataStore>(description);
+    return std::make_shared<UnavailableTovraDataStore>(LedgerOnFirstUse::openingFailureDescription(failure));
 }
 
 } // namespace
@@ -53,6 +43,22 @@ std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::make(const QPro
     } catch (...) {
         return unavailableStore(std::current_exception());
     }
+}
+
+std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::makeDefaultOpeningInBackground()
+{
+    return makeOpeningInBackground(QProcessEnvironment::systemEnvironment(), std::make_shared<SystemClock>());
+}
+
+std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::makeOpeningInBackground(
+    const QProcessEnvironment &environment, std::shared_ptr<const Clock> clock)
+{
+    return std::make_shared<TovraCoreDataStore>(
+        [environment]() -> std::unique_ptr<TovraLedger> {
+            const std::unique_ptr<TovraKeyProviding> keys = TovraKeyProviders::live(environment);
+            return TovraLedger::live(TovraPaths::defaultLedgerURL(environment), *keys);
+        },
+        std::move(clock));
 }
 
 } // namespace tovra::app

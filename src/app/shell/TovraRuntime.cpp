@@ -35,7 +35,7 @@ TovraRuntime &TovraRuntime::shared()
     // a crash on the way out.
     static auto *session = new LiveSession;
     static auto *runtime
-        = new TovraRuntime(session->backend.services(), TovraAppDataStoreFactory::makeDefault(),
+        = new TovraRuntime(session->backend.services(), TovraAppDataStoreFactory::makeDefaultOpeningInBackground(),
             std::make_shared<QSettings>(QStringLiteral("Tovra"), QStringLiteral("Tovra")),
             session->traceDetailPresenter, session->exportSavePanel);
     return *runtime;
