@@ -136,7 +136,7 @@ struct Desk {
         h.settings->setValue(userDefaultsKeys::observationEnabled, true);
         TovraAppModelServices services = h.services();
         services.dataProvider = store;
-        services.imageDecoding = std::move(decoding);
+        services.backgroundWork = std::move(decoding);
         model = std::make_unique<TovraAppModel>(std::move(services));
         starting.emplace(model->start());
         // The start's later steps wait on the simulated clock.

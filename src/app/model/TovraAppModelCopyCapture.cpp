@@ -101,7 +101,7 @@ QCoro::Task<void> TovraAppModel::handlePasteboardChange(PasteboardChangeEvent ev
     // A large image takes long to decode and fingerprint: that runs off the
     // GUI thread, and a change of the pasteboard meanwhile voids it.
     const PasteboardImageCaptureResult decoded = co_await PasteboardImageSnapshot::captureDecodingThrough(
-        *m_imageDecoding, pasteboard, largestCapturedImageBytes);
+        *m_backgroundWork, pasteboard, largestCapturedImageBytes);
     if (!self)
         co_return;
     const PasteboardImageCaptureResult image

@@ -128,15 +128,15 @@ TEST(ModelCopyCaptureTest, ACopiedImageIsDecodedInTheBackgroundAndACopyMeanwhile
         SCOPED_TRACE(copiesMeanwhile);
         DesktopScene s;
         s.provider->willReturn(op::captureApplicationImageSource, pendingSource(QStringLiteral("image")));
-        s.imageDecoding->hold();
+        s.backgroundWork->hold();
         s.desktop.copyImage(s.browser, picture, PasteboardType::png);
         s.pollPasteboard();
-        EXPECT_EQ(s.imageDecoding->waitingCount(), 1);
+        EXPECT_EQ(s.backgroundWork->waitingCount(), 1);
         EXPECT_EQ(s.provider->callCount(op::captureApplicationImageSource), 0);
 
         if (copiesMeanwhile)
             s.desktop.copyText(s.editor, QStringLiteral("a line"));
-        s.imageDecoding->release();
+        s.backgroundWork->release();
         s.settle();
 
         ASSERT_EQ(s.provider->callCount(op::captureApplicationImageSource), copiesMeanwhile ? 0 : 1);

@@ -199,8 +199,8 @@ public:
     RecordingTraceDetailPresenter traceDetails;
     TovraDeepLinkMailbox mailbox;
     std::shared_ptr<ScriptedManifestInstaller> installer = std::make_shared<ScriptedManifestInstaller>();
-    // Copied images are decoded in place unless a test holds the decoding.
-    std::shared_ptr<tovra::testing::HeldBackgroundWork> imageDecoding
+    // Images are decoded and exports written in place unless a test holds them.
+    std::shared_ptr<tovra::testing::HeldBackgroundWork> backgroundWork
         = std::make_shared<tovra::testing::HeldBackgroundWork>();
     QTemporaryDir settingsFolder;
     std::shared_ptr<QSettings> settings;
@@ -221,7 +221,7 @@ public:
             .exportSavePanel = &savePanel,
             .bundle = bundle,
             .timeZone = QTimeZone(QByteArrayLiteral("UTC")),
-            .imageDecoding = imageDecoding,
+            .backgroundWork = backgroundWork,
         };
     }
 
