@@ -10,12 +10,15 @@
 //                      "流向记录 10000" (seen on the accessibility bus): the
 //                      records are loaded and counted
 // and the ratios of the seeded start to the bare one (paint_ratio,
-// records_ratio). The benchmark's own time is the median first paint of the
+// records_ratio); against the window with one Chinese label, whose start
+// sets up the same fonts, the seeded start's first paint and its records
+// count are reported per round as min/median/max. The benchmark's own time is the median first paint of the
 // seeded start.
 // Run inside scripts/with-desktop-session.sh: it needs an X server without a
 // window manager and an enabled accessibility bus.
 
 #include "LedgerSeed.h"
+#include "RatioFigures.h"
 #include "WindowStartWatcher.h"
 
 #include "core/ledger/TovraPaths.h"
@@ -46,9 +49,9 @@ constexpr qint64 seededRecordCount = 10000;
 constexpr std::chrono::milliseconds startTimeout = 30s;
 constexpr int finishTimeoutMilliseconds = 10000;
 
-enum class StartKind { bareWindow, emptyLedger, seededLedger };
-constexpr std::array<StartKind, 3> allKinds { StartKind::bareWindow, StartKind::emptyLedger,
-    StartKind::seededLedger };
+enum class StartKind { bareWindow, labelWindow, emptyLedger, seededLedger };
+constexpr std::array<StartKind, 4> allKinds { StartKind::bareWindow, StartKind::labelWindow,
+    StartKind::emptyLedger, StartKind::seededLedger };
 
 QString recordsButtonName()
 {
@@ -110,7 +113,9 @@ bool startOnce(
 
     watcher.prepare();
     const auto started = std::chrono::steady_clock::now();
-    process.start(kind == StartKind::bareWindow ? bareWindowExecutable : appExecutable, {});
+    const bool floor = kind == StartKind::bareWindow || kind == StartKind::labelWindow;
+    process.start(floor ? bareWindowExecutable : appExecutable,
+        kind == StartKind::labelWindow ? QStringList { QStringLiteral("--label") } : QStringList {});
     if (!process.waitForStarted())
         return false;
     times = watcher.watch(process.processId(), windowTitle, awaitedName, started, startTimeout);
@@ -176,6 +181,21 @@ void BM_MainWindowStartToFirstPaint(benchmark::State &state)
         }
         state.SetIterationTime(median(samples[std::size_t(StartKind::seededLedger)].painted) / 1000);
     }
+
+    // Each seeded start against the one-label window of its round.
+    const Samples &label = samples[std::size_t(StartKind::labelWindow)];
+    QList<double> paintRatios;
+    QList<double> recordsRatios;
+    for (qsizetype run = 0; run < label.painted.size(); ++run) {
+        paintRatios.append(
+            samples[std::size_t(StartKind::seededLedger)].painted.at(run) / label.painted.at(run));
+        if (run < samples[std::size_t(StartKind::seededLedger)].named.size())
+            recordsRatios.append(
+                samples[std::size_t(StartKind::seededLedger)].named.at(run) / label.painted.at(run));
+    }
+    tovra::bench::reportRow(state, QStringLiteral("paint_vs_label_window"), paintRatios, 1.5);
+    tovra::bench::reportRow(state, QStringLiteral("records_vs_label_window"), recordsRatios, 2.0);
+    state.counters["label_paint_ms"] = median(label.painted);
 
     const Samples &bare = samples[std::size_t(StartKind::bareWindow)];
     const Samples &empty = samples[std::size_t(StartKind::emptyLedger)];

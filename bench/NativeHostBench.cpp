@@ -6,7 +6,7 @@
 // Run inside scripts/with-desktop-session.sh: the capture reads the X
 // clipboard, which an xclip started here owns.
 
-#include "LedgerSeed.h"
+#include "HostRun.h"
 
 #include "core/crypto/FixedTovraKeyProvider.h"
 #include "core/ledger/TovraLedger.h"
@@ -25,114 +25,11 @@
 
 namespace {
 
-const QString executable = QStringLiteral(TOVRA_EXECUTABLE);
-const QString copiedText = QStringLiteral("A paragraph the user copied from a web page, of ordinary length.");
+using tovra::bench::ClipboardOwner;
+using tovra::bench::HostEnvironment;
+using tovra::bench::runHost;
+
 const QByteArray masterKeyHex = QByteArray(64, 'a');
-const QString requestId = QStringLiteral("0d6f5a8e-1b2c-4d3e-8f40-5a6b7c8d9e0f");
-
-QByteArray captureMessage()
-{
-    return QJsonDocument(QJsonObject {
-                             { "schemaVersion", 1 },
-                             { "type", "capture_source" },
-                             { "requestId", requestId },
-                             { "payload",
-                                 QJsonObject { { "url", "https://news.example.org/story?id=42" },
-                                     { "title", "A story" }, { "selectedText", copiedText } } },
-                         })
-        .toJson(QJsonDocument::Compact);
-}
-
-QByteArray statusMessage()
-{
-    return QJsonDocument(
-        QJsonObject { { "schemaVersion", 1 }, { "type", "get_status" }, { "requestId", requestId } })
-        .toJson(QJsonDocument::Compact);
-}
-
-// xclip owning the clipboard with the copied text for as long as it lives.
-class ClipboardOwner {
-public:
-    ClipboardOwner()
-    {
-        m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start("xclip", { "-selection", "clipboard", "-quiet", "-i" });
-        m_process.write(copiedText.toUtf8());
-        while (m_process.bytesToWrite() > 0 && m_process.waitForBytesWritten()) { }
-        m_process.closeWriteChannel();
-        tovra::X11ClipboardTextReader reader;
-        for (int attempt = 0; attempt < 1000 && !m_ready; ++attempt) {
-            m_ready = reader.readClipboardText() == copiedText;
-        }
-    }
-    ~ClipboardOwner()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    bool isReady() const { return m_ready; }
-
-private:
-    QProcess m_process;
-    bool m_ready = false;
-};
-
-// A host environment with its own ledger, seeded with `recordCount` traces.
-class HostEnvironment {
-public:
-    explicit HostEnvironment(qint64 recordCount)
-    {
-        environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TOVRA_NATIVE_HOST_MODE", "1");
-        environment.insert("TOVRA_TESTING", "1");
-        environment.insert("TOVRA_TEST_MASTER_KEY_HEX", QString::fromLatin1(masterKeyHex));
-        environment.insert("TOVRA_LEDGER_PATH", ledgerPath());
-        tovra::bench::seedLedger(ledgerPath(), recordCount, QByteArray::fromHex(masterKeyHex));
-        QFile file(ledgerPath());
-        if (file.open(QIODevice::ReadOnly))
-            m_seeded = file.readAll();
-    }
-    QString ledgerPath() const { return folder.filePath("ledger.json.enc"); }
-    // Each measured capture meets the same ledger.
-    void resetLedger() const
-    {
-        QFile file(ledgerPath());
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write(m_seeded);
-    }
-    qint64 fileBytes() const { return m_seeded.size(); }
-
-    QTemporaryDir folder;
-    QProcessEnvironment environment;
-
-private:
-    QByteArray m_seeded;
-};
-
-// Starts the host, writes `input`, closes its input and reads everything it
-// answers. Returns false when it did not exit with status 0. With `measure`
-// the host runs under GNU time, which forks it from a small process, so that
-// the peak resident set it reports is the host's own.
-bool runHost(const QProcessEnvironment &environment, const QByteArray &input, QByteArray &output,
-    const QString &peakMemoryReport = {})
-{
-    QProcess host;
-    host.setProcessEnvironment(environment);
-    if (peakMemoryReport.isEmpty())
-        host.start(executable, {});
-    else
-        host.start(QStringLiteral("/usr/bin/time"), { "-f", "%M", "-o", peakMemoryReport, executable });
-    if (!input.isEmpty()) {
-        host.write(input);
-    }
-    host.closeWriteChannel();
-    if (!host.waitForFinished() || host.exitStatus() != QProcess::NormalExit || host.exitCode() != 0) {
-        return false;
-    }
-    output = host.readAllStandardOutput();
-    return true;
-}
 
 void BM_HostBareStart(benchmark::State &state)
 {
@@ -183,7 +80,7 @@ void BM_HostCaptureRoundTrip(benchmark::State &state)
         state.SkipWithError("no X clipboard: run inside scripts/with-desktop-session.sh");
         return;
     }
-    hostRoundTrip(state, captureMessage(), "\"status\":\"stored\"");
+    hostRoundTrip(state, tovra::bench::hostCaptureMessage(), "\"status\":\"stored\"");
 }
 BENCHMARK(BM_HostCaptureRoundTrip)
     ->Arg(0)
@@ -194,7 +91,7 @@ BENCHMARK(BM_HostCaptureRoundTrip)
 
 void BM_HostStatusRoundTrip(benchmark::State &state)
 {
-    hostRoundTrip(state, statusMessage(), "\"ledgerVersion\":1");
+    hostRoundTrip(state, tovra::bench::hostStatusMessage(), "\"ledgerVersion\":1");
 }
 BENCHMARK(BM_HostStatusRoundTrip)
     ->Arg(0)
@@ -220,7 +117,7 @@ void BM_ProcessCaptureInProcess(benchmark::State &state)
             return tovra::TovraLedger::live(host.ledgerPath(), keys);
         },
         reader);
-    const QByteArray message = captureMessage();
+    const QByteArray message = tovra::bench::hostCaptureMessage();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (auto _ : state) {
         state.PauseTiming();

@@ -1,5 +1,6 @@
 // The URL sanitiser and the domain denylist, on any text a page or the user
-// can give them: sanitising is idempotent and keeps the host, and a rule made
+// can give them: sanitising is idempotent and keeps the host, an address the
+// sanitised-form check accepts is one sanitising keeps, and a rule made
 // from a page's host, or typed by the user, blocks the pages it names.
 
 #include "FuzzCheck.h"
@@ -7,6 +8,7 @@
 #include "core/ledger/DenylistRules.h"
 #include "core/ledger/TovraLedgerError.h"
 #include "core/privacy/PrivacyGuard.h"
+#include "core/privacy/SanitizedUrlForm.h"
 #include "core/privacy/UrlSanitizer.h"
 
 #include <cstdint>
@@ -81,6 +83,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             "sanitising a sanitised address changes nothing");
         require(host.has_value() && UrlSanitizer::host(*sanitized) == host, "sanitising keeps the host");
         checkRuleFromPageHost(text, *host);
+    }
+    for (const std::optional<QString> &address : { std::optional<QString>(text), sanitized }) {
+        if (!address)
+            continue;
+        if (const std::optional<QString> formHost = SanitizedUrlForm::host(*address)) {
+            require(UrlSanitizer::sanitize(*address) == address,
+                "an address of the sanitised form is what sanitising gives");
+            require(
+                UrlSanitizer::host(*address) == formHost, "the sanitised form's host is the address's host");
+        }
     }
     checkTypedRule(text);
     return 0;

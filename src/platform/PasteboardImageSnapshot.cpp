@@ -7,6 +7,8 @@
 #include <QImageReader>
 #include <QMimeDatabase>
 
+#include <variant>
+
 namespace tovra {
 
 namespace {
@@ -57,6 +59,63 @@ std::optional<QFileInfo> imageFileOn(const Pasteboard &pasteboard)
     return info;
 }
 
+// The pasteboard's image bytes as read at one change count, not decoded yet.
+struct ImageRead {
+    qint64 changeCount = 0;
+    QByteArray data;
+    QString type;
+    std::optional<QString> fileName;
+    PasteboardImageValidation validation;
+};
+
+// Reads the image data first, else an image file named on the pasteboard;
+// the answer when there is nothing to decode.
+std::variant<ImageRead, PasteboardImageCaptureResult> readImage(const Pasteboard &from, qint64 maximumBytes)
+{
+    ImageRead read;
+    read.changeCount = from.changeCount();
+
+    if (auto image = from.imageData()) {
+        read.data = std::move(image->data);
+        read.type = image->type;
+        read.validation = PasteboardImageValidation::imageData(image->type);
+    } else if (const auto file = imageFileOn(from)) {
+        // Judge the size before reading, so an enormous file is never loaded.
+        if (file->size() > maximumBytes)
+            return PasteboardImageCaptureResult::tooLarge(file->size());
+        QFile input(file->absoluteFilePath());
+        if (!input.open(QIODevice::ReadOnly))
+            return PasteboardImageCaptureResult::unsupportedImage();
+        read.data = input.read(maximumBytes + 1);
+        read.type = QMimeDatabase().mimeTypeForFile(*file).name();
+        read.fileName = file->fileName();
+        read.validation = PasteboardImageValidation::file(QUrl::fromLocalFile(file->absoluteFilePath()));
+    } else {
+        return PasteboardImageCaptureResult::noImage();
+    }
+
+    // Whatever was read may belong to the next contents if the owner changed
+    // meanwhile; it must not be attributed to this change count.
+    if (from.changeCount() != read.changeCount)
+        return PasteboardImageCaptureResult::changed();
+    if (read.data.size() > maximumBytes)
+        return PasteboardImageCaptureResult::tooLarge(read.data.size());
+    return read;
+}
+
+// Decodes the bytes read and computes the image's fingerprint; touches no
+// pasteboard, so it may run on any thread.
+PasteboardImageCaptureResult decodeRead(ImageRead read)
+{
+    const auto decoded = decode(read.data);
+    if (!decoded)
+        return PasteboardImageCaptureResult::unsupportedImage();
+    SessionClipboardImage image(std::move(read.data), std::move(read.type), decoded->pixelWidth,
+        decoded->pixelHeight, decoded->thumbnailPNG, std::move(read.fileName));
+    return PasteboardImageCaptureResult::captured(
+        PasteboardImageSnapshot { read.changeCount, std::move(image), std::move(read.validation) });
+}
+
 } // namespace
 
 PasteboardImageValidation PasteboardImageValidation::imageData(QString type)
@@ -88,45 +147,30 @@ bool PasteboardImageSnapshot::matches(const Pasteboard &pasteboard) const
 
 PasteboardImageCaptureResult PasteboardImageSnapshot::capture(const Pasteboard &from, qint64 maximumBytes)
 {
-    const qint64 changeCount = from.changeCount();
-    QByteArray data;
-    QString type;
-    std::optional<QString> fileName;
-    PasteboardImageValidation validation;
+    std::variant<ImageRead, PasteboardImageCaptureResult> read = readImage(from, maximumBytes);
+    if (auto *answer = std::get_if<PasteboardImageCaptureResult>(&read))
+        return std::move(*answer);
+    return decodeRead(std::get<ImageRead>(std::move(read)));
+}
 
-    if (auto image = from.imageData()) {
-        data = std::move(image->data);
-        type = image->type;
-        validation = PasteboardImageValidation::imageData(image->type);
-    } else if (const auto file = imageFileOn(from)) {
-        // Judge the size before reading, so an enormous file is never loaded.
-        if (file->size() > maximumBytes)
-            return PasteboardImageCaptureResult::tooLarge(file->size());
-        QFile input(file->absoluteFilePath());
-        if (!input.open(QIODevice::ReadOnly))
-            return PasteboardImageCaptureResult::unsupportedImage();
-        data = input.read(maximumBytes + 1);
-        type = QMimeDatabase().mimeTypeForFile(*file).name();
-        fileName = file->fileName();
-        validation = PasteboardImageValidation::file(QUrl::fromLocalFile(file->absoluteFilePath()));
-    } else {
-        return PasteboardImageCaptureResult::noImage();
-    }
+QFuture<PasteboardImageCaptureResult> PasteboardImageSnapshot::captureDecodingThrough(
+    BackgroundWork &work, const Pasteboard &from, qint64 maximumBytes)
+{
+    std::variant<ImageRead, PasteboardImageCaptureResult> read = readImage(from, maximumBytes);
+    if (auto *answer = std::get_if<PasteboardImageCaptureResult>(&read))
+        return QtFuture::makeReadyFuture(std::move(*answer));
+    return work.run<PasteboardImageCaptureResult>(
+        [image = std::get<ImageRead>(std::move(read))] { return decodeRead(image); });
+}
 
-    // Whatever was read may belong to the next contents if the owner changed
-    // meanwhile; it must not be attributed to this change count.
-    if (from.changeCount() != changeCount)
+PasteboardImageCaptureResult PasteboardImageSnapshot::stillCurrent(
+    PasteboardImageCaptureResult result, qint64 readAtChangeCount, const Pasteboard &pasteboard)
+{
+    const bool decoded = result.kind() == PasteboardImageCaptureResult::Kind::captured
+        || result.kind() == PasteboardImageCaptureResult::Kind::unsupportedImage;
+    if (decoded && pasteboard.changeCount() != readAtChangeCount)
         return PasteboardImageCaptureResult::changed();
-    if (data.size() > maximumBytes)
-        return PasteboardImageCaptureResult::tooLarge(data.size());
-
-    const auto decoded = decode(data);
-    if (!decoded)
-        return PasteboardImageCaptureResult::unsupportedImage();
-    SessionClipboardImage image(std::move(data), std::move(type), decoded->pixelWidth, decoded->pixelHeight,
-        decoded->thumbnailPNG, std::move(fileName));
-    return PasteboardImageCaptureResult::captured(
-        PasteboardImageSnapshot { changeCount, std::move(image), std::move(validation) });
+    return result;
 }
 
 PasteboardImageCaptureResult::PasteboardImageCaptureResult(

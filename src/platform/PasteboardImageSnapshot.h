@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/clipboard/SessionClipboardImage.h"
+#include "platform/BackgroundWork.h"
 #include "platform/Pasteboard.h"
 
+#include <QFuture>
 #include <QString>
 #include <QUrl>
 
@@ -46,6 +48,18 @@ struct PasteboardImageSnapshot {
     // on the pasteboard. Nothing over `maximumBytes` is read into memory twice or
     // decoded.
     static PasteboardImageCaptureResult capture(const Pasteboard &from, qint64 maximumBytes);
+
+    // The same capture with the decoding and the fingerprint, which take long
+    // for a large image, given to `work`: the bytes are read here, on the
+    // pasteboard's thread. The pasteboard may change while `work` runs, so
+    // the answer goes through `stillCurrent` before it is used.
+    static QFuture<PasteboardImageCaptureResult> captureDecodingThrough(
+        BackgroundWork &work, const Pasteboard &from, qint64 maximumBytes);
+
+    // `result`, or `changed` when the image it decoded was read at
+    // `readAtChangeCount` and the pasteboard has changed since.
+    static PasteboardImageCaptureResult stillCurrent(
+        PasteboardImageCaptureResult result, qint64 readAtChangeCount, const Pasteboard &pasteboard);
 
     friend bool operator==(const PasteboardImageSnapshot &, const PasteboardImageSnapshot &) = default;
 };

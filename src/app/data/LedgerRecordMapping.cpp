@@ -1,5 +1,6 @@
 #include "app/data/LedgerRecordMapping.h"
 
+#include "core/privacy/SanitizedUrlForm.h"
 #include "core/privacy/UrlSanitizer.h"
 
 namespace tovra::app::mapping {
@@ -36,11 +37,15 @@ SourceSnapshot sourceSnapshot(const TraceRecord &trace)
         return snapshot;
     }
     const PendingSource &source = *trace.source;
-    // Stored addresses are sanitised already; sanitising again keeps anything
-    // but a valid web address (a damaged or foreign ledger entry) out of the
+    // Stored addresses are sanitised already, and one of the common shape is
+    // taken as it is; any other is sanitised again, which keeps anything but
+    // a valid web address (a damaged or foreign ledger entry) out of the
     // links the app opens.
     if (source.sanitizedURL) {
-        if (const auto url = UrlSanitizer::sanitize(*source.sanitizedURL)) {
+        if (auto host = SanitizedUrlForm::host(*source.sanitizedURL)) {
+            snapshot.url = QUrl(*source.sanitizedURL);
+            snapshot.domain = std::move(*host);
+        } else if (const auto url = UrlSanitizer::sanitize(*source.sanitizedURL)) {
             snapshot.url = QUrl(*url);
             snapshot.domain = UrlSanitizer::host(*url).value_or(QString());
         }

@@ -1,5 +1,6 @@
 #include "app/data/TovraAppDataStoreFactory.h"
 
+#include "app/data/LedgerOnFirstUse.h"
 #include "app/data/TovraCoreDataStore.h"
 #include "app/data/UnavailableTovraDataStore.h"
 #include "app/data/UserFacingError.h"
@@ -43,6 +44,22 @@ std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::make(const QPro
     } catch (...) {
         return unavailableStore(std::current_exception());
     }
+}
+
+std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::makeDefaultOpeningInBackground()
+{
+    return makeOpeningInBackground(QProcessEnvironment::systemEnvironment(), std::make_shared<SystemClock>());
+}
+
+std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::makeOpeningInBackground(
+    const QProcessEnvironment &environment, std::shared_ptr<const Clock> clock)
+{
+    return std::make_shared<TovraCoreDataStore>(
+        [environment]() -> std::unique_ptr<TovraLedger> {
+            const std::unique_ptr<TovraKeyProviding> keys = TovraKeyProviders::live(environment);
+            return TovraLedger::live(TovraPaths::defaultLedgerURL(environment), *keys);
+        },
+        std::move(clock));
 }
 
 } // namespace tovra::app

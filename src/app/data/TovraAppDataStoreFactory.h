@@ -26,6 +26,16 @@ public:
     // Never throws.
     static std::shared_ptr<TovraAppDataProviding> make(const QProcessEnvironment &environment,
         std::unique_ptr<TovraKeyProviding> keyProvider, std::shared_ptr<const Clock> clock);
+
+    // The live store over the ledger at the location for the environment,
+    // returned at once: the ledger is opened on the store's thread, with the
+    // environment's key source, before the first operation, and each
+    // operation fails as the unavailable store's do when it cannot be opened.
+    // The app starts with this one, so its window paints without waiting for
+    // the file or the keyring.
+    static std::shared_ptr<TovraAppDataProviding> makeDefaultOpeningInBackground();
+    static std::shared_ptr<TovraAppDataProviding> makeOpeningInBackground(
+        const QProcessEnvironment &environment, std::shared_ptr<const Clock> clock);
 };
 
 } // namespace tovra::app

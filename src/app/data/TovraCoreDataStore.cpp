@@ -25,9 +25,16 @@ CaptureMethod applicationCaptureMethod(bool inferred)
 
 TovraCoreDataStore::TovraCoreDataStore(
     std::unique_ptr<TovraLedger> ledger, std::shared_ptr<const Clock> clock)
-    : m_ledger(std::move(ledger))
+    : m_ledger(std::make_unique<LedgerOnFirstUse>(std::move(ledger)))
     , m_clock(std::move(clock))
 {
+}
+
+TovraCoreDataStore::TovraCoreDataStore(LedgerOnFirstUse::Opening opening, std::shared_ptr<const Clock> clock)
+    : m_ledger(std::make_unique<LedgerOnFirstUse>(std::move(opening)))
+    , m_clock(std::move(clock))
+{
+    m_queue.submit([ledger = m_ledger.get()] { ledger->open(); });
 }
 
 TovraCoreDataStore::~TovraCoreDataStore() = default;
@@ -40,27 +47,29 @@ QDateTime TovraCoreDataStore::now() const
 QCoro::Task<std::optional<PendingSource>> TovraCoreDataStore::captureApplicationSource(
     ApplicationSnapshot application, QString clipboardText, bool inferred)
 {
-    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), application = std::move(application),
-                                                 text = std::move(clipboardText), inferred, at = now()] {
-        return ledger->captureApplicationSource(
-            mapping::sourceApplication(application), text, applicationCaptureMethod(inferred), at);
-    }));
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger->handle(), application = std::move(application),
+                           text = std::move(clipboardText), inferred, at = now()] {
+            return ledger->captureApplicationSource(
+                mapping::sourceApplication(application), text, applicationCaptureMethod(inferred), at);
+        }));
 }
 
 QCoro::Task<std::optional<PendingSource>> TovraCoreDataStore::captureApplicationImageSource(
     ApplicationSnapshot application, QByteArray imageData, bool inferred)
 {
-    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), application = std::move(application),
-                                                 data = std::move(imageData), inferred, at = now()] {
-        return ledger->captureApplicationImageSource(
-            mapping::sourceApplication(application), data, applicationCaptureMethod(inferred), at);
-    }));
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger->handle(), application = std::move(application),
+                           data = std::move(imageData), inferred, at = now()] {
+            return ledger->captureApplicationImageSource(
+                mapping::sourceApplication(application), data, applicationCaptureMethod(inferred), at);
+        }));
 }
 
 QCoro::Task<std::optional<PendingSource>> TovraCoreDataStore::resolveClipboardSource(QString clipboardText)
 {
     return async::awaitFuture(
-        m_queue.submit([ledger = m_ledger.get(), text = std::move(clipboardText), at = now()] {
+        m_queue.submit([ledger = m_ledger->handle(), text = std::move(clipboardText), at = now()] {
             return ledger->resolveClipboardSource(text, at);
         }));
 }
@@ -69,7 +78,7 @@ QCoro::Task<std::optional<PendingSource>> TovraCoreDataStore::resolveClipboardSo
     QUuid sourceID, QString clipboardText)
 {
     return async::awaitFuture(
-        m_queue.submit([ledger = m_ledger.get(), sourceID, text = std::move(clipboardText), at = now()] {
+        m_queue.submit([ledger = m_ledger->handle(), sourceID, text = std::move(clipboardText), at = now()] {
             return ledger->resolveClipboardSource(sourceID, text, at);
         }));
 }
@@ -78,7 +87,7 @@ QCoro::Task<std::optional<PendingSource>> TovraCoreDataStore::resolveClipboardIm
     QUuid sourceID, QByteArray imageData)
 {
     return async::awaitFuture(
-        m_queue.submit([ledger = m_ledger.get(), sourceID, data = std::move(imageData), at = now()] {
+        m_queue.submit([ledger = m_ledger->handle(), sourceID, data = std::move(imageData), at = now()] {
             return ledger->resolveClipboardImageSource(sourceID, data, at);
         }));
 }
@@ -87,14 +96,13 @@ QCoro::Task<std::optional<CitationSource>> TovraCoreDataStore::resolveCitationSo
     QString clipboardText, QUuid traceID, std::optional<QUuid> preferredSourceID)
 {
     return async::awaitFuture(m_queue.submit(
-        [ledger = m_ledger.get(), text = std::move(clipboardText), traceID, preferredSourceID, at = now()] {
-            return ledger->resolveCitationSource(text, traceID, preferredSourceID, at);
-        }));
+        [ledger = m_ledger->handle(), text = std::move(clipboardText), traceID, preferredSourceID,
+            at = now()] { return ledger->resolveCitationSource(text, traceID, preferredSourceID, at); }));
 }
 
 QCoro::Task<void> TovraCoreDataStore::removePendingSources(QSet<QUuid> ids)
 {
-    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), ids = std::move(ids), at = now()] {
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger->handle(), ids = std::move(ids), at = now()] {
         ledger->removePendingSources(ids, at);
     }));
 }
@@ -102,10 +110,11 @@ QCoro::Task<void> TovraCoreDataStore::removePendingSources(QSet<QUuid> ids)
 QCoro::Task<std::optional<PasteExclusionReason>> TovraCoreDataStore::preflightTracePaste(
     DestinationSnapshot destination)
 {
-    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), destination = std::move(destination)] {
-        return mapping::exclusionReason(
-            ledger->preflightTracePaste(mapping::destinationContext(destination)));
-    }));
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger->handle(), destination = std::move(destination)] {
+            return mapping::exclusionReason(
+                ledger->preflightTracePaste(mapping::destinationContext(destination)));
+        }));
 }
 
 QCoro::Task<PasteCommit> TovraCoreDataStore::commitTracePaste(DestinationSnapshot destination,
@@ -113,7 +122,7 @@ QCoro::Task<PasteCommit> TovraCoreDataStore::commitTracePaste(DestinationSnapsho
     std::optional<QUuid> preferredSourceID)
 {
     return async::awaitFuture(
-        m_queue.submit([ledger = m_ledger.get(), destination = std::move(destination),
+        m_queue.submit([ledger = m_ledger->handle(), destination = std::move(destination),
                            text = std::move(clipboardText), traceID, preferredSourceID] {
             return mapping::pasteCommit(ledger->commitTracePaste(mapping::destinationContext(destination),
                 text, destination.pastedAt, traceID, preferredSourceID));
@@ -123,7 +132,8 @@ QCoro::Task<PasteCommit> TovraCoreDataStore::commitTracePaste(DestinationSnapsho
 QCoro::Task<PasteCommit> TovraCoreDataStore::commitImageTracePaste(DestinationSnapshot destination,
     std::optional<QByteArray> imageData, std::optional<QUuid> traceID, std::optional<QUuid> preferredSourceID)
 {
-    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), destination = std::move(destination),
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger->handle(),
+                                                 destination = std::move(destination),
                                                  data = std::move(imageData), traceID, preferredSourceID] {
         return mapping::pasteCommit(ledger->commitImageTracePaste(mapping::destinationContext(destination),
             data, destination.pastedAt, traceID, preferredSourceID));
@@ -134,7 +144,7 @@ QCoro::Task<PasteCommit> TovraCoreDataStore::observeStandardPaste(
     DestinationSnapshot destination, std::optional<QString> clipboardText)
 {
     return async::awaitFuture(m_queue.submit(
-        [ledger = m_ledger.get(), destination = std::move(destination), text = std::move(clipboardText)] {
+        [ledger = m_ledger->handle(), destination = std::move(destination), text = std::move(clipboardText)] {
             return mapping::pasteCommit(ledger->observeStandardPaste(
                 mapping::destinationContext(destination), text, destination.pastedAt));
         }));
@@ -144,7 +154,7 @@ QCoro::Task<PasteCommit> TovraCoreDataStore::observeStandardImagePaste(
     DestinationSnapshot destination, std::optional<QByteArray> imageData)
 {
     return async::awaitFuture(m_queue.submit(
-        [ledger = m_ledger.get(), destination = std::move(destination), data = std::move(imageData)] {
+        [ledger = m_ledger->handle(), destination = std::move(destination), data = std::move(imageData)] {
             return mapping::pasteCommit(ledger->observeStandardImagePaste(
                 mapping::destinationContext(destination), data, destination.pastedAt));
         }));
@@ -157,7 +167,7 @@ QCoro::Task<PasteCommit> TovraCoreDataStore::commitObsidianPaste(QUuid, QUuid, Q
 
 QCoro::Task<QList<ProvenanceRecord>> TovraCoreDataStore::listRecords()
 {
-    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get()] {
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger->handle()] {
         const QList<TraceRecord> traces = ledger->listRecords();
         QList<ProvenanceRecord> records;
         records.reserve(traces.size());
@@ -170,24 +180,24 @@ QCoro::Task<QList<ProvenanceRecord>> TovraCoreDataStore::listRecords()
 QCoro::Task<void> TovraCoreDataStore::deleteRecord(QUuid id)
 {
     return async::awaitFuture(
-        m_queue.submit([ledger = m_ledger.get(), id, at = now()] { ledger->deleteRecord(id, at); }));
+        m_queue.submit([ledger = m_ledger->handle(), id, at = now()] { ledger->deleteRecord(id, at); }));
 }
 
 QCoro::Task<void> TovraCoreDataStore::clearRecords()
 {
     return async::awaitFuture(
-        m_queue.submit([ledger = m_ledger.get(), at = now()] { ledger->clearRecords(at); }));
+        m_queue.submit([ledger = m_ledger->handle(), at = now()] { ledger->clearRecords(at); }));
 }
 
 QCoro::Task<bool> TovraCoreDataStore::currentPausedStatus()
 {
-    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get()] { return ledger->isPaused(); }));
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger->handle()] { return ledger->isPaused(); }));
 }
 
 QCoro::Task<void> TovraCoreDataStore::setPaused(bool paused)
 {
     return async::awaitFuture(
-        m_queue.submit([ledger = m_ledger.get(), paused, at = now()] { ledger->setPaused(paused, at); }));
+        m_queue.submit([ledger = m_ledger->handle(), paused, at = now()] { ledger->setPaused(paused, at); }));
 }
 
 QCoro::Task<NativeHostStatus> TovraCoreDataStore::nativeHostStatus()
@@ -197,7 +207,7 @@ QCoro::Task<NativeHostStatus> TovraCoreDataStore::nativeHostStatus()
 
 QCoro::Task<QList<DenylistEntry>> TovraCoreDataStore::listDenylistEntries()
 {
-    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get()] {
+    return async::awaitFuture(m_queue.submit([ledger = m_ledger->handle()] {
         const QList<DenylistRule> rules = ledger->listDenylistEntries();
         QList<DenylistEntry> entries;
         entries.reserve(rules.size());
@@ -210,7 +220,7 @@ QCoro::Task<QList<DenylistEntry>> TovraCoreDataStore::listDenylistEntries()
 QCoro::Task<DenylistEntry> TovraCoreDataStore::addDenylistEntry(DenylistEntryKind kind, QString pattern)
 {
     return async::awaitFuture(
-        m_queue.submit([ledger = m_ledger.get(), kind, pattern = std::move(pattern), at = now()] {
+        m_queue.submit([ledger = m_ledger->handle(), kind, pattern = std::move(pattern), at = now()] {
             const DenylistKind ledgerKind = mapping::denylistKind(kind);
             const tovra::DenylistEntry stored = ledger->addDenylistEntry(ledgerKind, pattern, at);
             // A value that is already a built-in protection comes back as
@@ -223,9 +233,10 @@ QCoro::Task<void> TovraCoreDataStore::removeDenylistEntry(DenylistEntry entry)
 {
     if (entry.isDefault)
         return async::done();
-    return async::awaitFuture(m_queue.submit([ledger = m_ledger.get(), entry = std::move(entry), at = now()] {
-        ledger->removeDenylistEntry(mapping::denylistKind(entry.kind), entry.pattern, at);
-    }));
+    return async::awaitFuture(
+        m_queue.submit([ledger = m_ledger->handle(), entry = std::move(entry), at = now()] {
+            ledger->removeDenylistEntry(mapping::denylistKind(entry.kind), entry.pattern, at);
+        }));
 }
 
 } // namespace tovra::app

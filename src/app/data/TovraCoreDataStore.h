@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/data/LedgerOnFirstUse.h"
 #include "app/data/SerialJobQueue.h"
 #include "app/data/TovraAppDataProviding.h"
 
@@ -21,6 +22,8 @@ namespace tovra::app {
 class TovraCoreDataStore final : public TovraAppDataProviding {
 public:
     TovraCoreDataStore(std::unique_ptr<TovraLedger> ledger, std::shared_ptr<const Clock> clock);
+    // Opens the ledger with `opening` on the store's thread, starting at once.
+    TovraCoreDataStore(LedgerOnFirstUse::Opening opening, std::shared_ptr<const Clock> clock);
     // Finishes the operations already asked for before it returns.
     ~TovraCoreDataStore() override;
 
@@ -68,7 +71,7 @@ public:
 private:
     QDateTime now() const;
 
-    std::unique_ptr<TovraLedger> m_ledger;
+    std::unique_ptr<LedgerOnFirstUse> m_ledger;
     std::shared_ptr<const Clock> m_clock;
     // Declared last: destroyed first, so queued jobs still find the ledger.
     SerialJobQueue m_queue;

@@ -50,6 +50,8 @@ TovraAppModel::TovraAppModel(TovraAppModelServices services, QObject *parent)
     , m_exportSavePanel(*services.exportSavePanel)
     , m_bundle(std::move(services.bundle))
     , m_timeZone(services.timeZone)
+    , m_backgroundWork(services.backgroundWork ? std::move(services.backgroundWork)
+                                               : std::make_shared<PooledBackgroundWork>())
     , m_hotKeyController(*m_platform.hotKeyRegistrar, fourCharCode("TOVR"), 1)
     , m_clipboardCommandObserver(*m_platform.keyCommandTap, *m_platform.inputMonitoring)
     , m_pasteboardChangeObserver(new PasteboardChangeObserver(

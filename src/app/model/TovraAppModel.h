@@ -8,6 +8,7 @@
 #include "core/clipboard/SessionClipboardShelf.h"
 #include "platform/AccessibilityPermissionController.h"
 #include "platform/ApplicationBundle.h"
+#include "platform/BackgroundWork.h"
 #include "platform/ClipboardCommandEvent.h"
 #include "platform/CommandVPaster.h"
 #include "platform/DestinationContextInspector.h"
@@ -64,6 +65,10 @@ struct TovraAppModelServices {
     ApplicationBundle bundle;
     // The user's time zone, in which the records' date filters count days.
     QTimeZone timeZone = QTimeZone::systemTimeZone();
+    // Where work too long for the GUI thread runs: copied images decoded and
+    // fingerprinted, exports rendered and written. None: a thread of the
+    // model's own.
+    std::shared_ptr<BackgroundWork> backgroundWork = nullptr;
 };
 
 // The app's one controller. It lives on the GUI thread, turns pasteboard
@@ -335,6 +340,7 @@ private:
     SavePanel &m_exportSavePanel;
     ApplicationBundle m_bundle;
     QTimeZone m_timeZone;
+    std::shared_ptr<BackgroundWork> m_backgroundWork;
     GlobalHotKeyController m_hotKeyController;
     GlobalClipboardCommandObserver m_clipboardCommandObserver;
     PasteboardChangeObserver *m_pasteboardChangeObserver;

@@ -7,6 +7,8 @@
 #include "platform/PasteboardImageSnapshot.h"
 #include "platform/Workspace.h"
 
+#include <QCoroFuture>
+#include <QLocale>
 #include <QPointer>
 
 namespace tovra::app {
@@ -91,8 +93,14 @@ QCoro::Task<void> TovraAppModel::handlePasteboardChange(PasteboardChangeEvent ev
                                                                              : running->localizedName,
         *running->bundleIdentifier, *copier };
 
+    // A large image takes long to decode and fingerprint: that runs off the
+    // GUI thread, and a change of the pasteboard meanwhile voids it.
+    const PasteboardImageCaptureResult decoded = co_await PasteboardImageSnapshot::captureDecodingThrough(
+        *m_backgroundWork, pasteboard, largestCapturedImageBytes);
+    if (!self)
+        co_return;
     const PasteboardImageCaptureResult image
-        = PasteboardImageSnapshot::capture(pasteboard, largestCapturedImageBytes);
+        = PasteboardImageSnapshot::stillCurrent(decoded, changeCount, pasteboard);
     std::optional<QString> text;
     std::optional<PendingSource> source;
     std::exception_ptr captureFailure;

@@ -6,6 +6,7 @@
 #include "app/model/TovraAppModel.h"
 #include "platform/SavePanel.h"
 
+#include <QCoroFuture>
 #include <QFileDevice>
 #include <QPointer>
 #include <QSaveFile>
@@ -74,6 +75,22 @@ void writeAtomically(const QString &path, const QByteArray &bytes)
         throw ExportWriteError(path, file.errorString());
     if (file.write(bytes) != bytes.size() || !file.commit())
         throw ExportWriteError(path, file.errorString());
+}
+
+// Renders and writes the export through `work`; the failure, if any, is the
+// future's result. A plain function: the job and its copies of the records
+// never live in a coroutine's frame.
+QFuture<std::exception_ptr> exportInBackground(
+    BackgroundWork &work, const QString &path, const QList<ProvenanceRecord> &records, ExportFormat format)
+{
+    return work.run<std::exception_ptr>([path, records, format]() -> std::exception_ptr {
+        try {
+            writeAtomically(path, rendered(records, format));
+            return nullptr;
+        } catch (...) {
+            return std::current_exception();
+        }
+    });
 }
 
 } // namespace
@@ -239,14 +256,19 @@ QCoro::Task<void> TovraAppModel::runExport(ExportFormat format)
         // The notice counts exactly the records written: one reading of the
         // filtered list serves both.
         const QList<ProvenanceRecord> records = filteredRecords();
-        try {
-            writeAtomically(*path, rendered(records, format));
+        // Rendering and writing thousands of records takes long enough to
+        // hold up the window: they run off the GUI thread.
+        const QFuture<std::exception_ptr> writing
+            = exportInBackground(*m_backgroundWork, *path, records, format);
+        const std::exception_ptr failure = co_await writing;
+        if (!self)
+            co_return;
+        if (!failure)
             showNotice(QStringLiteral("已导出 %1 条 %2 记录。").arg(records.size()).arg(formatName(format)),
                 QStringLiteral("checkmark.circle"), AppFeedbackScope::export_);
-        } catch (...) {
-            publishFailure(QStringLiteral("导出失败"), errorDescription(std::current_exception()),
-                AppFeedbackScope::export_, AppRecoveryAction::retryExport(format));
-        }
+        else
+            publishFailure(QStringLiteral("导出失败"), errorDescription(failure), AppFeedbackScope::export_,
+                AppRecoveryAction::retryExport(format));
     }
     publish(&State::isExporting, false, Field::isExporting);
 }

@@ -1,6 +1,6 @@
 #include "app/shell/TovraLauncher.h"
 
-#include "app/shell/TovraApplication.h"
+#include "app/shell/TovraAppEntry.h"
 
 #include "core/nativehost/TovraNativeHostRuntime.h"
 #include "platform/x11/X11ClipboardTextReader.h"
@@ -10,6 +10,8 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <cstdio>
+#include <dlfcn.h>
 #include <unistd.h>
 
 namespace tovra {
@@ -62,9 +64,28 @@ int TovraLauncher::runNativeHost(int argc, char **argv, const QProcessEnvironmen
     return TovraNativeHostRuntime::run(environment, input, output, clipboard);
 }
 
+QString TovraLauncher::appModulePath(const QString &executablePath)
+{
+    return QFileInfo(executablePath).absolutePath() + QLatin1Char('/')
+        + QLatin1StringView(TOVRA_APP_MODULE_FROM_EXECUTABLE);
+}
+
 int TovraLauncher::runApplication(int argc, char **argv)
 {
-    return app::TovraApplication::run(argc, argv);
+    // The module is found beside the real executable, whatever link or
+    // name started it.
+    const QString module = appModulePath(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")));
+    void *handle = dlopen(QFile::encodeName(module).constData(), RTLD_LAZY | RTLD_LOCAL);
+    if (handle == nullptr) {
+        std::fprintf(stderr, "tovra: cannot load the app: %s\n", dlerror());
+        return 1;
+    }
+    const auto entry = reinterpret_cast<AppEntry>(dlsym(handle, appEntrySymbol));
+    if (entry == nullptr) {
+        std::fprintf(stderr, "tovra: %s has no app entry\n", QFile::encodeName(module).constData());
+        return 1;
+    }
+    return entry(argc, argv);
 }
 
 } // namespace tovra

@@ -6,7 +6,8 @@
 namespace tovra {
 
 // The process entry: one executable serves both as the desktop app and as
-// the browser's native-messaging host.
+// the browser's native-messaging host. It links only what host mode needs;
+// the app is a module it loads when no host trigger is present.
 class TovraLauncher {
 public:
     static constexpr const char *hostModeVariable = "TOVRA_NATIVE_HOST_MODE";
@@ -21,6 +22,10 @@ public:
     // a host), or when the program's file name is "TovraNativeHost".
     // `arguments` starts with the program path.
     static bool isNativeHostInvocation(const QStringList &arguments, const QProcessEnvironment &environment);
+
+    // Where the app module lies for the executable at `executablePath`: the
+    // same place relative to the program in the build tree and once installed.
+    static QString appModulePath(const QString &executablePath);
 
 private:
     static int runNativeHost(int argc, char **argv, const QProcessEnvironment &environment);

@@ -34,10 +34,10 @@ TovraRuntime &TovraRuntime::shared()
     // desktop connections after the GUI application is gone would only risk
     // a crash on the way out.
     static auto *session = new LiveSession;
-    static auto *runtime
-        = new TovraRuntime(session->backend.services(), TovraAppDataStoreFactory::makeDefault(),
-            std::make_shared<QSettings>(QStringLiteral("Tovra"), QStringLiteral("Tovra")),
-            session->traceDetailPresenter, session->exportSavePanel);
+    static auto *runtime = new TovraRuntime(session->backend.services(),
+        TovraAppDataStoreFactory::makeDefaultOpeningInBackground(),
+        std::make_shared<QSettings>(QStringLiteral("Tovra"), QStringLiteral("Tovra")),
+        session->traceDetailPresenter, session->exportSavePanel);
     return *runtime;
 }
 

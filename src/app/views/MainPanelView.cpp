@@ -83,7 +83,6 @@ MainPanelView::MainPanelView(TovraAppModel &model, QWidget *parent)
     , m_sectionControls(new QStackedWidget(this))
     , m_sectionContent(new QStackedWidget(this))
     , m_clipboardHistory(new views::ClipboardHistoryView(model, this))
-    , m_records(new views::RecordsView(model, this))
     , m_relativeTimeTimer(new QTimer(this))
     , m_relativeTimeReference(model.now())
     , m_clipboardCaptureTimes(captureTimes(model.state().clipboardItems))
@@ -120,7 +119,6 @@ MainPanelView::MainPanelView(TovraAppModel &model, QWidget *parent)
     stack->addWidget(divider(this));
 
     m_sectionContent->addWidget(m_clipboardHistory);
-    m_sectionContent->addWidget(m_records);
     stack->addWidget(m_sectionContent, 1);
     stack->addWidget(divider(this));
 
@@ -197,6 +195,11 @@ void MainPanelView::onModelChanged(int changed)
 void MainPanelView::showSection()
 {
     const int index = m_model.state().mainPanelSection == MainPanelSection::clipboard ? 0 : 1;
+    if (index == 1 && !m_records) {
+        m_records = new views::RecordsView(m_model, this);
+        m_records->setRelativeTimeReference(m_relativeTimeReference);
+        m_sectionContent->addWidget(m_records);
+    }
     // The controls take the height of the shown page only: a stack sized
     // for the records' search and filters would stretch the target bar.
     for (int page = 0; page < m_sectionControls->count(); ++page) {
@@ -237,7 +240,8 @@ void MainPanelView::setRelativeTimeReference(const QDateTime &reference)
 {
     m_relativeTimeReference = reference;
     m_clipboardHistory->setRelativeTimeReference(reference);
-    m_records->setRelativeTimeReference(reference);
+    if (m_records)
+        m_records->setRelativeTimeReference(reference);
 }
 
 } // namespace tovra::app

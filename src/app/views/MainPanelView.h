@@ -58,7 +58,9 @@ private:
     QStackedWidget *m_sectionControls;
     QStackedWidget *m_sectionContent;
     views::ClipboardHistoryView *m_clipboardHistory;
-    views::RecordsView *m_records;
+    // Built when the records section is first shown: until then the
+    // records need no list, and the window paints sooner.
+    views::RecordsView *m_records = nullptr;
     QTimer *m_relativeTimeTimer;
     QDateTime m_relativeTimeReference;
     QList<QDateTime> m_clipboardCaptureTimes;

@@ -1,9 +1,11 @@
 #include "app/views/SymbolIcons.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QIconEngine>
 #include <QPainter>
 #include <QPalette>
+#include <QPixmapCache>
 
 #include <optional>
 
@@ -100,12 +102,19 @@ QIcon bundledIcon(const Symbol &symbol)
     return QIcon(QStringLiteral(":/tovra/symbols/") + symbol.name + QStringLiteral(".svg"));
 }
 
+// Looked up in the theme once per symbol and theme: rows and buttons ask for
+// the same few symbols again and again, on the GUI thread only.
 QIcon baseIcon(const Symbol &symbol)
 {
+    static QHash<QString, QIcon> found;
+    const QString key = QIcon::themeName() + QLatin1Char('/') + symbol.name;
+    if (const auto known = found.constFind(key); known != found.cend())
+        return *known;
     const QIcon bundled = bundledIcon(symbol);
-    if (symbol.themeName.isEmpty())
-        return bundled;
-    return QIcon::fromTheme(QString(symbol.themeName), bundled);
+    const QIcon icon
+        = symbol.themeName.isEmpty() ? bundled : QIcon::fromTheme(QString(symbol.themeName), bundled);
+    found.insert(key, icon);
+    return icon;
 }
 
 // Paints the symbol's shape in one colour: the given one, or the palette's
@@ -121,14 +130,9 @@ public:
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
         const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : qreal(1);
-        QPixmap shape = m_base.pixmap(rect.size(), ratio, QIcon::Normal, state);
+        const QPixmap shape = tintedShape(rect.size(), ratio, mode, state);
         if (shape.isNull())
             return;
-        {
-            QPainter tint(&shape);
-            tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            tint.fillRect(shape.rect(), colorFor(mode));
-        }
         const QSizeF size = shape.deviceIndependentSize();
         const QPointF topLeft(rect.x() + (rect.width() - size.width()) / 2,
             rect.y() + (rect.height() - size.height()) / 2);
@@ -151,6 +155,33 @@ public:
     QIconEngine *clone() const override { return new TintedIconEngine(m_base, m_color); }
 
 private:
+    // The shape in its colour of the moment, drawn once per drawing, size,
+    // density, state and colour, then taken from the pixmap cache.
+    QPixmap tintedShape(const QSize &size, qreal ratio, QIcon::Mode mode, QIcon::State state) const
+    {
+        const QColor color = colorFor(mode);
+        const QString key = QStringLiteral("tovra-symbol:%1:%2x%3@%4:%5:%6")
+                                .arg(m_base.cacheKey())
+                                .arg(size.width())
+                                .arg(size.height())
+                                .arg(ratio)
+                                .arg(int(state))
+                                .arg(color.rgba(), 8, 16);
+        QPixmap shape;
+        if (QPixmapCache::find(key, &shape))
+            return shape;
+        shape = m_base.pixmap(size, ratio, QIcon::Normal, state);
+        if (shape.isNull())
+            return shape;
+        {
+            QPainter tint(&shape);
+            tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            tint.fillRect(shape.rect(), color);
+        }
+        QPixmapCache::insert(key, shape);
+        return shape;
+    }
+
     QColor colorFor(QIcon::Mode mode) const
     {
         const QPalette palette = QGuiApplication::palette();

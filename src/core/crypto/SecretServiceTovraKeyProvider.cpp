@@ -1,12 +1,7 @@
-// GLib names a struct member `signals`, which Qt defines as a macro.
-#pragma push_macro("signals")
-#undef signals
-#include <libsecret/secret.h>
-#pragma pop_macro("signals")
-
 #include "core/crypto/SecretServiceTovraKeyProvider.h"
 
 #include "core/crypto/CryptoPrimitives.h"
+#include "core/crypto/LibSecret.h"
 #include "core/crypto/MasterKeyHex.h"
 #include "core/crypto/TovraCryptoError.h"
 
@@ -25,16 +20,23 @@ namespace {
 
 using Kind = TovraCryptoError::Kind;
 
+// Loaded by the first call, made before any keyring object exists, so that
+// the deleters below always find it.
+const LibSecret &libSecret()
+{
+    return LibSecret::get();
+}
+
 struct ObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
+    void operator()(gpointer object) const { libSecret().g_object_unref(object); }
 };
 template <typename T> using ObjectPtr = std::unique_ptr<T, ObjectUnref>;
 
 struct HashTableUnref {
-    void operator()(GHashTable *table) const { g_hash_table_unref(table); }
+    void operator()(GHashTable *table) const { libSecret().g_hash_table_unref(table); }
 };
 struct ValueUnref {
-    void operator()(SecretValue *value) const { secret_value_unref(value); }
+    void operator()(SecretValue *value) const { libSecret().secret_value_unref(value); }
 };
 using ValuePtr = std::unique_ptr<SecretValue, ValueUnref>;
 
@@ -44,11 +46,11 @@ public:
     ErrorSlot() = default;
     ErrorSlot(const ErrorSlot &) = delete;
     ErrorSlot &operator=(const ErrorSlot &) = delete;
-    ~ErrorSlot() { g_clear_error(&m_error); }
+    ~ErrorSlot() { libSecret().g_clear_error(&m_error); }
 
     GError **out()
     {
-        g_clear_error(&m_error);
+        libSecret().g_clear_error(&m_error);
         return &m_error;
     }
     const GError *get() const { return m_error; }
@@ -61,21 +63,21 @@ private:
 class CallDeadline {
 public:
     explicit CallDeadline(std::chrono::milliseconds timeout)
-        : m_cancellable(g_cancellable_new())
+        : m_cancellable(libSecret().g_cancellable_new())
         , m_watchdog([cancellable = m_cancellable.get(), timeout](std::stop_token stop) {
             std::mutex mutex;
             std::condition_variable_any wakeUp;
             std::unique_lock lock(mutex);
             wakeUp.wait_for(lock, stop, timeout, [] { return false; });
             if (!stop.stop_requested())
-                g_cancellable_cancel(cancellable);
+                libSecret().g_cancellable_cancel(cancellable);
         })
         , m_timeout(timeout)
     {
     }
 
     GCancellable *cancellable() const { return m_cancellable.get(); }
-    bool expired() const { return g_cancellable_is_cancelled(m_cancellable.get()); }
+    bool expired() const { return libSecret().g_cancellable_is_cancelled(m_cancellable.get()); }
     std::chrono::milliseconds timeout() const { return m_timeout; }
 
 private:
@@ -100,7 +102,9 @@ const SecretSchema *masterKeySchema()
 
 [[noreturn]] void failFrom(const ErrorSlot &error, const CallDeadline &deadline)
 {
-    if (error.get() && g_error_matches(error.get(), SECRET_ERROR, SECRET_ERROR_IS_LOCKED))
+    if (error.get()
+        && libSecret().g_error_matches(
+            error.get(), libSecret().secret_error_get_quark(), SECRET_ERROR_IS_LOCKED))
         throw TovraCryptoError(Kind::keyStoreLocked);
     if (deadline.expired()) {
         const auto seconds = std::chrono::duration<double>(deadline.timeout()).count();
@@ -120,7 +124,7 @@ public:
     }
     ItemList(const ItemList &) = delete;
     ItemList &operator=(const ItemList &) = delete;
-    ~ItemList() { g_list_free_full(m_list, g_object_unref); }
+    ~ItemList() { libSecret().g_list_free_full(m_list, libSecret().g_object_unref); }
 
     std::vector<SecretItem *> items() const
     {
@@ -136,7 +140,7 @@ private:
 
 QString objectPath(SecretItem *item)
 {
-    return QString::fromUtf8(g_dbus_proxy_get_object_path(G_DBUS_PROXY(item)));
+    return QString::fromUtf8(libSecret().g_dbus_proxy_get_object_path(&item->parent_instance));
 }
 
 // The same choice in every process that sees the same items.
@@ -144,7 +148,7 @@ SecretItem *oldestItem(const std::vector<SecretItem *> &items)
 {
     const auto order = [](SecretItem *item) {
         const QString path = objectPath(item);
-        return std::make_tuple(secret_item_get_created(item), path.size(), path);
+        return std::make_tuple(libSecret().secret_item_get_created(item), path.size(), path);
     };
     return *std::min_element(
         items.begin(), items.end(), [&order](SecretItem *a, SecretItem *b) { return order(a) < order(b); });
@@ -155,9 +159,9 @@ public:
     MasterKeyItemStore(const QString &account, std::chrono::milliseconds timeout)
         : m_account(account.toUtf8())
         , m_deadline(timeout)
-        , m_attributes(g_hash_table_new(g_str_hash, g_str_equal))
+        , m_attributes(libSecret().g_hash_table_new(libSecret().g_str_hash, libSecret().g_str_equal))
     {
-        g_hash_table_insert(m_attributes.get(),
+        libSecret().g_hash_table_insert(m_attributes.get(),
             const_cast<char *>(SecretServiceTovraKeyProvider::kAccountAttribute), m_account.data());
     }
 
@@ -185,8 +189,8 @@ private:
     void connect()
     {
         ErrorSlot error;
-        m_service.reset(
-            secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, m_deadline.cancellable(), error.out()));
+        m_service.reset(libSecret().secret_service_get_sync(
+            SECRET_SERVICE_OPEN_SESSION, m_deadline.cancellable(), error.out()));
         if (!m_service)
             failFrom(error, m_deadline);
     }
@@ -196,10 +200,10 @@ private:
     {
         ErrorSlot error;
         const auto flags = SecretSearchFlags(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS);
-        GList *found = secret_service_search_sync(m_service.get(), masterKeySchema(), m_attributes.get(),
-            flags, m_deadline.cancellable(), error.out());
+        GList *found = libSecret().secret_service_search_sync(m_service.get(), masterKeySchema(),
+            m_attributes.get(), flags, m_deadline.cancellable(), error.out());
         if (error.get()) {
-            g_list_free_full(found, g_object_unref);
+            libSecret().g_list_free_full(found, libSecret().g_object_unref);
             failFrom(error, m_deadline);
         }
         return ItemList(found);
@@ -208,7 +212,7 @@ private:
     void createItem()
     {
         ErrorSlot error;
-        ObjectPtr<SecretCollection> collection(secret_collection_for_alias_sync(m_service.get(),
+        ObjectPtr<SecretCollection> collection(libSecret().secret_collection_for_alias_sync(m_service.get(),
             SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, m_deadline.cancellable(), error.out()));
         if (!collection) {
             if (error.get())
@@ -216,16 +220,16 @@ private:
             throw TovraCryptoError(Kind::keyStoreUnavailable,
                 QStringLiteral("there is no default keyring to keep the master key in."));
         }
-        if (secret_collection_get_locked(collection.get()))
+        if (libSecret().secret_collection_get_locked(collection.get()))
             throw TovraCryptoError(Kind::keyStoreLocked);
 
         QByteArray key = CryptoPrimitives::randomBytes(kMasterKeyLength);
         QByteArray hex = encodeMasterKeyHex(key);
         CryptoPrimitives::wipe(key);
-        ValuePtr value(secret_value_new(hex.constData(), hex.size(), "text/plain"));
+        ValuePtr value(libSecret().secret_value_new(hex.constData(), hex.size(), "text/plain"));
         CryptoPrimitives::wipe(hex);
 
-        ObjectPtr<SecretItem> item(secret_item_create_sync(collection.get(), masterKeySchema(),
+        ObjectPtr<SecretItem> item(libSecret().secret_item_create_sync(collection.get(), masterKeySchema(),
             m_attributes.get(), SecretServiceTovraKeyProvider::kItemLabel, value.get(),
             SECRET_ITEM_CREATE_NONE, m_deadline.cancellable(), error.out()));
         if (!item)
@@ -234,20 +238,20 @@ private:
 
     QByteArray keyFrom(SecretItem *item)
     {
-        if (secret_item_get_locked(item))
+        if (libSecret().secret_item_get_locked(item))
             throw TovraCryptoError(Kind::keyStoreLocked);
-        ValuePtr value(secret_item_get_secret(item));
+        ValuePtr value(libSecret().secret_item_get_secret(item));
         if (!value) {
             ErrorSlot error;
-            if (!secret_item_load_secret_sync(item, m_deadline.cancellable(), error.out()))
+            if (!libSecret().secret_item_load_secret_sync(item, m_deadline.cancellable(), error.out()))
                 failFrom(error, m_deadline);
-            value.reset(secret_item_get_secret(item));
+            value.reset(libSecret().secret_item_get_secret(item));
         }
         if (!value)
             throw TovraCryptoError(
                 Kind::keyStoreUnavailable, QStringLiteral("the master key item has no readable secret."));
         gsize length = 0;
-        const gchar *text = secret_value_get(value.get(), &length);
+        const gchar *text = libSecret().secret_value_get(value.get(), &length);
         if (auto key = decodeMasterKeyHex(QByteArrayView(text, qsizetype(length))))
             return *key;
         throw TovraCryptoError(Kind::malformedMasterKey, QStringLiteral("the keyring"));

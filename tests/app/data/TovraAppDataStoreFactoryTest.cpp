@@ -162,5 +162,58 @@ TEST_F(StoreFactoryTest, TheDefaultStoreUsesTheTestKeyFromTheEnvironmentAndNever
     EXPECT_TRUE(TovraLedger::live(ledgerPath(), keys)->isPaused());
 }
 
+// The app's store is there at once; its ledger is opened on the store's
+// thread before the first operation, which waits for it, and the operations
+// run in the order they were asked for.
+TEST_F(StoreFactoryTest, TheStoreOpeningInTheBackgroundServesEveryOperationInOrder)
+{
+    QProcessEnvironment testing = environment(ledgerPath());
+    testing.insert(QStringLiteral("TOVRA_TESTING"), QStringLiteral("1"));
+    testing.insert(QStringLiteral("TOVRA_TEST_MASTER_KEY_HEX"), QString::fromLatin1(masterKey.toHex()));
+    const auto store = TovraAppDataStoreFactory::makeOpeningInBackground(testing, m_clock);
+    ASSERT_NE(dynamic_cast<TovraCoreDataStore *>(store.get()), nullptr);
+
+    QCoro::Task<void> pausing = store->setPaused(true);
+    QCoro::Task<bool> reading = store->currentPausedStatus();
+    awaitTask(std::move(pausing));
+    EXPECT_TRUE(awaitTask(std::move(reading)));
+    FixedTovraKeyProvider keys(masterKey);
+    EXPECT_TRUE(TovraLedger::live(ledgerPath(), keys)->isPaused());
+}
+
+// When the ledger cannot be opened, every operation fails as the unavailable
+// store's would, with the same reason, and the file is left as it is.
+TEST_F(StoreFactoryTest, TheStoreOpeningInTheBackgroundFailsAsTheUnavailableStoreWhenItCannotOpen)
+{
+    FixedTovraKeyProvider keys(masterKey);
+    TovraLedger::live(ledgerPath(), keys)->setPaused(true, m_clock->now());
+    QFile file(ledgerPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+
+    QProcessEnvironment otherKey = environment(ledgerPath());
+    otherKey.insert(QStringLiteral("TOVRA_TESTING"), QStringLiteral("1"));
+    otherKey.insert(QStringLiteral("TOVRA_TEST_MASTER_KEY_HEX"), QString(64, QLatin1Char('1')));
+    const auto unavailable = TovraAppDataStoreFactory::make(
+        otherKey, std::make_unique<FixedTovraKeyProvider>(QByteArray::fromHex(QByteArray(64, '1'))), m_clock);
+    ASSERT_NE(dynamic_cast<UnavailableTovraDataStore *>(unavailable.get()), nullptr);
+    const auto store = TovraAppDataStoreFactory::makeOpeningInBackground(otherKey, m_clock);
+
+    const auto failure = [](QCoro::Task<void> task) {
+        try {
+            awaitTask(std::move(task));
+        } catch (const LocalStoreError &error) {
+            return error.localizedDescription();
+        }
+        return QString();
+    };
+    const QString expected = failure(unavailable->setPaused(false));
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_EQ(failure(store->setPaused(false)), expected);
+    EXPECT_EQ(failure(store->clearRecords()), expected);
+    file.seek(0);
+    EXPECT_EQ(file.readAll(), before);
+}
+
 } // namespace
 } // namespace tovra::app::testing

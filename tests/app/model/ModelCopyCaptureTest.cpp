@@ -152,5 +152,36 @@ TEST(ModelCopyCaptureTest, AnImageThatCannotBeKeptIsNotRecordedAndTheUserIsTold)
     }
 }
 
+// The image is decoded off the GUI thread; the ledger hears of it only once
+// that is done, and not at all when the user copied something else
+// meanwhile.
+TEST(ModelCopyCaptureTest, ACopiedImageIsDecodedInTheBackgroundAndACopyMeanwhileVoidsIt)
+{
+    const QByteArray picture = pngImage(64, 48);
+    for (const bool copiesMeanwhile : { false, true }) {
+        SCOPED_TRACE(copiesMeanwhile);
+        DesktopScene s;
+        s.provider->willReturn(op::captureApplicationImageSource, pendingSource(QStringLiteral("image")));
+        s.backgroundWork->hold();
+        s.desktop.copyImage(s.browser, picture, PasteboardType::png);
+        s.pollPasteboard();
+        EXPECT_EQ(s.backgroundWork->waitingCount(), 1);
+        EXPECT_EQ(s.provider->callCount(op::captureApplicationImageSource), 0);
+
+        if (copiesMeanwhile)
+            s.desktop.copyText(s.editor, QStringLiteral("a line"));
+        s.backgroundWork->release();
+        s.settle();
+
+        ASSERT_EQ(s.provider->callCount(op::captureApplicationImageSource), copiesMeanwhile ? 0 : 1);
+        EXPECT_EQ(s.state().clipboardItems.size(), copiesMeanwhile ? 0 : 1);
+        EXPECT_EQ(s.notice(), QString());
+        if (!copiesMeanwhile) {
+            EXPECT_EQ(
+                s.provider->calls(op::captureApplicationImageSource).at(0).argument<QByteArray>(1), picture);
+        }
+    }
+}
+
 } // namespace
 } // namespace tovra::app::testing

@@ -186,5 +186,37 @@ TEST(ModelRecordsTest, ExportsTheFilteredRecordsWhereTheUserChose)
     }
 }
 
+// The file is rendered and written off the GUI thread: until that work has
+// run, the export is still under way and nothing is announced.
+TEST(ModelRecordsTest, AnExportIsWrittenInTheBackgroundAndAnnouncedOnceWritten)
+{
+    QTemporaryDir folder;
+    for (const bool fails : { false, true }) {
+        SCOPED_TRACE(fails);
+        const QString path
+            = folder.filePath(fails ? QStringLiteral("gone/export") : QStringLiteral("export"));
+        ModelHarness h;
+        h.provider->willReturn(op::listRecords, loaded);
+        h.finish(h.model().reload());
+        h.savePanel.scriptAnswer(path);
+        h.backgroundWork->hold();
+
+        h.model().exportRecords(ExportFormat::csv);
+        h.settle();
+        EXPECT_TRUE(h.model().state().isExporting);
+        EXPECT_EQ(h.backgroundWork->waitingCount(), 1);
+        EXPECT_FALSE(QFile::exists(path));
+        EXPECT_FALSE(h.model().state().feedback.notice.has_value());
+
+        h.backgroundWork->release();
+        h.settle();
+        const auto &state = h.model().state();
+        EXPECT_FALSE(state.isExporting);
+        EXPECT_EQ(QFile::exists(path), !fails);
+        EXPECT_EQ(state.feedback.notice.has_value(), !fails);
+        EXPECT_EQ(state.feedback.failure.has_value(), fails);
+    }
+}
+
 } // namespace
 } // namespace tovra::app::testing

@@ -6,6 +6,7 @@
 #include "app/model/TraceDetailPresenting.h"
 #include "app/nativehost/ChromeNativeHostInstallationError.h"
 #include "app/nativehost/ChromeNativeHostManifestInstalling.h"
+#include "platform/simulated/HeldBackgroundWork.h"
 #include "platform/simulated/SimulatedDesktop.h"
 #include "platform/simulated/SimulatedSavePanel.h"
 
@@ -198,12 +199,15 @@ public:
     RecordingTraceDetailPresenter traceDetails;
     TovraDeepLinkMailbox mailbox;
     std::shared_ptr<ScriptedManifestInstaller> installer = std::make_shared<ScriptedManifestInstaller>();
+    // Images are decoded and exports written in place unless a test holds them.
+    std::shared_ptr<tovra::testing::HeldBackgroundWork> backgroundWork
+        = std::make_shared<tovra::testing::HeldBackgroundWork>();
     QTemporaryDir settingsFolder;
     std::shared_ptr<QSettings> settings;
     ApplicationBundle bundle { QStringLiteral("1.4.0"), QStringLiteral("140"),
         QUrl::fromLocalFile(QStringLiteral("/usr/bin/tovra")) };
 
-private:
+    // What model() builds its model over; a benchmark may swap a part.
     TovraAppModelServices services()
     {
         return TovraAppModelServices {
@@ -217,9 +221,11 @@ private:
             .exportSavePanel = &savePanel,
             .bundle = bundle,
             .timeZone = QTimeZone(QByteArrayLiteral("UTC")),
+            .backgroundWork = backgroundWork,
         };
     }
 
+private:
     // Last, so that it goes first: the model must not outlive its services.
     std::unique_ptr<TovraAppModel> m_model;
 };

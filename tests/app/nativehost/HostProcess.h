@@ -36,6 +36,7 @@ public:
     // Everything written to standard output and not yet received.
     QByteArray unreadOutput() { return std::exchange(m_buffer, {}) + m_process.readAllStandardOutput(); }
     QByteArray standardError() { return m_process.readAllStandardError(); }
+    qint64 processId() const { return m_process.processId(); }
 
 private:
     bool fill(qsizetype size);

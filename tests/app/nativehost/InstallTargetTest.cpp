@@ -1,6 +1,7 @@
 #include "HostProcess.h"
 
 #include "app/nativehost/ChromeNativeHostManifestInstaller.h"
+#include "app/shell/TovraLauncher.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,9 +13,10 @@
 using tovra::ChromeNativeHostManifestInstaller;
 using tovra::testing::HostProcess;
 
-// `cmake --install` into ~/.local of a throw-away home: the program lands in a
-// stable place, registers the URL scheme, runs as the host from there, and
-// the manifest installed for it says so.
+// `cmake --install` into ~/.local of a throw-away home: the program and its
+// app module land in a stable place, the URL scheme is registered, the
+// program runs as the host from there, and the manifest installed for it
+// says so.
 TEST(InstallTarget, InstallsARunnableHostAndTheDesktopEntryIntoAStablePrefix)
 {
     QTemporaryDir home;
@@ -29,6 +31,8 @@ TEST(InstallTarget, InstallsARunnableHostAndTheDesktopEntryIntoAStablePrefix)
 
     const QString executable = prefix + "/bin/tovra";
     ASSERT_TRUE(QFileInfo(executable).isExecutable());
+    // The app itself is the module the installed launcher looks for.
+    EXPECT_TRUE(QFileInfo(tovra::TovraLauncher::appModulePath(executable)).isFile());
 
     QFile entry(prefix + "/share/applications/tovra.desktop");
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));

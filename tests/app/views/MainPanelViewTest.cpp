@@ -6,6 +6,7 @@
 #include "app/views/panel/HeaderAppearance.h"
 #include "app/views/panel/MainPanelFooter.h"
 #include "app/views/panel/PanelMotion.h"
+#include "app/views/records/RecordsView.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -319,4 +320,22 @@ TEST_F(MainPanelViewTest, ThePasteBackButtonIsProminentAndClearingIsRed)
     }
     ASSERT_FALSE(inked.isEmpty());
     EXPECT_EQ(inked.first(), views::palette::red.rgb() & 0xFFFFFF);
+}
+
+// The records list is built the first time its section is shown, and only
+// once.
+TEST_F(MainPanelViewTest, TheRecordsSectionIsBuiltWhenFirstShownAndKept)
+{
+    panel(records(3)).show();
+    EXPECT_TRUE(view->findChildren<views::RecordsView *>().isEmpty());
+
+    harness.model().setMainPanelSection(MainPanelSection::traces);
+    const auto built = view->findChildren<views::RecordsView *>();
+    ASSERT_EQ(built.size(), 1);
+    EXPECT_TRUE(shows(built.first()));
+    harness.model().setMainPanelSection(MainPanelSection::clipboard);
+    EXPECT_FALSE(shows(built.first()));
+    harness.model().setMainPanelSection(MainPanelSection::traces);
+    EXPECT_EQ(view->findChildren<views::RecordsView *>(), built);
+    EXPECT_TRUE(shows(built.first()));
 }

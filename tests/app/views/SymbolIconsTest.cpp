@@ -1,6 +1,8 @@
 #include "app/views/SymbolIcons.h"
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QPalette>
 
 #include <gtest/gtest.h>
 
@@ -9,16 +11,59 @@ namespace {
 
 // Every symbol name the windows, banners and notices use.
 const char *const usedSymbols[] = {
-    "app", "arrow.clockwise", "arrow.right", "arrow.up.forward.square", "arrow.uturn.backward",
-    "arrow.uturn.backward.circle", "bolt.horizontal.circle", "bolt.slash.circle", "calendar", "checkmark",
-    "checkmark.circle", "checkmark.circle.fill", "checkmark.shield", "circle.fill", "clock.badge.exclamationmark",
-    "cursorarrow.click", "cursorarrow.rays", "cursorarrow.slash", "doc.on.clipboard", "exclamationmark.circle",
-    "exclamationmark.shield", "exclamationmark.triangle", "exclamationmark.triangle.fill", "eye", "eye.slash",
-    "folder", "gearshape", "globe", "hand.raised", "hand.raised.slash", "line.3.horizontal.decrease.circle",
-    "link.badge.minus", "link.badge.plus", "list.bullet", "list.clipboard", "lock.fill", "lock.shield",
-    "macwindow", "magnifyingglass", "pause.circle", "pause.circle.fill", "photo", "photo.badge.exclamationmark",
-    "photo.on.rectangle.angled", "play.circle", "questionmark.circle", "questionmark.diamond", "signature",
-    "square.and.arrow.up", "trash", "tray", "xmark", "xmark.circle.fill",
+    "app",
+    "arrow.clockwise",
+    "arrow.right",
+    "arrow.up.forward.square",
+    "arrow.uturn.backward",
+    "arrow.uturn.backward.circle",
+    "bolt.horizontal.circle",
+    "bolt.slash.circle",
+    "calendar",
+    "checkmark",
+    "checkmark.circle",
+    "checkmark.circle.fill",
+    "checkmark.shield",
+    "circle.fill",
+    "clock.badge.exclamationmark",
+    "cursorarrow.click",
+    "cursorarrow.rays",
+    "cursorarrow.slash",
+    "doc.on.clipboard",
+    "exclamationmark.circle",
+    "exclamationmark.shield",
+    "exclamationmark.triangle",
+    "exclamationmark.triangle.fill",
+    "eye",
+    "eye.slash",
+    "folder",
+    "gearshape",
+    "globe",
+    "hand.raised",
+    "hand.raised.slash",
+    "line.3.horizontal.decrease.circle",
+    "link.badge.minus",
+    "link.badge.plus",
+    "list.bullet",
+    "list.clipboard",
+    "lock.fill",
+    "lock.shield",
+    "macwindow",
+    "magnifyingglass",
+    "pause.circle",
+    "pause.circle.fill",
+    "photo",
+    "photo.badge.exclamationmark",
+    "photo.on.rectangle.angled",
+    "play.circle",
+    "questionmark.circle",
+    "questionmark.diamond",
+    "signature",
+    "square.and.arrow.up",
+    "trash",
+    "tray",
+    "xmark",
+    "xmark.circle.fill",
 };
 
 // The colours of the pixels the symbol paints, ignoring the transparent ones.
@@ -36,7 +81,7 @@ QList<QRgb> paintedColors(const QPixmap &pixmap)
     return colors;
 }
 
-class SymbolIconsTest : public ::testing::TestWithParam<const char *> {};
+class SymbolIconsTest : public ::testing::TestWithParam<const char *> { };
 
 TEST_P(SymbolIconsTest, BundlesADrawingThatPaintsInTheAskedColour)
 {
@@ -71,6 +116,47 @@ TEST(SymbolIconsLookupTest, AnUnknownNameHasNoIcon)
 {
     EXPECT_TRUE(SymbolIcons::icon(QStringLiteral("no.such.symbol")).isNull());
     EXPECT_TRUE(SymbolIcons::bundled(QStringLiteral("no.such.symbol")).isNull());
+}
+
+} // namespace
+} // namespace tovra::app
+
+namespace tovra::app {
+namespace {
+
+QImage drawn(const QIcon &icon)
+{
+    return icon.pixmap(20, 20).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// Drawings are kept once tinted: a symbol in the palette's colour follows a
+// change of the palette, and two symbols of one size and colour stay apart.
+TEST(SymbolIconsCacheTest, AKeptDrawingFollowsThePaletteAndBelongsToItsSymbol)
+{
+    const QPalette original = QGuiApplication::palette();
+    QPalette dark = original;
+    dark.setColor(QPalette::WindowText, QColor(0x20, 0xA0, 0x40));
+    QGuiApplication::setPalette(dark);
+    const QIcon trash = SymbolIcons::icon(QStringLiteral("trash"));
+    const QImage first = drawn(trash);
+    EXPECT_EQ(drawn(trash), first);
+    for (const QRgb color : paintedColors(QPixmap::fromImage(first)))
+        ASSERT_EQ(color, 0x20A040u);
+
+    QPalette light = original;
+    light.setColor(QPalette::WindowText, QColor(0xC0, 0x10, 0x10));
+    QGuiApplication::setPalette(light);
+    const QList<QRgb> relit
+        = paintedColors(QPixmap::fromImage(drawn(SymbolIcons::icon(QStringLiteral("trash")))));
+    ASSERT_FALSE(relit.isEmpty());
+    for (const QRgb color : relit)
+        EXPECT_EQ(color, 0xC01010u);
+
+    EXPECT_NE(
+        drawn(SymbolIcons::icon(QStringLiteral("globe"))), drawn(SymbolIcons::icon(QStringLiteral("trash"))));
+    EXPECT_NE(drawn(SymbolIcons::icon(QStringLiteral("eye"), Qt::blue)),
+        drawn(SymbolIcons::icon(QStringLiteral("eye.slash"), Qt::blue)));
+    QGuiApplication::setPalette(original);
 }
 
 } // namespace

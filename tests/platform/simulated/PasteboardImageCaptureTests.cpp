@@ -1,3 +1,5 @@
+#include "HeldBackgroundWork.h"
+
 #include "platform/PasteboardImageSnapshot.h"
 #include "platform/PasteboardType.h"
 #include "platform/simulated/SimulatedPasteboard.h"
@@ -6,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -182,4 +185,84 @@ TEST(PasteboardImageSnapshot, MatchesOnlyTheSameCountAndBytes)
     pasteboard.changeContentsSilently({ PasteboardItem {
         { PasteboardRepresentation { PasteboardType::png, encodedImage(11, 10, "PNG") } } } });
     EXPECT_FALSE(sameCount.matches(pasteboard));
+}
+
+// The decoding is given to the background work; a change of the pasteboard
+// before it ends voids the decoded image, and only a decoded one.
+TEST(PasteboardImageCapture, ADecodeOffThePasteboardsThreadIsVoidedByAChangeMeanwhile)
+{
+    const QByteArray png = encodedImage(30, 20, "PNG");
+    for (const bool changesMeanwhile : { false, true }) {
+        SCOPED_TRACE(changesMeanwhile);
+        SimulatedPasteboard pasteboard;
+        pasteboard.setImage(png, PasteboardType::png);
+        const qint64 readAt = pasteboard.changeCount();
+        tovra::testing::HeldBackgroundWork work;
+        work.hold();
+
+        QFuture<PasteboardImageCaptureResult> decoding
+            = PasteboardImageSnapshot::captureDecodingThrough(work, pasteboard, 1'000'000);
+        EXPECT_FALSE(decoding.isFinished());
+        EXPECT_EQ(work.waitingCount(), 1);
+        if (changesMeanwhile)
+            pasteboard.setText(QStringLiteral("copied text"));
+        work.release();
+        ASSERT_TRUE(decoding.isFinished());
+
+        const PasteboardImageCaptureResult result
+            = PasteboardImageSnapshot::stillCurrent(decoding.result(), readAt, pasteboard);
+        if (changesMeanwhile) {
+            EXPECT_EQ(result.kind(), Kind::changed);
+            continue;
+        }
+        ASSERT_EQ(result.kind(), Kind::captured);
+        EXPECT_EQ(result, PasteboardImageSnapshot::capture(pasteboard, 1'000'000));
+        EXPECT_EQ(result.snapshot()->image.pixelWidth(), 30);
+    }
+}
+
+// What needs no decoding is answered at once, and a change afterwards does
+// not turn it into another answer.
+TEST(PasteboardImageCapture, AnswersThatNeedNoDecodeAreReadyAndStand)
+{
+    SimulatedPasteboard pasteboard;
+    pasteboard.setImage(QByteArray(2000, 'x'), PasteboardType::png);
+    const qint64 readAt = pasteboard.changeCount();
+    tovra::testing::HeldBackgroundWork work;
+    work.hold();
+    QFuture<PasteboardImageCaptureResult> tooLarge
+        = PasteboardImageSnapshot::captureDecodingThrough(work, pasteboard, 1000);
+    ASSERT_TRUE(tooLarge.isFinished());
+    EXPECT_EQ(work.waitingCount(), 0);
+    pasteboard.setText(QStringLiteral("next"));
+    EXPECT_EQ(
+        PasteboardImageSnapshot::stillCurrent(tooLarge.result(), readAt, pasteboard).kind(), Kind::tooLarge);
+
+    // An image that cannot be decoded, found out after a change, is void too.
+    pasteboard.setImage(QByteArray("not an image"), PasteboardType::png);
+    const qint64 brokenAt = pasteboard.changeCount();
+    QFuture<PasteboardImageCaptureResult> broken
+        = PasteboardImageSnapshot::captureDecodingThrough(work, pasteboard, 1000);
+    pasteboard.setText(QStringLiteral("later"));
+    work.release();
+    EXPECT_EQ(broken.result().kind(), Kind::unsupportedImage);
+    EXPECT_EQ(
+        PasteboardImageSnapshot::stillCurrent(broken.result(), brokenAt, pasteboard).kind(), Kind::changed);
+}
+
+// The app's runner: a thread other than the caller's, one job at a time.
+TEST(PooledBackgroundWork, RunsJobsInOrderOnAnotherThread)
+{
+    PooledBackgroundWork work;
+    QList<int> order;
+    QList<QFuture<Qt::HANDLE>> threads;
+    for (int job = 0; job < 3; ++job) {
+        threads.append(work.run<Qt::HANDLE>([&order, job] {
+            order.append(job);
+            return QThread::currentThreadId();
+        }));
+    }
+    for (QFuture<Qt::HANDLE> &thread : threads)
+        EXPECT_NE(thread.result(), QThread::currentThreadId());
+    EXPECT_EQ(order, (QList<int> { 0, 1, 2 }));
 }

@@ -1,0 +1,104 @@
+// The host's rows of the speed table in one run, each as a ratio to its
+// floor: a bare Qt Core program built the same way (start, read standard
+// input, exit) for the host's start and its capture on an empty ledger, the
+// capture on an empty ledger for the capture at 10,000 records, and the
+// ledger file's size for the host's peak memory. The kinds of run take turns
+// in every round, so a slow moment of the machine falls on all of them; the
+// ratios are taken within a round and reported as min/median/max.
+// Run inside scripts/with-desktop-session.sh: the capture reads the X
+// clipboard, which an xclip started here owns.
+
+#include "HostRun.h"
+#include "RatioFigures.h"
+
+#include "core/nativehost/NativeMessageFraming.h"
+
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+namespace {
+
+using tovra::bench::ClipboardOwner;
+using tovra::bench::HostEnvironment;
+using tovra::bench::reportRow;
+using tovra::bench::runHost;
+
+const QString bareCoreExecutable = QStringLiteral(TOVRA_BARE_CORE_EXECUTABLE);
+
+// Milliseconds from spawn to exit of one run; negative when it failed or
+// did not answer `expected`.
+double timedRun(const HostEnvironment &host, const QByteArray &input, const QByteArray &expected,
+    const QString &program = {})
+{
+    host.resetLedger();
+    QByteArray output;
+    const auto started = std::chrono::steady_clock::now();
+    const bool ended = runHost(host.environment, input, output, {}, program);
+    const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - started;
+    return ended && output.contains(expected) ? elapsed.count() : -1;
+}
+
+void BM_HostFiguresAgainstFloors(benchmark::State &state)
+{
+    const ClipboardOwner clipboard;
+    if (!clipboard.isReady()) {
+        state.SkipWithError("no X clipboard: run inside scripts/with-desktop-session.sh");
+        return;
+    }
+    const HostEnvironment empty(0);
+    const HostEnvironment seeded(10000);
+    const QByteArray capture = tovra::NativeMessageFraming::encodeFrame(tovra::bench::hostCaptureMessage());
+    const QByteArray stored = "\"status\":\"stored\"";
+    const QString memoryReport = seeded.folder.filePath("peak-memory");
+
+    QList<double> startRatio;
+    QList<double> captureRatio;
+    QList<double> recordsRatio;
+    QList<double> memoryRatio;
+    QList<double> bareMs, hostStartMs, captureEmptyMs, captureSeededMs, peakMegabytes;
+    for (auto _ : state) {
+        // One untimed round first, so that every program starts from a warm cache.
+        for (int round = -1; round < state.range(0); ++round) {
+            const double bare = timedRun(empty, {}, {}, bareCoreExecutable);
+            const double hostStart = timedRun(empty, {}, {});
+            const double captureEmpty = timedRun(empty, capture, stored);
+            const double captureSeeded = timedRun(seeded, capture, stored);
+            QByteArray output;
+            seeded.resetLedger();
+            QFile kilobytes(memoryReport);
+            if (bare < 0 || hostStart < 0 || captureEmpty < 0 || captureSeeded < 0
+                || !runHost(seeded.environment, capture, output, memoryReport)
+                || !kilobytes.open(QIODevice::ReadOnly)) {
+                state.SkipWithError("a run did not end as expected");
+                return;
+            }
+            if (round < 0)
+                continue;
+            bareMs.append(bare);
+            hostStartMs.append(hostStart);
+            captureEmptyMs.append(captureEmpty);
+            captureSeededMs.append(captureSeeded);
+            startRatio.append(hostStart / bare);
+            captureRatio.append(captureEmpty / bare);
+            recordsRatio.append(captureSeeded / captureEmpty);
+            const double peakBytes = kilobytes.readAll().trimmed().toDouble() * 1024;
+            peakMegabytes.append(peakBytes / 1e6);
+            memoryRatio.append(peakBytes / double(seeded.fileBytes()));
+        }
+    }
+    // The times and sizes behind the ratios, for the record; no goal of their own.
+    for (const auto &[name, values] : { std::pair { "bare_core_ms", bareMs },
+             { "host_start_ms", hostStartMs }, { "capture_0_ms", captureEmptyMs },
+             { "capture_10000_ms", captureSeededMs }, { "peak_rss_10000_mb", peakMegabytes } })
+        state.counters[name] = tovra::bench::spreadOf(values).median;
+    reportRow(state, QStringLiteral("host_start_vs_bare_core"), startRatio, 1.5);
+    reportRow(state, QStringLiteral("capture_0_vs_bare_core"), captureRatio, 2.5);
+    reportRow(state, QStringLiteral("capture_10000_vs_capture_0"), recordsRatio, 1.3);
+    reportRow(state, QStringLiteral("peak_rss_10000_vs_file"), memoryRatio, 2.5);
+}
+BENCHMARK(BM_HostFiguresAgainstFloors)->Arg(15)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,107 @@
+#include "HostRun.h"
+
+#include "LedgerSeed.h"
+
+#include "platform/x11/X11ClipboardTextReader.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace tovra::bench {
+
+namespace {
+
+const QString executable = QStringLiteral(TOVRA_EXECUTABLE);
+const QByteArray masterKeyHex = QByteArray(64, 'a');
+const QString requestId = QStringLiteral("0d6f5a8e-1b2c-4d3e-8f40-5a6b7c8d9e0f");
+
+} // namespace
+
+QString hostCopiedText()
+{
+    return QStringLiteral("A paragraph the user copied from a web page, of ordinary length.");
+}
+
+QByteArray hostCaptureMessage()
+{
+    return QJsonDocument(QJsonObject {
+                             { "schemaVersion", 1 },
+                             { "type", "capture_source" },
+                             { "requestId", requestId },
+                             { "payload",
+                                 QJsonObject { { "url", "https://news.example.org/story?id=42" },
+                                     { "title", "A story" }, { "selectedText", hostCopiedText() } } },
+                         })
+        .toJson(QJsonDocument::Compact);
+}
+
+QByteArray hostStatusMessage()
+{
+    return QJsonDocument(
+        QJsonObject { { "schemaVersion", 1 }, { "type", "get_status" }, { "requestId", requestId } })
+        .toJson(QJsonDocument::Compact);
+}
+
+ClipboardOwner::ClipboardOwner()
+{
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.start("xclip", { "-selection", "clipboard", "-quiet", "-i" });
+    m_process.write(hostCopiedText().toUtf8());
+    while (m_process.bytesToWrite() > 0 && m_process.waitForBytesWritten()) { }
+    m_process.closeWriteChannel();
+    X11ClipboardTextReader reader;
+    for (int attempt = 0; attempt < 1000 && !m_ready; ++attempt) {
+        m_ready = reader.readClipboardText() == hostCopiedText();
+    }
+}
+
+ClipboardOwner::~ClipboardOwner()
+{
+    m_process.kill();
+    m_process.waitForFinished();
+}
+
+HostEnvironment::HostEnvironment(qint64 recordCount)
+{
+    environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TOVRA_NATIVE_HOST_MODE", "1");
+    environment.insert("TOVRA_TESTING", "1");
+    environment.insert("TOVRA_TEST_MASTER_KEY_HEX", QString::fromLatin1(masterKeyHex));
+    environment.insert("TOVRA_LEDGER_PATH", ledgerPath());
+    seedLedger(ledgerPath(), recordCount, QByteArray::fromHex(masterKeyHex));
+    QFile file(ledgerPath());
+    if (file.open(QIODevice::ReadOnly))
+        m_seeded = file.readAll();
+}
+
+void HostEnvironment::resetLedger() const
+{
+    QFile file(ledgerPath());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(m_seeded);
+}
+
+bool runHost(const QProcessEnvironment &environment, const QByteArray &input, QByteArray &output,
+    const QString &peakMemoryReport, const QString &program)
+{
+    const QString started = program.isEmpty() ? executable : program;
+    QProcess host;
+    host.setProcessEnvironment(environment);
+    if (peakMemoryReport.isEmpty())
+        host.start(started, {});
+    else
+        host.start(QStringLiteral("/usr/bin/time"), { "-f", "%M", "-o", peakMemoryReport, started });
+    if (!input.isEmpty()) {
+        host.write(input);
+    }
+    host.closeWriteChannel();
+    if (!host.waitForFinished() || host.exitStatus() != QProcess::NormalExit || host.exitCode() != 0) {
+        return false;
+    }
+    output = host.readAllStandardOutput();
+    return true;
+}
+
+} // namespace tovra::bench

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tovra::bench {
+
+// The text the browser captures, which the clipboard holds while a capture runs.
+QString hostCopiedText();
+
+// One framed capture_source request for `hostCopiedText()`, and one get_status.
+QByteArray hostCaptureMessage();
+QByteArray hostStatusMessage();
+
+// xclip owning the clipboard with `hostCopiedText()` for as long as it lives.
+class ClipboardOwner {
+public:
+    ClipboardOwner();
+    ~ClipboardOwner();
+    bool isReady() const { return m_ready; }
+
+private:
+    QProcess m_process;
+    bool m_ready = false;
+};
+
+// A host environment with its own ledger, seeded with `recordCount` traces.
+class HostEnvironment {
+public:
+    explicit HostEnvironment(qint64 recordCount);
+    QString ledgerPath() const { return folder.filePath("ledger.json.enc"); }
+    // Each measured capture meets the same ledger.
+    void resetLedger() const;
+    qint64 fileBytes() const { return m_seeded.size(); }
+
+    QTemporaryDir folder;
+    QProcessEnvironment environment;
+
+private:
+    QByteArray m_seeded;
+};
+
+// Starts `program` (the host unless told otherwise), writes `input`, closes
+// its input and reads everything it answers. Returns false when it did not
+// exit with status 0. With `peakMemoryReport` the program runs under GNU
+// time, which forks it from a small process, so that the peak resident set
+// written to that file is the program's own.
+bool runHost(const QProcessEnvironment &environment, const QByteArray &input, QByteArray &output,
+    const QString &peakMemoryReport = {}, const QString &program = {});
+
+} // namespace tovra::bench
