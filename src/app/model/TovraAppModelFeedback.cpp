@@ -14,6 +14,9 @@ void TovraAppModel::showNotice(const QString &message, const QString &systemImag
 void TovraAppModel::publishFailure(
     const QString &title, const QString &message, AppFeedbackScope scope, AppRecoveryAction recovery)
 {
+    // An operation the ending app cut short is no failure to show.
+    if (m_isStopping)
+        return;
     publish(&State::feedback,
         feedback::withFailure(
             m_state.feedback, AppFailure { QUuid::createUuid(), title, message, scope, std::move(recovery) }),

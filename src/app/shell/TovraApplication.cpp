@@ -8,14 +8,19 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace tovra::app {
 
 namespace {
+
+// How long the ledger work still under way at quit may take to finish.
+constexpr std::chrono::seconds shutdownGrace { 2 };
 
 int signalPipe[2] = { -1, -1 };
 
@@ -73,6 +78,10 @@ int TovraApplication::run(int argc, char **argv)
     // The app lives in the tray: closing its window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Before anything a quit would have to undo: a SIGTERM that comes while
+    // the app starts ends it in the same order as one that comes later.
+    quitOnTerminationSignals(application);
+
     SingleInstance instance;
     if (instance.forwardToRunningInstance(SingleInstance::Request { urls }))
         return 0;
@@ -90,11 +99,21 @@ int TovraApplication::run(int argc, char **argv)
     QObject::connect(&delegate, &TovraApplicationDelegate::quitRequested, &application, &QApplication::quit);
     QObject::connect(&application, &QApplication::aboutToQuit, &delegate,
         [&delegate] { delegate.applicationWillTerminate(); });
-    quitOnTerminationSignals(application);
 
     delegate.applicationDidFinishLaunching();
     delegate.openURLs(urls);
-    return application.exec();
+    const int status = application.exec();
+
+    // The exit handlers destroy what a ledger job still running would read:
+    // the work ends first, and when a job outlasts its grace the process ends
+    // without them. The ledger replaces its file atomically, so a write cut
+    // short leaves the previous ledger.
+    if (!TovraRuntime::shutDownShared(std::chrono::steady_clock::now() + shutdownGrace)) {
+        std::fputs("Tovra: a ledger operation did not finish in time at quit; it was abandoned.\n", stderr);
+        std::fflush(stderr);
+        std::_Exit(status);
+    }
+    return status;
 }
 
 } // namespace tovra::app

@@ -1,0 +1,73 @@
+// Quitting while copies are being recorded: SIGTERM, as a logout or the
+// session manager sends it, lands while the app's ledger thread still works
+// through the copies just made.
+#include "AccessibleTree.h"
+#include "AppUnderTest.h"
+#include "ClientWindow.h"
+
+#include "core/crypto/FixedTovraKeyProvider.h"
+#include "core/ledger/TovraLedger.h"
+
+#include <QDeadlineTimer>
+
+#include <gtest/gtest.h>
+
+using namespace tovra;
+using namespace tovra::testing;
+
+namespace {
+
+// CI runs the loop for this long; TOVRA_SHUTDOWN_RUNS asks for an exact
+// number of runs instead (the 1,000-run figure is measured that way).
+constexpr std::chrono::seconds loopBudget { 30 };
+constexpr int copiesPerRun = 8;
+
+qint64 pendingSourceCount(const AppUnderTest &app)
+{
+    FixedTovraKeyProvider key(
+        QByteArray::fromHex(app.environment().value(QStringLiteral("TOVRA_TEST_MASTER_KEY_HEX")).toLatin1()));
+    return TovraLedger::live(app.ledgerPath(), key)
+        ->status(QDateTime::currentDateTimeUtc())
+        .pendingSourceCount;
+}
+
+TEST(ShutdownDesktop, SigtermWhileCopiesAreBeingRecordedEndsWithStatusZeroAndAReadableLedgerEveryTime)
+{
+    const desktop::WindowManager windowManager;
+    ClientWindow editor(QStringLiteral("editor"));
+    ASSERT_TRUE(editor.start());
+
+    const int requestedRuns = qEnvironmentVariableIntValue("TOVRA_SHUTDOWN_RUNS");
+    const QDeadlineTimer budget(loopBudget);
+    int runs = 0;
+    qint64 recordedCopies = 0;
+    while (requestedRuns > 0 ? runs < requestedRuns : (runs == 0 || !budget.hasExpired())) {
+        AppUnderTest app;
+        app.setSetting(QStringLiteral("tovra.v02.observationEnabled"), true);
+        app.start();
+        ASSERT_TRUE(app.isRunning()) << "run " << runs << ": " << app.standardError().constData();
+        // The app follows the pasteboard once its history takes a copy made
+        // in the editor in front; the copies after it race the SIGTERM.
+        const AccessibleTree tree(app.processId());
+        ASSERT_TRUE(tree.waitForName(QStringLiteral("主内容切换"))) << "run " << runs;
+        ASSERT_TRUE(editor.focus("plain"));
+        ASSERT_TRUE(desktop::waitForActiveWindow(QStringLiteral("Tovra test client")));
+        ASSERT_TRUE(editor.copyText(QStringLiteral("run %1 begins").arg(runs)));
+        ASSERT_TRUE(tree.waitForName(QStringLiteral("复制历史 1"))) << "run " << runs;
+        for (int copy = 0; copy < copiesPerRun; ++copy)
+            ASSERT_TRUE(editor.copyText(QStringLiteral("run %1, copy %2").arg(runs).arg(copy)));
+
+        const int status = app.terminate();
+        ASSERT_EQ(status, 0) << "run " << runs << " of the loop ended badly:\n"
+                             << app.standardError().constData();
+        // Whatever was recorded before the end is intact.
+        ASSERT_NO_THROW(recordedCopies += pendingSourceCount(app)) << "run " << runs;
+        ++runs;
+    }
+    // Each run recorded its first copy, and the end raced the others.
+    EXPECT_GE(recordedCopies, runs);
+    std::printf(
+        "%d runs, %lld copies recorded before SIGTERM\n", runs, static_cast<long long>(recordedCopies));
+}
+
+} // namespace
