@@ -1,5 +1,6 @@
 #include "app/shell/TovraApplication.h"
 
+#include "app/shell/ShellLog.h"
 #include "app/shell/SingleInstance.h"
 #include "app/shell/TovraApplicationDelegate.h"
 #include "app/shell/TovraMainWindowPresenter.h"
@@ -83,9 +84,13 @@ int TovraApplication::run(int argc, char **argv)
     quitOnTerminationSignals(application);
 
     SingleInstance instance;
-    if (instance.forwardToRunningInstance(SingleInstance::Request { urls }))
+    const SingleInstance::Start start = instance.start(SingleInstance::Request { urls });
+    if (start.outcome == SingleInstance::Start::Outcome::handedOn)
         return 0;
-    instance.listen();
+    if (start.outcome == SingleInstance::Start::Outcome::refused) {
+        qCCritical(tovraShellLog).noquote() << "Tovra did not start:" << start.problem;
+        return 1;
+    }
 
     TovraRuntime &runtime = TovraRuntime::shared();
     TovraApplicationDelegate delegate(runtime, TovraMainWindowPresenter::shared());
@@ -109,7 +114,8 @@ int TovraApplication::run(int argc, char **argv)
     // without them. The ledger replaces its file atomically, so a write cut
     // short leaves the previous ledger.
     if (!TovraRuntime::shutDownShared(std::chrono::steady_clock::now() + shutdownGrace)) {
-        std::fputs("Tovra: a ledger operation did not finish in time at quit; it was abandoned.\n", stderr);
+        qCWarning(tovraShellLog) << "a ledger operation did not finish within" << shutdownGrace.count()
+                                 << "s of quitting; it was abandoned";
         std::fflush(stderr);
         std::_Exit(status);
     }
