@@ -6,6 +6,7 @@
 #include "app/resolver/ObsidianResolutionCoordinator.h"
 #include "app/resolver/ResolverPeerValidator.h"
 #include "app/resolver/ResolverSocketServer.h"
+#include "app/shell/SettingsFile.h"
 #include "app/shell/StoppableClock.h"
 #include "app/views/FileDialogSavePanel.h"
 #include "app/views/TraceDetailWindowPresenter.h"
@@ -62,7 +63,7 @@ TovraRuntime &TovraRuntime::shared()
     if (!liveRuntime) {
         liveSession = new LiveSession;
         liveRuntime = new TovraRuntime(liveSession->services(), TovraAppDataStoreFactory::makeDefault(),
-            std::make_shared<QSettings>(QStringLiteral("Tovra"), QStringLiteral("Tovra")),
+            SettingsFile::open(),
             liveSession->traceDetailPresenter, liveSession->exportSavePanel);
     }
     return *liveRuntime;
