@@ -1,3 +1,4 @@
+#include "app/model/FailureLog.h"
 #include "app/model/FeedbackRules.h"
 #include "app/model/TovraAppModel.h"
 
@@ -17,6 +18,7 @@ void TovraAppModel::publishFailure(
     // An operation the ending app cut short is no failure to show.
     if (m_isStopping)
         return;
+    logFailure(scope, title, message);
     publish(&State::feedback,
         feedback::withFailure(
             m_state.feedback, AppFailure { QUuid::createUuid(), title, message, scope, std::move(recovery) }),

@@ -85,8 +85,10 @@ int TovraApplication::run(int argc, char **argv)
 
     SingleInstance instance;
     const SingleInstance::Start start = instance.start(SingleInstance::Request { urls });
-    if (start.outcome == SingleInstance::Start::Outcome::handedOn)
+    if (start.outcome == SingleInstance::Start::Outcome::handedOn) {
+        qCDebug(tovraShellLog) << "handed" << urls.size() << "links to the running app";
         return 0;
+    }
     if (start.outcome == SingleInstance::Start::Outcome::refused) {
         qCCritical(tovraShellLog).noquote() << "Tovra did not start:" << start.problem;
         return 1;
@@ -108,6 +110,7 @@ int TovraApplication::run(int argc, char **argv)
     delegate.applicationDidFinishLaunching();
     delegate.openURLs(urls);
     const int status = application.exec();
+    qCDebug(tovraShellLog) << "quitting: ending the app's work";
 
     // The exit handlers destroy what a ledger job still running would read:
     // the work ends first, and when a job outlasts its grace the process ends
