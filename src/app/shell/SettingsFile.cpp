@@ -70,9 +70,9 @@ QString keepDamagedCopy(const QString &path)
 
 QString SettingsFile::defaultPath()
 {
-    return QSettings(
-        QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tovra"), QStringLiteral("Tovra"))
-        .fileName();
+    // The platform's own format: on Linux an INI file named ".conf" (Qt's
+    // IniFormat would name it ".ini").
+    return QSettings(QStringLiteral("Tovra"), QStringLiteral("Tovra")).fileName();
 }
 
 std::shared_ptr<QSettings> SettingsFile::open(const QString &path)

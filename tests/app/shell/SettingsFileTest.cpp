@@ -29,6 +29,14 @@ const QByteArray garbage = QByteArray::fromHex("89504e470d0a1a0a0000000d49484452
 
 } // namespace
 
+TEST(SettingsFile, TheDefaultFileIsTheOneEarlierVersionsWrote)
+{
+    EXPECT_EQ(
+        SettingsFile::defaultPath(), QSettings(QStringLiteral("Tovra"), QStringLiteral("Tovra")).fileName());
+    EXPECT_TRUE(SettingsFile::defaultPath().endsWith(QStringLiteral("/Tovra/Tovra.conf")))
+        << SettingsFile::defaultPath().toStdString();
+}
+
 TEST(SettingsFile, AnIntactFileIsReadAndWrittenInPlace)
 {
     QTemporaryDir folder;
