@@ -9,10 +9,16 @@
 #include "core/ledger/TovraLedger.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace tovra;
 using namespace tovra::testing;
@@ -25,6 +31,7 @@ constexpr std::chrono::seconds loopBudget { 30 };
 constexpr int copiesPerRun = 8;
 constexpr int followAttempts = 15;
 constexpr quint32 maximumSpacingMilliseconds = 150;
+constexpr unsigned long pollMilliseconds = 100;
 
 qint64 pendingSourceCount(const AppUnderTest &app)
 {
@@ -33,6 +40,25 @@ qint64 pendingSourceCount(const AppUnderTest &app)
     return TovraLedger::live(app.ledgerPath(), key)
         ->status(QDateTime::currentDateTimeUtc())
         .pendingSourceCount;
+}
+
+// The app follows the pasteboard once its history takes a copy made in the
+// editor in front. Its window may take the focus from the editor once more
+// as it comes up, and it ignores what was copied before it looked: the first
+// copy is made again until the history has it.
+bool waitUntilFollowing(const AppUnderTest &app, ClientWindow &editor, const QString &label)
+{
+    const AccessibleTree tree(app.processId());
+    if (!tree.waitForName(QStringLiteral("主内容切换")))
+        return false;
+    for (int attempt = 0; attempt < followAttempts; ++attempt) {
+        if (!editor.focus("plain") || !desktop::waitForActiveWindow(QStringLiteral("Tovra test client"))
+            || !editor.copyText(QStringLiteral("%1 begins, attempt %2").arg(label).arg(attempt)))
+            return false;
+        if (tree.waitForName(QStringLiteral("复制历史 1"), std::chrono::seconds(1)))
+            return true;
+    }
+    return false;
 }
 
 TEST(ShutdownDesktop, SigtermWhileCopiesAreBeingRecordedEndsWithStatusZeroAndAReadableLedgerEveryTime)
@@ -50,22 +76,9 @@ TEST(ShutdownDesktop, SigtermWhileCopiesAreBeingRecordedEndsWithStatusZeroAndARe
         app.setSetting(QStringLiteral("tovra.v02.observationEnabled"), true);
         app.start();
         ASSERT_TRUE(app.isRunning()) << "run " << runs << ": " << app.standardError().constData();
-        // The app follows the pasteboard once its history takes a copy made
-        // in the editor in front; the copies after it race the SIGTERM.
-        const AccessibleTree tree(app.processId());
-        ASSERT_TRUE(tree.waitForName(QStringLiteral("主内容切换"))) << "run " << runs;
-        // Its window may take the focus from the editor once more as it
-        // comes up, and it ignores what was copied before it looked: the
-        // first copy is made again until the history has it.
-        bool following = false;
-        for (int attempt = 0; attempt < followAttempts && !following; ++attempt) {
-            ASSERT_TRUE(editor.focus("plain"));
-            ASSERT_TRUE(desktop::waitForActiveWindow(QStringLiteral("Tovra test client")));
-            ASSERT_TRUE(editor.copyText(QStringLiteral("run %1 begins, attempt %2").arg(runs).arg(attempt)));
-            following = tree.waitForName(QStringLiteral("复制历史 1"), std::chrono::seconds(1));
-        }
-        ASSERT_TRUE(following) << "run " << runs << ": the app never took a copy\n"
-                               << app.standardError().constData();
+        ASSERT_TRUE(waitUntilFollowing(app, editor, QStringLiteral("run %1").arg(runs)))
+            << "run " << runs << ": the app never took a copy\n"
+            << app.standardError().constData();
         // The app looks at the pasteboard every 100 ms: copies a little
         // apart each become a ledger job, and the SIGTERM lands at a varying
         // point among them (a fixed seed per run, so a failing run repeats).
@@ -87,6 +100,37 @@ TEST(ShutdownDesktop, SigtermWhileCopiesAreBeingRecordedEndsWithStatusZeroAndARe
     EXPECT_GT(recordedCopies, runs);
     std::printf(
         "%d runs, %lld copies recorded before SIGTERM\n", runs, static_cast<long long>(recordedCopies));
+}
+
+// A ledger job that cannot finish (here the browser host holds the ledger's
+// lock and never lets go) does not hold the quit up for longer than its grace:
+// the app says so and ends without touching what the job still uses.
+TEST(ShutdownDesktop, SigtermWhileALedgerJobIsStuckEndsWithinItsGraceAndSaysSo)
+{
+    const desktop::WindowManager windowManager;
+    ClientWindow editor(QStringLiteral("editor"));
+    ASSERT_TRUE(editor.start());
+    AppUnderTest app;
+    app.setSetting(QStringLiteral("tovra.v02.observationEnabled"), true);
+    app.start();
+    ASSERT_TRUE(waitUntilFollowing(app, editor, QStringLiteral("stuck")));
+
+    const QByteArray lockPath
+        = QFile::encodeName(QFileInfo(app.ledgerPath()).absolutePath() + QStringLiteral("/lock"));
+    const int lock = ::open(lockPath.constData(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    ASSERT_TRUE(editor.copyText(QStringLiteral("copied while the ledger is held")));
+    // Two looks at the pasteboard: the copy's job is waiting for the lock.
+    QThread::msleep(2 * pollMilliseconds);
+
+    const QDeadlineTimer quitting(std::chrono::seconds(10));
+    const int status = app.terminate();
+    const bool endedInTime = !quitting.hasExpired();
+    ::close(lock);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(endedInTime);
+    EXPECT_TRUE(app.standardError().contains("abandoned"));
 }
 
 } // namespace
