@@ -110,19 +110,4 @@ TEST(SingleInstanceDesktop, AStalledAppIsReportedByALaterStartNotReplacedByIt)
     EXPECT_EQ(app.terminate(), 0);
 }
 
-// Links too long for one message to the running app are not dropped in
-// silence: the start says so and fails.
-TEST(SingleInstanceDesktop, ASecondStartWithLinksBeyondTheMessageLimitSaysSoAndEndsWithOne)
-{
-    AppUnderTest app;
-    app.start();
-    ASSERT_TRUE(app.isRunning());
-    const QString longLink = QStringLiteral("tovra://trace/") + QString(70 * 1024, QLatin1Char('a'));
-    const AppUnderTest::Ended later = app.startAgainReporting({ longLink });
-    EXPECT_EQ(later.status, 1) << later.standardError.constData();
-    EXPECT_TRUE(later.standardError.contains("none were handed on")) << later.standardError.constData();
-    EXPECT_TRUE(app.isRunning());
-    EXPECT_EQ(app.terminate(), 0);
-}
-
 } // namespace

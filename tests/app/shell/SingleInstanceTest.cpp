@@ -8,14 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-#include <future>
-#include <vector>
-
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using tovra::app::SingleInstance;
@@ -75,38 +69,6 @@ QString folderOf(const QString &socketPath)
 {
     return QFileInfo(socketPath).absolutePath();
 }
-
-// Fills the listening socket's queue of connections nobody has accepted yet,
-// as 51 stalled clients of any process of the user would.
-class BacklogFiller {
-public:
-    explicit BacklogFiller(const QString &socketPath)
-    {
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        const QByteArray native = QFile::encodeName(socketPath);
-        std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
-        for (int count = 0; count < 4096; ++count) {
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-            if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0) {
-                full = errno == EAGAIN;
-                ::close(fd);
-                break;
-            }
-            m_fds.push_back(fd);
-        }
-    }
-    ~BacklogFiller()
-    {
-        for (const int fd : m_fds)
-            ::close(fd);
-    }
-
-    bool full = false;
-
-private:
-    std::vector<int> m_fds;
-};
 
 } // namespace
 
@@ -174,39 +136,6 @@ TEST(SingleInstance, TheLockNotTheSocketSaysThatAnAppRuns)
     EXPECT_EQ(forwarding.outcome, SingleInstance::Forwarding::Outcome::failed);
     EXPECT_FALSE(later.listen());
     EXPECT_FALSE(QFileInfo::exists(path));
-}
-
-TEST(SingleInstance, ABusyAppIsReportedAndKeepsItsSocketInsteadOfBeingReplaced)
-{
-    QTemporaryDir root;
-    const QString path = root.filePath(QStringLiteral("tovra/app.sock"));
-    SingleInstance running(path);
-    ASSERT_TRUE(running.listen());
-    QSignalSpy requested(&running, &SingleInstance::requested);
-    {
-        // The running app takes no connection while the queue is full (its
-        // event loop does not run here).
-        const BacklogFiller stalled(path);
-        ASSERT_TRUE(stalled.full);
-
-        SingleInstance later(path);
-        const SingleInstance::Forwarding forwarding = later.forwardToRunningInstance(
-            { { QUrl(QStringLiteral("tovra://open")) } }, std::chrono::milliseconds(300));
-        EXPECT_EQ(forwarding.outcome, SingleInstance::Forwarding::Outcome::failed);
-        EXPECT_TRUE(forwarding.problem.contains(QStringLiteral("did not answer")))
-            << forwarding.problem.toStdString();
-        EXPECT_FALSE(later.claim());
-        EXPECT_FALSE(later.listen());
-    }
-    // Still the one app: once its event loop runs again, the next start
-    // (another thread here, another process in life) reaches it.
-    const SingleInstance::Request links { { QUrl(QStringLiteral("tovra://open")) } };
-    auto forwarded = std::async(std::launch::async,
-        [&path, &links] { return bool(SingleInstance(path).forwardToRunningInstance(links)); });
-    while (requested.size() < 1 && requested.wait(5000)) { }
-    EXPECT_TRUE(forwarded.get());
-    ASSERT_FALSE(requested.isEmpty());
-    EXPECT_EQ(requested.last().at(0).value<SingleInstance::Request>(), links);
 }
 
 TEST(SingleInstance, LinksBeyondTheMessageLimitAreNotHandedOnAndTheStartSaysSo)
