@@ -72,7 +72,7 @@ void AppUnderTest::start(const QStringList &arguments)
 {
     m_process.start(QStringLiteral(TOVRA_EXECUTABLE), arguments);
     m_process.waitForStarted();
-    const QString socket = m_environment.value(QStringLiteral("XDG_RUNTIME_DIR")) + QStringLiteral("/tovra/app.sock");
+    const QString socket = socketPath();
     waitUntil(
         [&socket] {
             QLocalSocket probe;
@@ -85,6 +85,32 @@ void AppUnderTest::start(const QStringList &arguments)
 int AppUnderTest::startAgain(const QStringList &arguments)
 {
     return run(QStringLiteral(TOVRA_EXECUTABLE), arguments, m_environment);
+}
+
+AppUnderTest::Ended AppUnderTest::runExecutable(const QStringList &arguments, const QProcessEnvironment &environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TOVRA_EXECUTABLE), arguments);
+    Ended ended;
+    if (!process.waitForFinished(processTimeoutMilliseconds)) {
+        process.kill();
+        process.waitForFinished();
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        ended.status = process.exitCode();
+    }
+    ended.standardError = process.readAllStandardError();
+    return ended;
+}
+
+AppUnderTest::Ended AppUnderTest::startAgainReporting(const QStringList &arguments) const
+{
+    return runExecutable(arguments, m_environment);
+}
+
+QString AppUnderTest::socketPath() const
+{
+    return m_environment.value(QStringLiteral("XDG_RUNTIME_DIR")) + QStringLiteral("/tovra/app.sock");
 }
 
 void AppUnderTest::setSetting(const QString &key, const QVariant &value)

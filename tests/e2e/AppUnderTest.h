@@ -29,6 +29,19 @@ public:
     // not end in time).
     int startAgain(const QStringList &arguments);
 
+    // How a start of the executable ended.
+    struct Ended {
+        // -1 when it crashed or did not end in time.
+        int status = -1;
+        QByteArray standardError;
+    };
+    // A start with these arguments in `environment`, waited for.
+    static Ended runExecutable(const QStringList &arguments, const QProcessEnvironment &environment);
+    // A second start, with what it wrote on stderr.
+    Ended startAgainReporting(const QStringList &arguments) const;
+    // The socket the app listens on for later starts.
+    QString socketPath() const;
+
     // Sends SIGTERM and returns the exit status (-1 when the app crashed or
     // did not end in time).
     int terminate();

@@ -22,4 +22,9 @@ LocalStoreError LocalStoreError::obsidianCommitUnsupported()
         QStringLiteral("当前版本尚不支持记录 Obsidian 插件确认的粘贴，本次未建立记录。"));
 }
 
+LocalStoreError LocalStoreError::stopped()
+{
+    return LocalStoreError(Kind::stopped, QStringLiteral("Tovra 正在退出，本次操作未写入本地账本。"));
+}
+
 } // namespace tovra::app

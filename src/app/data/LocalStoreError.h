@@ -17,10 +17,13 @@ public:
         // Pastes confirmed by the Obsidian plug-in cannot be recorded by this
         // version of the app.
         obsidianCommitUnsupported,
+        // The app is ending and takes no more ledger work.
+        stopped,
     };
 
     static LocalStoreError ledgerUnavailable(const QString &openErrorDescription);
     static LocalStoreError obsidianCommitUnsupported();
+    static LocalStoreError stopped();
 
     Kind kind() const noexcept { return m_kind; }
 

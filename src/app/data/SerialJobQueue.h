@@ -3,12 +3,14 @@
 #include <QFuture>
 #include <QPromise>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <type_traits>
 
@@ -25,6 +27,8 @@ namespace tovra::app {
 // future that was handed out finishes.
 class SerialJobQueue {
 public:
+    using Deadline = std::chrono::steady_clock::time_point;
+
     SerialJobQueue();
     ~SerialJobQueue();
 
@@ -37,32 +41,57 @@ public:
         auto promise = std::make_shared<QPromise<Result>>();
         QFuture<Result> future = promise->future();
         promise->start();
-        enqueue([promise, job = std::move(job)]() mutable {
-            try {
-                if constexpr (std::is_void_v<Result>)
-                    job();
-                else
-                    promise->addResult(job());
-            } catch (...) {
-                promise->setException(std::current_exception());
-            }
-            promise->finish();
+        enqueue(Entry {
+            [promise, job = std::move(job)]() mutable {
+                try {
+                    if constexpr (std::is_void_v<Result>)
+                        job();
+                    else
+                        promise->addResult(job());
+                } catch (...) {
+                    promise->setException(std::current_exception());
+                }
+                promise->finish();
+            },
+            [promise](const std::exception_ptr &refusal) {
+                promise->setException(refusal);
+                promise->finish();
+            },
         });
         return future;
     }
 
+    // Stops taking jobs: from now on a submitted job fails at once with
+    // `refusal`. The jobs already queued still run, one after the other,
+    // until `deadline`; those not started by then fail with `refusal` and
+    // never run. Returns true once the thread has ended; false when a job
+    // still runs at the deadline. The thread then finishes that job on its
+    // own, and the queue must outlive it: the caller ends the process
+    // without destroying the queue.
+    bool stop(Deadline deadline, std::exception_ptr refusal);
+
     // Whether the caller runs on the queue's thread.
-    bool isQueueThread() const noexcept { return std::this_thread::get_id() == m_thread.get_id(); }
+    bool isQueueThread() const noexcept { return std::this_thread::get_id() == m_threadId; }
 
 private:
-    void enqueue(std::function<void()> job);
+    struct Entry {
+        std::function<void()> run;
+        std::function<void(const std::exception_ptr &)> refuse;
+    };
+
+    void enqueue(Entry entry);
     void run();
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::deque<std::function<void()>> m_jobs;
+    std::condition_variable m_ended;
+    std::deque<Entry> m_jobs;
     bool m_stopping = false;
+    bool m_hasEnded = false;
+    std::exception_ptr m_refusal;
+    std::optional<Deadline> m_deadline;
     std::thread m_thread;
+    std::thread::id m_threadId;
 };
 
 } // namespace tovra::app

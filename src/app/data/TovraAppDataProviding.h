@@ -18,6 +18,7 @@
 #include <QString>
 #include <QUuid>
 
+#include <chrono>
 #include <optional>
 
 namespace tovra::app {
@@ -33,6 +34,22 @@ namespace tovra::app {
 class TovraAppDataProviding {
 public:
     virtual ~TovraAppDataProviding() = default;
+
+    // --- End ---
+
+    // The app is ending. No operation is taken from now on: a later call
+    // fails with LocalStoreError::stopped. The operations already asked for
+    // go on until `deadline`; those not started by then fail the same way,
+    // without touching the ledger. Blocks the caller until the store's own
+    // work has ended, or at most until `deadline`, and returns whether it
+    // ended. When it did not, an operation still runs: the store must then
+    // outlive it, and the process ends without destroying the store. A store
+    // that does no work of its own has nothing to wait for.
+    virtual bool stop(std::chrono::steady_clock::time_point deadline)
+    {
+        (void)deadline;
+        return true;
+    }
 
     // --- Sources ---
 

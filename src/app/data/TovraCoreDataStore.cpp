@@ -39,6 +39,11 @@ TovraCoreDataStore::TovraCoreDataStore(LedgerOnFirstUse::Opening opening, std::s
 
 TovraCoreDataStore::~TovraCoreDataStore() = default;
 
+bool TovraCoreDataStore::stop(std::chrono::steady_clock::time_point deadline)
+{
+    return m_queue.stop(deadline, std::make_exception_ptr(LocalStoreError::stopped()));
+}
+
 QDateTime TovraCoreDataStore::now() const
 {
     return m_clock->now();

@@ -27,6 +27,8 @@ public:
     // Finishes the operations already asked for before it returns.
     ~TovraCoreDataStore() override;
 
+    bool stop(std::chrono::steady_clock::time_point deadline) override;
+
     QCoro::Task<std::optional<PendingSource>> captureApplicationSource(
         ApplicationSnapshot application, QString clipboardText, bool inferred) override;
     QCoro::Task<std::optional<PendingSource>> captureApplicationImageSource(

@@ -16,6 +16,8 @@ QString ledgerSentence(TovraLedgerError::Kind kind)
         return QStringLiteral("读写本地账本的文件时出错。");
     case unsafeFile:
         return QStringLiteral("账本路径不是当前用户拥有的普通文件，未读写任何内容。");
+    case readOnly:
+        return QStringLiteral("账本所在的文件系统只读：记录可以查看，但在可写之前不会记录任何新内容。");
     case keyUnavailable:
         return QStringLiteral("无法取得账本的主密钥。");
     case undecryptable:

@@ -86,15 +86,25 @@ void TovraAppModel::setResolverCacheInvalidator(std::function<QCoro::Task<void>(
     m_resolverCacheInvalidator = std::move(invalidator);
 }
 
+void TovraAppModel::stop()
+{
+    m_isStopping = true;
+    disconnect(&NotificationCenter::shared(), nullptr, this, nullptr);
+    if (m_platform.applicationActivity)
+        disconnect(m_platform.applicationActivity, nullptr, this, nullptr);
+    m_clipboardCommandObserver.stop();
+    m_pasteboardChangeObserver->stop();
+}
+
 QCoro::Task<void> TovraAppModel::start()
 {
-    if (m_hasStarted)
+    if (m_hasStarted || m_isStopping)
         co_return;
     m_hasStarted = true;
     QPointer<TovraAppModel> self(this);
     m_inspector->start();
     co_await reload();
-    if (!self)
+    if (!self || m_isStopping)
         co_return;
     registerHotKey();
     startBackgroundTasks();
@@ -125,6 +135,8 @@ void TovraAppModel::startBackgroundTasks()
 
 void TovraAppModel::startHandlingTraceURL(const QUrl &url)
 {
+    if (m_isStopping)
+        return;
     handleTraceURL(url);
 }
 
@@ -132,7 +144,7 @@ QCoro::Task<void> TovraAppModel::refreshTargetAfterActivation()
 {
     QPointer<TovraAppModel> self(this);
     co_await m_platform.clock->sleep(targetRefreshDelayAfterActivation);
-    if (self)
+    if (self && !self->m_isStopping)
         self->refreshClipboardShelfTarget();
 }
 
@@ -142,10 +154,10 @@ QCoro::Task<void> TovraAppModel::expireClipboardHistoryPeriodically()
     Clock &clock = *m_platform.clock;
     for (;;) {
         co_await clock.sleep(clipboardExpiryInterval);
-        if (!self)
+        if (!self || m_isStopping)
             co_return;
         co_await reloadClipboardShelf(std::nullopt);
-        if (!self)
+        if (!self || m_isStopping)
             co_return;
     }
 }

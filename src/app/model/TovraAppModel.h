@@ -127,6 +127,14 @@ public:
     // is asked; drops a cached browser resolution.
     void setResolverCacheInvalidator(std::function<QCoro::Task<void>()> invalidator);
 
+    // --- End ---
+
+    // The app is ending: nothing is observed any more, hot-key presses,
+    // activations and links are no longer taken, no failure is shown, and
+    // the background tasks end when they next wake. Cannot be undone.
+    void stop();
+    bool isStopping() const noexcept { return m_isStopping; }
+
     // --- Feedback ---
 
     void showNotice(const QString &message, const QString &systemImage, AppFeedbackScope scope);
@@ -350,6 +358,7 @@ private:
 
     std::function<QCoro::Task<void>()> m_resolverCacheInvalidator;
     bool m_hasStarted = false;
+    bool m_isStopping = false;
     bool m_hasLoadedPersistentState = false;
     std::optional<PendingKeyboardCopy> m_pendingKeyboardCopy;
     // Count the user's pause and denylist changes, so that a reload whose

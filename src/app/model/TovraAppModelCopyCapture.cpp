@@ -202,7 +202,7 @@ QCoro::Task<void> TovraAppModel::enrichClipboardSource(PasteboardTextSnapshot cl
 {
     QPointer<TovraAppModel> self(this);
     co_await m_platform.clock->sleep(delay);
-    if (!self || !clipboard.matches(*m_platform.pasteboard))
+    if (!self || m_isStopping || !clipboard.matches(*m_platform.pasteboard))
         co_return;
     const QString text = clipboard.text;
     std::optional<PendingSource> found;

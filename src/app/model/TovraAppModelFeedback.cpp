@@ -1,3 +1,4 @@
+#include "app/model/FailureLog.h"
 #include "app/model/FeedbackRules.h"
 #include "app/model/TovraAppModel.h"
 
@@ -14,6 +15,10 @@ void TovraAppModel::showNotice(const QString &message, const QString &systemImag
 void TovraAppModel::publishFailure(
     const QString &title, const QString &message, AppFeedbackScope scope, AppRecoveryAction recovery)
 {
+    // An operation the ending app cut short is no failure to show.
+    if (m_isStopping)
+        return;
+    logFailure(scope, title, message);
     publish(&State::feedback,
         feedback::withFailure(
             m_state.feedback, AppFailure { QUuid::createUuid(), title, message, scope, std::move(recovery) }),

@@ -17,6 +17,8 @@ void TovraAppModel::refreshPermissionState()
 
 void TovraAppModel::refreshObservationMode()
 {
+    if (m_isStopping)
+        return;
     refreshPermissionState();
     const ObservationDecision decision = decideObservation(m_state.observationEnabled, m_state.isPaused,
         m_state.accessibilityIsTrusted, m_state.inputMonitoringIsTrusted);

@@ -1,6 +1,7 @@
 #include "app/shell/TovraApplication.h"
 
 #include "app/shell/QtTranslations.h"
+#include "app/shell/ShellLog.h"
 #include "app/shell/SingleInstance.h"
 #include "app/shell/TovraApplicationDelegate.h"
 #include "app/shell/TovraMainWindowPresenter.h"
@@ -11,14 +12,19 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace tovra::app {
 
 namespace {
+
+// How long the ledger work still under way at quit may take to finish.
+constexpr std::chrono::seconds shutdownGrace { 2 };
 
 int signalPipe[2] = { -1, -1 };
 
@@ -80,10 +86,20 @@ int TovraApplication::run(int argc, char **argv)
     QApplication::setFont(views::interfaceFont(QApplication::font()));
     installQtTranslations(application, views::interfaceLocale());
 
+    // Before anything a quit would have to undo: a SIGTERM that comes while
+    // the app starts ends it in the same order as one that comes later.
+    quitOnTerminationSignals(application);
+
     SingleInstance instance;
-    if (instance.forwardToRunningInstance(SingleInstance::Request { urls }))
+    const SingleInstance::Start start = instance.start(SingleInstance::Request { urls });
+    if (start.outcome == SingleInstance::Start::Outcome::handedOn) {
+        qCDebug(tovraShellLog) << "handed" << urls.size() << "links to the running app";
         return 0;
-    instance.listen();
+    }
+    if (start.outcome == SingleInstance::Start::Outcome::refused) {
+        qCCritical(tovraShellLog).noquote() << "Tovra did not start:" << start.problem;
+        return 1;
+    }
 
     TovraRuntime &runtime = TovraRuntime::shared();
     TovraApplicationDelegate delegate(runtime, TovraMainWindowPresenter::shared());
@@ -97,11 +113,23 @@ int TovraApplication::run(int argc, char **argv)
     QObject::connect(&delegate, &TovraApplicationDelegate::quitRequested, &application, &QApplication::quit);
     QObject::connect(&application, &QApplication::aboutToQuit, &delegate,
         [&delegate] { delegate.applicationWillTerminate(); });
-    quitOnTerminationSignals(application);
 
     delegate.applicationDidFinishLaunching();
     delegate.openURLs(urls);
-    return application.exec();
+    const int status = application.exec();
+    qCDebug(tovraShellLog) << "quitting: ending the app's work";
+
+    // The exit handlers destroy what a ledger job still running would read:
+    // the work ends first, and when a job outlasts its grace the process ends
+    // without them. The ledger replaces its file atomically, so a write cut
+    // short leaves the previous ledger.
+    if (!TovraRuntime::shutDownShared(std::chrono::steady_clock::now() + shutdownGrace)) {
+        qCWarning(tovraShellLog) << "a ledger operation did not finish within" << shutdownGrace.count()
+                                 << "s of quitting; it was abandoned";
+        std::fflush(stderr);
+        std::_Exit(status);
+    }
+    return status;
 }
 
 } // namespace tovra::app

@@ -22,11 +22,11 @@ QCoro::Task<void> startModelAndRecover(
 {
     QPointer<TovraAppModel> model(&runtime.model());
     co_await runtime.model().start();
-    if (!model || !relaunchedForPermission)
+    if (!model || model->isStopping() || !relaunchedForPermission)
         co_return;
     mainWindow.show(*model);
     co_await runtime.clock().sleep(relaunchRecoveryDelay);
-    if (model)
+    if (model && !model->isStopping())
         model->presentPermissionRelaunchRecovery();
 }
 

@@ -18,7 +18,7 @@ constexpr std::chrono::milliseconds targetRefreshDelay { 80 };
 QCoro::Task<void> refreshTargetSoon(Clock &clock, QPointer<TovraAppModel> model)
 {
     co_await clock.sleep(targetRefreshDelay);
-    if (model)
+    if (model && !model->isStopping())
         model->refreshClipboardShelfTarget();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QSettings>
 
+#include <chrono>
 #include <memory>
 
 namespace tovra {
@@ -25,9 +26,15 @@ class TraceDetailPresenting;
 // ever stopped.
 class TovraRuntime {
 public:
+    using Deadline = std::chrono::steady_clock::time_point;
+
     // Built on first use over this session's desktop; needs the GUI
     // application. Kept until the process ends.
     static TovraRuntime &shared();
+    // Ends the shared runtime's work (see shutDown) and cuts its clock's
+    // sleeps short, so that no background task outlives the event loop.
+    // True when nothing was built.
+    static bool shutDownShared(Deadline deadline);
 
     // Over given services, data provider and windows (tests); the objects
     // handed in must outlive the runtime.
@@ -35,6 +42,15 @@ public:
         std::shared_ptr<QSettings> userDefaults, TraceDetailPresenting &traceDetailPresenter,
         SavePanel &exportSavePanel);
     ~TovraRuntime();
+
+    // The app's orderly end, on the GUI thread once its event loop has
+    // stopped: the model stops taking work, the ledger work already asked
+    // for ends (or, at `deadline`, what has not started is dropped), and the
+    // tasks that waited for it run to their end. True when the ledger's
+    // thread has ended; false when a ledger job still runs at the deadline,
+    // in which case the process must end at once, without its exit handlers,
+    // which would destroy what that job still reads.
+    bool shutDown(Deadline deadline);
 
     TovraRuntime(const TovraRuntime &) = delete;
     TovraRuntime &operator=(const TovraRuntime &) = delete;
@@ -48,6 +64,7 @@ public:
 private:
     PlatformServices m_platform;
     std::shared_ptr<QSettings> m_userDefaults;
+    std::shared_ptr<TovraAppDataProviding> m_dataProvider;
     std::unique_ptr<TovraAppModel> m_model;
     std::shared_ptr<ObsidianResolutionCoordinator> m_resolutionCoordinator;
     std::unique_ptr<ResolverSocketServer> m_resolverServer;

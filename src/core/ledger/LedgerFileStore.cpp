@@ -62,6 +62,54 @@ void requireRegularOwnedFile(const struct stat &status, const QString &path)
         throw TovraLedgerError::unsafeFile(path, QStringLiteral("it belongs to another user"));
 }
 
+// Makes `folder` and the folders above it that are missing, each private.
+void makeFolder(const QString &folder)
+{
+    const QByteArray native = nativePath(folder);
+    if (::mkdir(native.constData(), folderMode) == 0 || errno == EEXIST)
+        return;
+    if (errno == EROFS)
+        throw TovraLedgerError::readOnly(folder);
+    const QString parent = QFileInfo(folder).absolutePath();
+    if (errno != ENOENT || parent == folder)
+        fail(QStringLiteral("create the folder"), folder);
+    makeFolder(parent);
+    if (::mkdir(native.constData(), folderMode) != 0 && errno != EEXIST)
+        fail(QStringLiteral("create the folder"), folder);
+}
+
+enum class FolderCheck {
+    // Before a change: the folder must be the user's and private.
+    required,
+    // Before a read: a folder that can be made private is; nothing fails.
+    bestEffort,
+};
+
+// The ledger's folder is the user's own and private (0700), as its files are
+// (0600): a folder made wider, by hand or by an older build, is tightened.
+void tightenFolder(const QString &folder, FolderCheck check)
+{
+    UniqueFd fd(::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat status { };
+    if (!fd.isValid() || ::fstat(fd.get(), &status) != 0) {
+        if (check == FolderCheck::required)
+            fail(QStringLiteral("open the folder"), folder);
+        return;
+    }
+    if (status.st_uid != ::geteuid()) {
+        if (check == FolderCheck::required)
+            throw TovraLedgerError::unsafeFile(folder, QStringLiteral("the folder belongs to another user"));
+        return;
+    }
+    if ((status.st_mode & 07777) == folderMode || ::fchmod(fd.get(), folderMode) == 0)
+        return;
+    if (check == FolderCheck::bestEffort)
+        return;
+    if (errno == EROFS)
+        throw TovraLedgerError::readOnly(folder);
+    fail(QStringLiteral("make private the folder"), folder);
+}
+
 void takeFlock(int fd, int operation, const QString &path)
 {
     while (::flock(fd, operation) != 0) {
@@ -167,7 +215,15 @@ QString LedgerFileStore::lockPath() const
 LedgerFileStore::Lock LedgerFileStore::lockShared() const
 {
     const QString path = lockPath();
+    tightenFolder(folderPath(), FolderCheck::bestEffort);
     UniqueFd fd(::open(nativePath(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, fileMode));
+    if (!fd.isValid() && (errno == EROFS || errno == EACCES)) {
+        // A shared lock needs no write access. Where the lock file cannot be
+        // made, no writer can make it either: there is nobody to wait for.
+        fd = UniqueFd(::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (!fd.isValid() && errno == ENOENT)
+            return Lock(UniqueFd(), false);
+    }
     if (!fd.isValid()) {
         if (errno == ENOENT)
             return Lock(UniqueFd(), false);
@@ -180,21 +236,16 @@ LedgerFileStore::Lock LedgerFileStore::lockShared() const
 LedgerFileStore::Lock LedgerFileStore::lockExclusive() const
 {
     const QString folder = folderPath();
-    const QByteArray nativeFolder = nativePath(folder);
-    if (::mkdir(nativeFolder.constData(), folderMode) != 0) {
-        if (errno == ENOENT) {
-            QDir().mkpath(QFileInfo(folder).absolutePath());
-            if (::mkdir(nativeFolder.constData(), folderMode) != 0 && errno != EEXIST)
-                fail(QStringLiteral("create the folder"), folder);
-        } else if (errno != EEXIST) {
-            fail(QStringLiteral("create the folder"), folder);
-        }
-    }
+    makeFolder(folder);
+    tightenFolder(folder, FolderCheck::required);
 
     const QString path = lockPath();
     UniqueFd fd(::open(nativePath(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, fileMode));
-    if (!fd.isValid())
+    if (!fd.isValid()) {
+        if (errno == EROFS)
+            throw TovraLedgerError::readOnly(m_ledgerPath);
         fail(QStringLiteral("open the lock file"), path);
+    }
     takeFlock(fd.get(), LOCK_EX, path);
     return Lock(std::move(fd), true);
 }

@@ -1,5 +1,6 @@
 #include "core/ledger/TovraLedgerError.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace tovra {
@@ -25,6 +26,16 @@ TovraLedgerError TovraLedgerError::fileSystemFailure(
             .arg(operation, path, QString::fromLocal8Bit(std::strerror(errorNumber)))
             .arg(errorNumber),
         errorNumber);
+}
+
+TovraLedgerError TovraLedgerError::readOnly(const QString &path)
+{
+    return TovraLedgerError(Kind::readOnly,
+        QStringLiteral(
+            "The ledger %1 is on a read-only file system: its records can be read, but nothing new "
+            "can be recorded until it is writable again.")
+            .arg(path),
+        EROFS);
 }
 
 TovraLedgerError TovraLedgerError::unsafeFile(const QString &path, const QString &detail)

@@ -13,6 +13,7 @@ class TovraLedgerError : public TovraError {
 public:
     enum class Kind {
         fileSystemFailure,
+        readOnly,
         unsafeFile,
         keyUnavailable,
         undecryptable,
@@ -25,6 +26,9 @@ public:
 
     // A system call failed; `operation` names what was attempted.
     static TovraLedgerError fileSystemFailure(const QString &operation, const QString &path, int errorNumber);
+    // The ledger lies on a read-only file system: it can be read, but no
+    // change can be written.
+    static TovraLedgerError readOnly(const QString &path);
     // The ledger path is a symbolic link, a folder or another non-regular file.
     static TovraLedgerError unsafeFile(const QString &path, const QString &detail);
     static TovraLedgerError keyUnavailable(const QString &detail);

@@ -91,5 +91,94 @@ TEST(SerialJobQueueTest, DestructionRunsTheJobsStillQueued)
         EXPECT_TRUE(future.isFinished());
 }
 
+class Refused : public std::runtime_error {
+public:
+    Refused()
+        : std::runtime_error("the queue is stopping")
+    {
+    }
+};
+
+template <typename T> bool failsWithRefusal(QFuture<T> future)
+{
+    try {
+        future.waitForFinished();
+        return false;
+    } catch (const Refused &) {
+        return true;
+    }
+}
+
+SerialJobQueue::Deadline inAMinute()
+{
+    return std::chrono::steady_clock::now() + std::chrono::minutes(1);
+}
+
+TEST(SerialJobQueueTest, StopFinishesTheQueuedJobsEndsTheThreadAndRefusesLaterJobs)
+{
+    SerialJobQueue queue;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::vector<int> ran;
+    QFuture<void> first = queue.submit([released] { released.wait(); });
+    std::vector<QFuture<int>> queued;
+    for (int index = 0; index < 5; ++index)
+        queued.push_back(queue.submit([&ran, index] {
+            ran.push_back(index);
+            return index;
+        }));
+    release.set_value();
+
+    EXPECT_TRUE(queue.stop(inAMinute(), std::make_exception_ptr(Refused())));
+    EXPECT_EQ(ran, (std::vector<int> { 0, 1, 2, 3, 4 }));
+    EXPECT_TRUE(first.isFinished());
+    EXPECT_EQ(queued.back().result(), 4);
+
+    bool ranLate = false;
+    QFuture<int> late = queue.submit([&ranLate] {
+        ranLate = true;
+        return 1;
+    });
+    EXPECT_TRUE(failsWithRefusal(late));
+    EXPECT_FALSE(ranLate);
+}
+
+TEST(SerialJobQueueTest, AJobStillRunningAtTheDeadlineMakesStopReturnFalseAndTheJobsBehindItNeverRun)
+{
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::promise<void> started;
+    bool behindRan = false;
+    QFuture<void> behind;
+    {
+        SerialJobQueue queue;
+        QFuture<void> running = queue.submit([released, &started] {
+            started.set_value();
+            released.wait();
+        });
+        behind = queue.submit([&behindRan] { behindRan = true; });
+        started.get_future().wait();
+
+        // The deadline has passed: stop waits for nothing.
+        EXPECT_FALSE(queue.stop(std::chrono::steady_clock::now(), std::make_exception_ptr(Refused())));
+        EXPECT_FALSE(running.isFinished());
+        EXPECT_TRUE(failsWithRefusal(queue.submit([] {})));
+
+        // The running job is finished by the thread on its own; the one
+        // behind it was not started by the deadline and is refused.
+        release.set_value();
+        running.waitForFinished();
+    }
+    EXPECT_TRUE(failsWithRefusal(behind));
+    EXPECT_FALSE(behindRan);
+}
+
+TEST(SerialJobQueueTest, StopOnAnIdleQueueEndsItsThreadAtOnce)
+{
+    SerialJobQueue queue;
+    EXPECT_TRUE(queue.stop(inAMinute(), std::make_exception_ptr(Refused())));
+    EXPECT_TRUE(failsWithRefusal(queue.submit([] { return 3; })));
+}
+
 } // namespace
 } // namespace tovra::app::testing

@@ -1,5 +1,6 @@
 #include "AwaitTask.h"
 #include "DataStoreTestSupport.h"
+#include "app/data/LocalStoreError.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -108,6 +109,27 @@ TEST_F(CoreDataStoreConcurrencyTest, DestroyingTheStoreFinishesTheCallsAlreadyMa
     EXPECT_EQ(m_state->snapshot.pendingSources.size(), 5);
     for (auto &call : calls)
         EXPECT_TRUE(awaitTask(std::move(call)).has_value());
+}
+
+TEST_F(CoreDataStoreConcurrencyTest, StoppingFinishesTheCallsMadeThenRefusesLaterOnesWithoutTouchingTheLedger)
+{
+    auto [entered, release] = m_state->holdNextAccess();
+    auto first = m_store->captureApplicationSource(textEditor(), copiedText(0), true);
+    entered.wait();
+    auto second = m_store->captureApplicationSource(textEditor(), copiedText(1), true);
+    std::thread releaser([release = std::move(release)]() mutable { release.set_value(); });
+    EXPECT_TRUE(m_store->stop(std::chrono::steady_clock::now() + std::chrono::minutes(1)));
+    releaser.join();
+    EXPECT_TRUE(awaitTask(std::move(first)).has_value());
+    EXPECT_TRUE(awaitTask(std::move(second)).has_value());
+
+    try {
+        awaitTask(m_store->captureApplicationSource(textEditor(), copiedText(2), true));
+        FAIL() << "a call after the stop was taken";
+    } catch (const LocalStoreError &error) {
+        EXPECT_EQ(error.kind(), LocalStoreError::Kind::stopped);
+    }
+    EXPECT_EQ(m_state->snapshot.pendingSources.size(), 2);
 }
 
 } // namespace

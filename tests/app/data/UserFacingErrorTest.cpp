@@ -35,6 +35,7 @@ TEST(UserFacingErrorTest, CoreErrorsAreToldInChineseWithTheirDetailAfter)
               TovraLedgerError::corrupted(ledger, QStringLiteral("unexpected end of data"))),
             { ledger, QStringLiteral("unexpected end of data") } },
         { std::make_exception_ptr(TovraLedgerError::undecryptable(ledger)), { ledger } },
+        { std::make_exception_ptr(TovraLedgerError::readOnly(ledger)), { ledger } },
         { std::make_exception_ptr(TovraCryptoError(
               TovraCryptoError::Kind::keyStoreUnavailable, QStringLiteral("no Secret Service"))),
             { QStringLiteral("no Secret Service") } },

@@ -3,9 +3,12 @@
 #include "app/data/MemoryLedgerPersistence.h"
 #include "app/data/TovraCoreDataStore.h"
 #include "app/model/UserDefaultsKeys.h"
+#include "app/shell/StoppableClock.h"
 #include "core/ledger/TovraLedger.h"
 #include "platform/SystemClock.h"
 #include "platform/x11/X11PlatformBackend.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,12 @@ namespace {
 using tovra::testing::Typist;
 using tovra::testing::waitUntil;
 using tovra::testing::X11TestClient;
+
+PlatformServices withClock(PlatformServices services, Clock &clock)
+{
+    services.clock = &clock;
+    return services;
+}
 
 class ModelDesktopSessionTest : public ::testing::Test {
 protected:
@@ -47,6 +56,21 @@ protected:
         ASSERT_EQ(model->state().observationStatus, ObservationModeStatus::observing);
     }
 
+    // Ends the model's background tasks as quitting the app does: the model
+    // stops, the clock's sleeps end, and the woken tasks take their last
+    // steps on the event loop.
+    void TearDown() override
+    {
+        if (!model)
+            return;
+        model->stop();
+        clock.stop();
+        for (int round = 0; round < 20; ++round) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+
     // The user selects the text in the client's plain field and presses Ctrl+C.
     void copyWithKeys(X11TestClient &client, const QByteArray &text)
     {
@@ -64,7 +88,8 @@ protected:
     }
 
     X11PlatformBackend backend { ProcessIdentifier(::getpid()) };
-    PlatformServices services = backend.services();
+    StoppableClock clock;
+    PlatformServices services = withClock(backend.services(), clock);
     std::shared_ptr<TovraCoreDataStore> store = std::make_shared<TovraCoreDataStore>(
         std::make_unique<TovraLedger>(
             std::make_unique<MemoryLedgerPersistence>(std::make_shared<MemoryLedgerPersistence::State>()),

@@ -174,6 +174,18 @@ public:
     {
     }
 
+    // The model's background tasks sleep on the simulated clock between
+    // their rounds. The end of a test ends them as quitting the app does:
+    // the model stops, and the clock runs on until each has woken and ended.
+    ~ModelHarness()
+    {
+        if (!m_model)
+            return;
+        m_model->stop();
+        desktop.advance(std::chrono::hours(1));
+        settleEvents();
+    }
+
     ModelHarness(const ModelHarness &) = delete;
     ModelHarness &operator=(const ModelHarness &) = delete;
 
