@@ -32,6 +32,7 @@ QToolButton *rowButton(const QString &symbolName, const QColor &color, QWidget *
 RecordRowButtons::RecordRowButtons(QListView *list, RecordsListModel *records)
     : QObject(list)
     , m_list(list)
+    , m_viewport(list->viewport())
     , m_records(records)
     , m_open(rowButton(QStringLiteral("arrow.up.forward.square"), palette::accent, list->viewport()))
     , m_delete(rowButton(QStringLiteral("trash"), palette::red, list->viewport()))
@@ -51,12 +52,12 @@ RecordRowButtons::RecordRowButtons(QListView *list, RecordsListModel *records)
     connect(m_records, &QAbstractItemModel::modelReset, this, &RecordRowButtons::follow);
     connect(m_records, &QAbstractItemModel::dataChanged, this, &RecordRowButtons::follow);
     connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this, &RecordRowButtons::follow);
-    m_list->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 bool RecordRowButtons::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_list->viewport() && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+    if (watched == m_viewport && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         follow();
     return QObject::eventFilter(watched, event);
 }

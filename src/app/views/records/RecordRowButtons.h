@@ -34,6 +34,10 @@ private:
     void follow();
 
     QListView *m_list;
+    // Kept apart from the list: while the list is destroyed, its viewport's
+    // last events still reach the filter, and the list is no scroll area
+    // any more by then.
+    QWidget *m_viewport;
     RecordsListModel *m_records;
     QToolButton *m_open;
     QToolButton *m_delete;
