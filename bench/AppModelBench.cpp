@@ -1,4 +1,5 @@
 #include "app/model/ModelTestSupport.h"
+#include "NoisePicture.h"
 #include "app/model/UserDefaultsKeys.h"
 #include "platform/PasteboardChangeObserver.h"
 #include "platform/PasteboardImageSnapshot.h"
@@ -115,20 +116,6 @@ void captureText(benchmark::State &state)
 }
 BENCHMARK(captureText)->Unit(benchmark::kMillisecond);
 
-// Noise does not compress: a PNG of it just under the 20 MiB limit.
-QByteArray largestPicture()
-{
-    QImage noise(2560, 2700, QImage::Format_RGB32);
-    QRandomGenerator random(7);
-    for (int y = 0; y < noise.height(); ++y)
-        random.fillRange(reinterpret_cast<quint32 *>(noise.scanLine(y)), noise.width());
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    noise.save(&buffer, "PNG");
-    return png;
-}
-
 // The whole copy of such a picture, and apart from it the decoding (with
 // preview and fingerprint) that the platform does once per copy: the
 // difference is the model's own cost.
@@ -136,7 +123,7 @@ void captureImage(benchmark::State &state)
 {
     const bool decodeOnly = state.range(0) != 0;
     Desk desk;
-    const QByteArray png = largestPicture();
+    const QByteArray png = bench::largestPicture();
     if (png.size() > 20'971'520) {
         state.SkipWithError("the picture is over the limit");
         return;

@@ -12,6 +12,7 @@
 // the 16 ms of one frame, and the capture also by its whole duration.
 
 #include "LedgerSeed.h"
+#include "NoisePicture.h"
 #include "RatioFigures.h"
 
 #include "app/data/TovraAppDataStoreFactory.h"
@@ -55,20 +56,6 @@ void ensureApplication()
         qputenv("QT_QPA_PLATFORM", "offscreen");
         new QGuiApplication(argc, argv);
     }
-}
-
-// Noise does not compress: a PNG of it just under the 20 MiB limit.
-QByteArray largestPicture()
-{
-    QImage noise(2560, 2700, QImage::Format_RGB32);
-    QRandomGenerator random(7);
-    for (int y = 0; y < noise.height(); ++y)
-        random.fillRange(reinterpret_cast<quint32 *>(noise.scanLine(y)), noise.width());
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    noise.save(&buffer, "PNG");
-    return png;
 }
 
 // A 60 Hz timer on the GUI thread and the longest it was late.
@@ -172,7 +159,7 @@ QCoro::Task<void> commitOnce(TovraAppDataProviding &store, bool &done)
 void BM_GuiThreadStall(benchmark::State &state)
 {
     const int runs = int(state.range(0));
-    const QByteArray picture = largestPicture();
+    const QByteArray picture = bench::largestPicture();
     QList<double> captureStall, captureInPlaceStall, captureMs, commitStall, exportStall;
     QTemporaryDir exports;
     for (auto _ : state) {
