@@ -1,4 +1,5 @@
 #include "app/model/ModelTestSupport.h"
+#include "OffscreenApplication.h"
 #include "NoisePicture.h"
 #include "app/model/UserDefaultsKeys.h"
 #include "platform/PasteboardChangeObserver.h"
@@ -23,17 +24,6 @@ using namespace tovra::app;
 using namespace tovra::app::testing;
 using namespace std::chrono_literals;
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "tovra_app_model_bench";
-    static char *argv[] = { name, nullptr };
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QGuiApplication(argc, argv);
-    }
-}
-
 PendingSource applicationSource(const QString &fingerprint)
 {
     PendingSource source;
@@ -49,7 +39,7 @@ PendingSource applicationSource(const QString &fingerprint)
 struct Desk {
     Desk()
     {
-        ensureApplication();
+        tovra::bench::ensureOffscreenApplication();
         editor = h.desktop.launch(QStringLiteral("Editor"), QStringLiteral("org.example.Editor"));
         notes = h.desktop.launch(QStringLiteral("Obsidian"), QStringLiteral("md.obsidian.Obsidian"));
         h.settings->setValue(userDefaultsKeys::observationEnabled, true);

@@ -1,4 +1,5 @@
 #include "app/model/ModelTestSupport.h"
+#include "OffscreenApplication.h"
 
 #include <QGuiApplication>
 
@@ -11,17 +12,6 @@ namespace {
 
 using namespace tovra::app;
 using namespace tovra::app::testing;
-
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "tovra_app_model_bench";
-    static char *argv[] = { name, nullptr };
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QGuiApplication(argc, argv);
-    }
-}
 
 // Pasted a minute apart into seven editors, from forty sites; the same
 // records, in new memory, on every call.
@@ -49,7 +39,7 @@ QList<ProvenanceRecord> records(int count, const QDateTime &now)
 // pasted within the last week), it looks through few.
 void filteredRecords(benchmark::State &state)
 {
-    ensureApplication();
+    tovra::bench::ensureOffscreenApplication();
     ModelHarness h;
     h.provider->willReturn(op::listRecords, records(int(state.range(0)), h.desktop.clock().now()));
     h.finish(h.model().reload());
@@ -75,7 +65,7 @@ BENCHMARK(filteredRecords)
 // store, and equal to it: the model compares them before it replaces one.
 void reload(benchmark::State &state)
 {
-    ensureApplication();
+    tovra::bench::ensureOffscreenApplication();
     ModelHarness h;
     const QDateTime now = h.desktop.clock().now();
     const QList<ProvenanceRecord> lists[]

@@ -12,6 +12,7 @@
 // the 16 ms of one frame, and the capture also by its whole duration.
 
 #include "LedgerSeed.h"
+#include "OffscreenApplication.h"
 #include "NoisePicture.h"
 #include "RatioFigures.h"
 
@@ -46,17 +47,6 @@ using namespace std::chrono_literals;
 constexpr qint64 seededRecordCount = 10000;
 constexpr std::chrono::milliseconds frame = 16ms;
 const QByteArray masterKey(32, '\x5a');
-
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "tovra_gui_stall_bench";
-    static char *argv[] = { name, nullptr };
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QGuiApplication(argc, argv);
-    }
-}
 
 // A 60 Hz timer on the GUI thread and the longest it was late.
 class StallWatch {
@@ -113,7 +103,7 @@ bool runUntil(const std::function<bool()> &done, const std::function<void()> &st
 struct Desk {
     explicit Desk(std::shared_ptr<BackgroundWork> decoding)
     {
-        ensureApplication();
+        tovra::bench::ensureOffscreenApplication();
         bench::seedLedger(ledgerFolder.filePath("ledger.json.enc"), seededRecordCount, masterKey);
         QProcessEnvironment environment;
         environment.insert("TOVRA_LEDGER_PATH", ledgerFolder.filePath("ledger.json.enc"));

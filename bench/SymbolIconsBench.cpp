@@ -1,3 +1,4 @@
+#include "OffscreenApplication.h"
 #include "app/views/SymbolIcons.h"
 
 #include <QApplication>
@@ -10,20 +11,9 @@ namespace {
 
 using tovra::app::SymbolIcons;
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "tovra_views_bench";
-    static char *argv[] = { name, nullptr };
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-}
-
 void symbolIconMadeAndPainted(benchmark::State &state)
 {
-    ensureApplication();
+    tovra::bench::ensureOffscreenApplication();
     const bool fixedColor = state.range(0) != 0;
     const QStringList names { QStringLiteral("trash"), QStringLiteral("globe"), QStringLiteral("eye"),
         QStringLiteral("doc.on.clipboard") };
