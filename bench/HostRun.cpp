@@ -8,6 +8,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <unistd.h>
+
 namespace tovra::bench {
 
 namespace {
@@ -78,9 +80,12 @@ HostEnvironment::HostEnvironment(qint64 recordCount)
 
 void HostEnvironment::resetLedger() const
 {
+    // On disk before the run, as a ledger the last change wrote is: left
+    // dirty, its write-back would be paid by the run's own fsync.
     QFile file(ledgerPath());
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(m_seeded);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(m_seeded) == m_seeded.size()
+        && file.flush())
+        ::fsync(file.handle());
 }
 
 bool runHost(const QProcessEnvironment &environment, const QByteArray &input, QByteArray &output,

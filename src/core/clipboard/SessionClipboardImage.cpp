@@ -1,6 +1,6 @@
 #include "core/clipboard/SessionClipboardImage.h"
 
-#include <QCryptographicHash>
+#include "core/crypto/CryptoPrimitives.h"
 
 namespace tovra {
 
@@ -12,8 +12,8 @@ SessionClipboardImage::SessionClipboardImage(QByteArray data, QString typeIdenti
     , m_pixelHeight(pixelHeight)
     , m_thumbnailData(std::move(thumbnailData))
     , m_fileName(std::move(fileName))
-    , m_sessionFingerprint(
-          QString::fromLatin1(QCryptographicHash::hash(m_data, QCryptographicHash::Sha256).toHex()))
+    // OpenSSL's digest, many times faster on a 20 MB picture than Qt's own.
+    , m_sessionFingerprint(QString::fromLatin1(CryptoPrimitives::sha256(m_data).toHex()))
 {
 }
 
