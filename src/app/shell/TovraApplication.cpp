@@ -81,10 +81,6 @@ int TovraApplication::run(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("tovra"));
     // The app lives in the tray: closing its window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
-    // The interface speaks Chinese whatever the system's language; so do
-    // Qt's own dialogs and menus.
-    QApplication::setFont(views::interfaceFont(QApplication::font()));
-    installQtTranslations(application, views::interfaceLocale());
 
     // Before anything a quit would have to undo: a SIGTERM that comes while
     // the app starts ends it in the same order as one that comes later.
@@ -102,6 +98,11 @@ int TovraApplication::run(int argc, char **argv)
     }
 
     TovraRuntime &runtime = TovraRuntime::shared();
+    // The interface speaks Chinese whatever the system's language; so do
+    // Qt's own dialogs and menus. Set up after the runtime, which reads the
+    // ledger on its own thread meanwhile, and before any window.
+    QApplication::setFont(views::interfaceFont(QApplication::font()));
+    installQtTranslations(application, views::interfaceLocale());
     TovraApplicationDelegate delegate(runtime, TovraMainWindowPresenter::shared());
     QObject::connect(&instance, &SingleInstance::requested, &delegate,
         [&delegate](const SingleInstance::Request &request) {

@@ -1,10 +1,10 @@
 #include "app/views/BannerParts.h"
 
+#include "app/views/RoundedPanel.h"
 #include "app/views/SymbolIcons.h"
 
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QToolButton>
 
 namespace tovra::app::views {
@@ -30,10 +30,7 @@ QToolButton *bannerCloseButton(const QString &accessibleName, QWidget *parent)
 
 void paintBannerBackground(QPainter &painter, const QRect &rect, const QColor &fill)
 {
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect), 8, 8);
-    painter.fillPath(shape, fill);
+    RoundedPanel::paint(painter, rect, 8, fill);
 }
 
 } // namespace tovra::app::views

@@ -16,8 +16,13 @@ constexpr qsizetype maximumParts = 4;
 
 qsizetype ParallelParts::count(qsizetype bytes)
 {
+    return count(bytes, minimumPartBytes);
+}
+
+qsizetype ParallelParts::count(qsizetype items, qsizetype minimumPerPart)
+{
     const auto cores = qsizetype(std::max(1u, std::thread::hardware_concurrency()));
-    return std::clamp<qsizetype>(bytes / minimumPartBytes, 1, std::min(maximumParts, cores));
+    return std::clamp<qsizetype>(items / minimumPerPart, 1, std::min(maximumParts, cores));
 }
 
 bool ParallelParts::run(qsizetype count, const std::function<bool(qsizetype)> &part)

@@ -13,6 +13,8 @@ namespace tovra {
 class ParallelParts {
 public:
     static qsizetype count(qsizetype bytes);
+    // The same for `items` of any kind, at least `minimumPerPart` of them in a part.
+    static qsizetype count(qsizetype items, qsizetype minimumPerPart);
 
     // Runs `part(index)` for every index below `count`, the first on the
     // calling thread; true when every part answered true. A part that throws

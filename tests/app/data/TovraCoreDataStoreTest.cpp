@@ -1,5 +1,6 @@
 #include "AwaitTask.h"
 #include "DataStoreTestSupport.h"
+#include "app/data/LedgerRecordMapping.h"
 #include "app/data/LocalStoreError.h"
 #include "core/ledger/DenylistRules.h"
 #include "core/ledger/TovraLedgerError.h"
@@ -201,6 +202,44 @@ TEST_F(CoreDataStoreTest, ObsidianCommitsFailClearlyAndRecordNothing)
     }
     EXPECT_TRUE(awaitTask(m_store->listRecords()).isEmpty());
     EXPECT_EQ(awaitTask(m_store->nativeHostStatus()), NativeHostStatus::unknown);
+}
+
+// Enough records for the mapping to be split between threads: every record
+// still comes back once, in the ledger's order, mapped as it would be alone.
+TEST_F(CoreDataStoreTest, AManyRecordsListComesBackWholeInOrderAndMappedAsEachAlone)
+{
+    constexpr int count = 4321;
+    QList<TraceRecord> stored;
+    for (int index = 0; index < count; ++index) {
+        TraceRecord trace;
+        trace.id = QUuid::createUuid();
+        trace.paste.id = QUuid::createUuid();
+        trace.paste.pastedAt = m_clock->now().addSecs(index);
+        trace.paste.destination.appBundleID = QStringLiteral("md.obsidian");
+        if (index % 3 != 0) {
+            PendingSource source;
+            source.id = QUuid::createUuid();
+            source.captureMethod = CaptureMethod::chromeExtension;
+            source.sanitizedURL = QStringLiteral("https://site%1.example.org/page?id=%2").arg(index % 17).arg(index);
+            source.pageTitle = QStringLiteral("Page %1").arg(index);
+            source.capturedAt = trace.paste.pastedAt.addSecs(-5);
+            trace.source = source;
+        }
+        stored.append(trace);
+    }
+    {
+        const std::lock_guard lock(m_state->mutex);
+        m_state->snapshot.traceRecords = stored;
+    }
+
+    const QList<ProvenanceRecord> records = awaitTask(m_store->listRecords());
+    ASSERT_EQ(records.size(), count);
+    for (int index = 0; index < count; ++index) {
+        // Newest paste first.
+        const TraceRecord &trace = stored.at(count - 1 - index);
+        ASSERT_EQ(records.at(index), mapping::provenanceRecord(trace)) << "record " << index;
+    }
+    EXPECT_EQ(records.at(count - 2).source.domain, QStringLiteral("site1.example.org"));
 }
 
 } // namespace

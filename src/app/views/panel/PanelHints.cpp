@@ -10,7 +10,6 @@
 #include <QVBoxLayout>
 
 namespace tovra::app::views {
-
 PermissionHint::PermissionHint(QWidget *parent)
     : QWidget(parent)
 {
@@ -30,12 +29,9 @@ PermissionHint::PermissionHint(QWidget *parent)
 }
 
 HostStatusBanner::HostStatusBanner(TovraAppModel &model, QWidget *parent)
-    : QFrame(parent)
+    : RoundedPanel(palette::withAlpha(palette::orange, 0.09), 8, parent)
 {
-    setObjectName(QStringLiteral("hostStatusBanner"));
     setAccessibleName(QStringLiteral("Chrome 增强器不可用"));
-    setStyleSheet(QStringLiteral("#hostStatusBanner { background: %1; border-radius: 8px; }")
-                      .arg(palette::withAlpha(palette::orange, 0.09).name(QColor::HexArgb)));
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(8, 8, 8, 8);
     row->setSpacing(8);

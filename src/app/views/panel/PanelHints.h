@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFrame>
+#include "app/views/RoundedPanel.h"
+
 #include <QWidget>
 
 namespace tovra::app {
@@ -20,7 +21,7 @@ public:
 
 // Warns that the local ledger is unavailable, so browser captures cannot be
 // stored, and offers to load it again.
-class HostStatusBanner : public QFrame {
+class HostStatusBanner : public RoundedPanel {
     Q_OBJECT
 
 public:

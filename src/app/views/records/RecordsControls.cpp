@@ -2,11 +2,11 @@
 
 #include "app/model/TovraAppModel.h"
 #include "app/views/Palette.h"
+#include "app/views/RoundedPanel.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/TraceConfidenceStyle.h"
 #include "app/views/records/FilterMenuButton.h"
 
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,9 +17,7 @@
 #include <array>
 
 namespace tovra::app::views {
-
 namespace {
-
 constexpr std::array dateFilters { RecordDateFilter::all, RecordDateFilter::today,
     RecordDateFilter::sevenDays, RecordDateFilter::thirtyDays };
 constexpr std::array confidences { TraceConfidence::verified, TraceConfidence::observed,
@@ -56,12 +54,8 @@ RecordsControls::RecordsControls(TovraAppModel &model, QWidget *parent)
 
 QWidget *RecordsControls::buildSearchBox()
 {
-    auto *box = new QFrame(this);
-    box->setObjectName(QStringLiteral("searchBox"));
+    auto *box = new RoundedPanel(QColor(128, 128, 128, 36), 7, this);
     box->setMinimumHeight(30);
-    box->setStyleSheet(
-        QStringLiteral("#searchBox { background: rgba(128, 128, 128, 0.14); border-radius: 7px; }"
-                       "#searchBox QLineEdit { background: transparent; border: none; }"));
     auto *row = new QHBoxLayout(box);
     row->setContentsMargins(9, 0, 9, 0);
     row->setSpacing(6);
@@ -74,6 +68,10 @@ QWidget *RecordsControls::buildSearchBox()
     m_search->setPlaceholderText(QStringLiteral("搜索来源、目标或窗口"));
     m_search->setAccessibleName(QStringLiteral("搜索溯源记录"));
     m_search->setFrame(false);
+    // The box draws the field's background.
+    QPalette transparentBase = m_search->palette();
+    transparentBase.setColor(QPalette::Base, Qt::transparent);
+    m_search->setPalette(transparentBase);
     connect(
         m_search, &QLineEdit::textEdited, this, [this](const QString &text) { m_model.setSearchText(text); });
     row->addWidget(m_search, 1);
