@@ -2,6 +2,8 @@
 
 #include "core/crypto/TovraCryptoError.h"
 
+#include <QScopeGuard>
+
 #include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
@@ -18,6 +20,9 @@ namespace {
 
 // libcrypto takes lengths as int; larger buffers go through in slices.
 constexpr qsizetype kMaxSlice = qsizetype(1) << 30;
+// The slices of a streamed message: small enough to stay in the cache
+// between being encrypted and being written.
+constexpr qsizetype streamSliceLength = 256 * 1024;
 
 struct CipherContextFree {
     void operator()(EVP_CIPHER_CTX *context) const { EVP_CIPHER_CTX_free(context); }
@@ -221,28 +226,68 @@ QByteArray CryptoPrimitives::aes256GcmOpen(QByteArrayView key, QByteArrayView no
 QByteArray CryptoPrimitives::aes256GcmSeal(QByteArrayView key, QByteArrayView nonce,
     std::initializer_list<QByteArrayView> parts, QByteArrayView associatedData, const Sink &write)
 {
+    return aes256GcmSeal(
+        key, nonce,
+        [parts](const Sink &plaintext) {
+            for (const QByteArrayView part : parts)
+                plaintext(part);
+        },
+        associatedData, write);
+}
+
+QByteArray CryptoPrimitives::aes256GcmSeal(QByteArrayView key, QByteArrayView nonce, const Producer &produce,
+    QByteArrayView associatedData, const Sink &write)
+{
     requireAesKey(key);
     requireNonce(nonce);
     auto context = gcmContext(true, key, nonce, associatedData);
-    // Small enough to stay in the cache between encrypting and writing it.
-    constexpr qsizetype sliceLength = 256 * 1024;
-    QByteArray slice(sliceLength, Qt::Uninitialized);
-    for (const QByteArrayView part : parts) {
-        for (qsizetype offset = 0; offset < part.size(); offset += sliceLength) {
-            const auto input = part.sliced(offset, std::min(sliceLength, part.size() - offset));
+    QByteArray slice(streamSliceLength, Qt::Uninitialized);
+    produce([&](QByteArrayView part) {
+        for (qsizetype offset = 0; offset < part.size(); offset += streamSliceLength) {
+            const auto input = part.sliced(offset, std::min(streamSliceLength, part.size() - offset));
             int written = 0;
             if (EVP_EncryptUpdate(context.get(), bytes(slice), &written, bytes(input), int(input.size())) != 1
                 || written != int(input.size()))
                 failPrimitive("AES-GCM encryption");
             write(QByteArrayView(slice).first(written));
         }
-    }
+    });
     QByteArray tag(kGcmTagLength, Qt::Uninitialized);
     int finalLength = 0;
     if (EVP_EncryptFinal_ex(context.get(), nullptr, &finalLength) != 1 || finalLength != 0
         || EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_GET_TAG, int(kGcmTagLength), tag.data()) != 1)
         failPrimitive("AES-GCM encryption");
     return tag;
+}
+
+void CryptoPrimitives::aes256GcmOpenStreaming(QByteArrayView key, QByteArrayView nonce,
+    const Producer &produce, QByteArrayView tag, QByteArrayView associatedData, const Sink &plaintext)
+{
+    requireAesKey(key);
+    requireNonce(nonce);
+    if (tag.size() != kGcmTagLength)
+        throw TovraCryptoError(TovraCryptoError::Kind::authenticationFailed);
+    auto context = gcmContext(false, key, nonce, associatedData);
+    QByteArray slice(streamSliceLength, Qt::Uninitialized);
+    // The slice held the last plaintext handed out; it is wiped however this ends.
+    const auto wipeSlice = qScopeGuard([&] { OPENSSL_cleanse(slice.data(), size_t(slice.size())); });
+    produce([&](QByteArrayView part) {
+        for (qsizetype offset = 0; offset < part.size(); offset += streamSliceLength) {
+            const auto input = part.sliced(offset, std::min(streamSliceLength, part.size() - offset));
+            int written = 0;
+            if (EVP_DecryptUpdate(context.get(), bytes(slice), &written, bytes(input), int(input.size())) != 1
+                || written != int(input.size()))
+                failPrimitive("AES-GCM decryption");
+            plaintext(QByteArrayView(slice).first(written));
+        }
+    });
+    if (EVP_CIPHER_CTX_ctrl(
+            context.get(), EVP_CTRL_GCM_SET_TAG, int(kGcmTagLength), const_cast<char *>(tag.data()))
+        != 1)
+        failPrimitive("AES-GCM decryption");
+    int finalLength = 0;
+    if (EVP_DecryptFinal_ex(context.get(), nullptr, &finalLength) != 1)
+        throw TovraCryptoError(TovraCryptoError::Kind::authenticationFailed);
 }
 
 void CryptoPrimitives::aes256GcmOpenInPlace(QByteArrayView key, QByteArrayView nonce, QByteArray &buffer,

@@ -52,6 +52,18 @@ public:
     using Sink = std::function<void(QByteArrayView)>;
     static QByteArray aes256GcmSeal(QByteArrayView key, QByteArrayView nonce,
         std::initializer_list<QByteArrayView> parts, QByteArrayView associatedData, const Sink &write);
+    // The same for a message that `produce` hands to the sink it is given, a
+    // slice at a time, in order.
+    using Producer = std::function<void(const Sink &)>;
+    static QByteArray aes256GcmSeal(QByteArrayView key, QByteArrayView nonce, const Producer &produce,
+        QByteArrayView associatedData, const Sink &write);
+    // Decrypts the ciphertext that `produce` hands over a slice at a time and
+    // hands each slice's plaintext to `plaintext` at once, before the tag is
+    // known: the consumer must act on none of it, and drop all of it, unless
+    // this returns normally. Throws authenticationFailed when the tag does
+    // not verify.
+    static void aes256GcmOpenStreaming(QByteArrayView key, QByteArrayView nonce, const Producer &produce,
+        QByteArrayView tag, QByteArrayView associatedData, const Sink &plaintext);
     static void aes256GcmOpenInPlace(QByteArrayView key, QByteArrayView nonce, QByteArray &buffer,
         qsizetype offset, qsizetype length, QByteArrayView tag, QByteArrayView associatedData);
 

@@ -3,6 +3,8 @@
 #include "core/crypto/CryptoPrimitives.h"
 #include "core/crypto/TovraCryptoError.h"
 
+#include <algorithm>
+
 namespace tovra {
 
 static_assert(EncryptedEnvelope::kOverhead
@@ -27,25 +29,31 @@ void requireKey(QByteArrayView key)
 }
 
 // The checks of open(), in their order, before the tag: key length, magic,
-// version, minimum length.
-void requireOpenable(QByteArrayView envelope, QByteArrayView key)
+// version, minimum length. `start` is the envelope's first bytes, at least
+// its header where it has one; `size` is its whole length.
+void requireOpenable(QByteArrayView start, qint64 size, QByteArrayView key)
 {
     requireKey(key);
     const QByteArrayView magic(EncryptedEnvelope::kMagic, EncryptedEnvelope::kMagicLength);
-    if (envelope.size() < EncryptedEnvelope::kMagicLength) {
+    if (size < EncryptedEnvelope::kMagicLength) {
         // A file cut inside the magic is damaged; anything else is not ours.
         throw TovraCryptoError(
-            magic.startsWith(envelope) ? Kind::truncatedEnvelope : Kind::unrecognizedEnvelope);
+            magic.startsWith(start) ? Kind::truncatedEnvelope : Kind::unrecognizedEnvelope);
     }
-    if (envelope.first(EncryptedEnvelope::kMagicLength) != magic)
+    if (start.first(EncryptedEnvelope::kMagicLength) != magic)
         throw TovraCryptoError(Kind::unrecognizedEnvelope);
-    if (envelope.size() < EncryptedEnvelope::kHeaderLength)
+    if (size < EncryptedEnvelope::kHeaderLength)
         throw TovraCryptoError(Kind::truncatedEnvelope);
-    const auto version = quint8(envelope.at(EncryptedEnvelope::kMagicLength));
+    const auto version = quint8(start.at(EncryptedEnvelope::kMagicLength));
     if (version != EncryptedEnvelope::kFormatVersion)
         throw TovraCryptoError(Kind::unsupportedEnvelopeVersion, QString::number(version));
-    if (envelope.size() < EncryptedEnvelope::kOverhead)
+    if (size < EncryptedEnvelope::kOverhead)
         throw TovraCryptoError(Kind::truncatedEnvelope);
+}
+
+void requireOpenable(QByteArrayView envelope, QByteArrayView key)
+{
+    requireOpenable(envelope, envelope.size(), key);
 }
 
 } // namespace
@@ -66,12 +74,23 @@ QByteArray EncryptedEnvelope::seal(QByteArrayView plaintext, QByteArrayView key)
 void EncryptedEnvelope::seal(std::initializer_list<QByteArrayView> plaintextParts, QByteArrayView key,
     const CryptoPrimitives::Sink &write)
 {
+    seal(
+        [plaintextParts](const CryptoPrimitives::Sink &plaintext) {
+            for (const QByteArrayView part : plaintextParts)
+                plaintext(part);
+        },
+        key, write);
+}
+
+void EncryptedEnvelope::seal(
+    const CryptoPrimitives::Producer &plaintext, QByteArrayView key, const CryptoPrimitives::Sink &write)
+{
     requireKey(key);
     const QByteArray aad = header();
     const QByteArray nonce = CryptoPrimitives::randomBytes(CryptoPrimitives::kGcmNonceLength);
     write(aad);
     write(nonce);
-    write(CryptoPrimitives::aes256GcmSeal(key, nonce, plaintextParts, aad, write));
+    write(CryptoPrimitives::aes256GcmSeal(key, nonce, plaintext, aad, write));
 }
 
 QByteArray EncryptedEnvelope::open(QByteArrayView envelope, QByteArrayView key)
@@ -100,6 +119,26 @@ QByteArray EncryptedEnvelope::openInPlace(QByteArray envelope, QByteArrayView ke
     envelope.truncate(ciphertextStart + ciphertextLength);
     envelope.remove(0, ciphertextStart);
     return envelope;
+}
+
+void EncryptedEnvelope::openStreaming(
+    qint64 size, const Reader &read, QByteArrayView key, const CryptoPrimitives::Sink &plaintext)
+{
+    const qsizetype headerLength = qsizetype(std::min<qint64>(size, kHeaderLength + CryptoPrimitives::kGcmNonceLength));
+    const QByteArray start = read(0, headerLength);
+    requireOpenable(start, size, key);
+    const QByteArray aad = start.first(kHeaderLength);
+    const QByteArray nonce = start.sliced(kHeaderLength, CryptoPrimitives::kGcmNonceLength);
+    const QByteArray tag = read(size - CryptoPrimitives::kGcmTagLength, CryptoPrimitives::kGcmTagLength);
+    const qint64 ciphertextEnd = size - CryptoPrimitives::kGcmTagLength;
+    constexpr qsizetype windowLength = 1024 * 1024;
+    CryptoPrimitives::aes256GcmOpenStreaming(
+        key, nonce,
+        [&](const CryptoPrimitives::Sink &ciphertext) {
+            for (qint64 offset = headerLength; offset < ciphertextEnd; offset += windowLength)
+                ciphertext(read(offset, qsizetype(std::min<qint64>(windowLength, ciphertextEnd - offset))));
+        },
+        tag, aad, plaintext);
 }
 
 } // namespace tovra

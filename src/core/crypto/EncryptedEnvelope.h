@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <functional>
 #include <initializer_list>
 
 namespace tovra {
@@ -47,6 +48,18 @@ public:
     static void seal(std::initializer_list<QByteArrayView> plaintextParts, QByteArrayView key,
         const CryptoPrimitives::Sink &write);
     static QByteArray openInPlace(QByteArray envelope, QByteArrayView key);
+
+    // Neither holds the envelope nor its plaintext whole at all. This seal
+    // takes the plaintext from `plaintext` a slice at a time. openStreaming
+    // reads an envelope of `size` bytes through `read` (the bytes at an
+    // offset, exactly as many as asked) with the checks of open() in their
+    // order, and hands its plaintext to `plaintext` before the tag is known:
+    // see CryptoPrimitives::aes256GcmOpenStreaming.
+    static void seal(
+        const CryptoPrimitives::Producer &plaintext, QByteArrayView key, const CryptoPrimitives::Sink &write);
+    using Reader = std::function<QByteArray(qint64 offset, qsizetype length)>;
+    static void openStreaming(
+        qint64 size, const Reader &read, QByteArrayView key, const CryptoPrimitives::Sink &plaintext);
 };
 
 } // namespace tovra

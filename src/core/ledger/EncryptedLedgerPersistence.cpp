@@ -16,9 +16,10 @@ LedgerSnapshot withoutTraceRecords(LedgerSnapshot snapshot)
 } // namespace
 
 EncryptedLedgerPersistence::EncryptedLedgerPersistence(
-    QString ledgerPath, QByteArray envelopeKey, LedgerMigrations migrations)
+    QString ledgerPath, QByteArray envelopeKey, LedgerMigrations migrations, qint64 streamedFromBytes)
     : m_store(ledgerPath)
     , m_codec(std::move(envelopeKey), std::move(migrations), ledgerPath)
+    , m_streamedFromBytes(streamedFromBytes)
 {
 }
 
@@ -65,6 +66,19 @@ LedgerSnapshot EncryptedLedgerPersistence::write(const Change &change, bool with
                 m_store.ledgerPath(), QStringLiteral("it changed while the lock was held"));
         m_store.keepBackup(lock, *original.bytes, storedVersion);
     }
+    if (previous.streamed) {
+        // Only operations without trace records keep a streamed state.
+        const LedgerJsonReader::Stream::Checked &checked = *previous.streamed;
+        LedgerFileStore::Contents written = m_store.replace(lock, [&](const LedgerFileStore::Writer &write) {
+            m_codec.sealStreaming(frame, previous.stamp.size, readerOf(previous), checked, write);
+        });
+        const qsizetype begin = frame.beforeTraceRecords.size();
+        LedgerJsonReader::Stream::Checked now { {}, checked.traceRecordCount, begin,
+            begin + checked.traceRecordsEnd - checked.traceRecordsBegin };
+        m_cache = Cached { snapshot, false, {}, m_codec.currentVersion(), written.stamp, std::move(written.pin),
+            std::move(now) };
+        return snapshot;
+    }
     LedgerFileStore::Contents written = m_store.replace(
         lock, [&](const LedgerFileStore::Writer &write) { m_codec.seal(frame, records, write); });
 
@@ -73,7 +87,7 @@ LedgerSnapshot EncryptedLedgerPersistence::write(const Change &change, bool with
     if (!withTraceRecords)
         cached.traceRecords = previous.snapshot.traceRecords;
     m_cache = Cached { std::move(cached), decoded, std::move(records), m_codec.currentVersion(),
-        written.stamp, std::move(written.pin) };
+        written.stamp, std::move(written.pin), std::nullopt };
     return snapshot;
 }
 
@@ -81,11 +95,17 @@ const EncryptedLedgerPersistence::Cached &EncryptedLedgerPersistence::current(
     const LedgerFileStore::Lock &lock, bool withTraceRecords)
 {
     const LedgerFileStamp stamp = m_store.stamp(lock);
+    // Trace records that were never held are read with the whole file.
+    if (m_cache && m_cache->streamed && withTraceRecords)
+        m_cache.reset();
     if (!m_cache || m_cache->stamp != stamp) {
         // The state read last helps to read the new one: another process
         // (the browser host, most often) changed little of it.
         const std::optional<Cached> previous = std::exchange(m_cache, std::nullopt);
-        m_cache = decodeContents(m_store.read(lock), previous ? &*previous : nullptr);
+        if (!withTraceRecords)
+            m_cache = readStreamed(lock);
+        if (!m_cache)
+            m_cache = decodeContents(m_store.read(lock), previous ? &*previous : nullptr);
     }
     if (withTraceRecords && !m_cache->traceRecordsDecoded) {
         std::optional<QList<TraceRecord>> records = LedgerJsonReader::decode(m_cache->encodedTraceRecords);
@@ -104,7 +124,7 @@ EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
     if (!contents.bytes) {
         LedgerSnapshot empty;
         empty.version = m_codec.currentVersion();
-        return Cached { std::move(empty), true, {}, m_codec.currentVersion(), contents.stamp, nullptr };
+        return Cached { std::move(empty), true, {}, m_codec.currentVersion(), contents.stamp, nullptr, std::nullopt };
     }
     // Records spelled as in the previous state are not checked again, and
     // when all of them are, their decoded form is kept too.
@@ -112,7 +132,7 @@ EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
         LedgerCodec::TraceRecordDecoding::keptEncoded, previous ? &previous->encodedTraceRecords : nullptr);
     Cached state { std::move(decoded.snapshot), decoded.traceRecordsDecoded,
         std::move(decoded.encodedTraceRecords), decoded.storedVersion, contents.stamp,
-        std::move(contents.pin) };
+        std::move(contents.pin), std::nullopt };
     if (!state.traceRecordsDecoded && previous && previous->traceRecordsDecoded
         && state.encodedTraceRecords.count() == previous->encodedTraceRecords.count()
         && state.encodedTraceRecords.text() == previous->encodedTraceRecords.text()) {
@@ -120,6 +140,25 @@ EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
         state.traceRecordsDecoded = true;
     }
     return state;
+}
+
+std::optional<EncryptedLedgerPersistence::Cached> EncryptedLedgerPersistence::readStreamed(
+    const LedgerFileStore::Lock &lock) const
+{
+    LedgerFileStore::Opened opened = m_store.open(lock);
+    if (!opened.pin || opened.stamp.size < m_streamedFromBytes)
+        return std::nullopt;
+    Cached state { {}, false, {}, m_codec.currentVersion(), opened.stamp, std::move(opened.pin), std::nullopt };
+    state.streamed = m_codec.checkStreaming(opened.stamp.size, readerOf(state));
+    if (!state.streamed)
+        return std::nullopt;
+    state.snapshot = std::exchange(state.streamed->snapshot, {});
+    return state;
+}
+
+EncryptedEnvelope::Reader EncryptedLedgerPersistence::readerOf(const Cached &state) const
+{
+    return [this, pin = state.pin](qint64 offset, qsizetype length) { return m_store.readAt(*pin, offset, length); };
 }
 
 } // namespace tovra

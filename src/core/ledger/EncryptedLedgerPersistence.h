@@ -24,8 +24,14 @@ namespace tovra {
 // version this build does not read, is reported and never written over.
 class EncryptedLedgerPersistence final : public LedgerPersistence {
 public:
+    // A file from `streamedFromBytes` on is read a slice at a time while its
+    // trace records are not wanted (the browser host's operations): it is
+    // checked as strictly, but never held whole.
+    static constexpr qint64 defaultStreamedFromBytes = qint64(1) << 20;
+
     EncryptedLedgerPersistence(QString ledgerPath, QByteArray envelopeKey,
-        LedgerMigrations migrations = LedgerMigrations::standard());
+        LedgerMigrations migrations = LedgerMigrations::standard(),
+        qint64 streamedFromBytes = defaultStreamedFromBytes);
 
     LedgerSnapshot load() override { return read(true); }
     LedgerSnapshot update(const Change &change) override { return write(change, true); }
@@ -43,6 +49,9 @@ private:
         int storedVersion = 0;
         LedgerFileStamp stamp;
         std::shared_ptr<const UniqueFd> pin;
+        // Set instead of `encodedTraceRecords` when the file was read a
+        // slice at a time: the records' text stays in the pinned file.
+        std::optional<LedgerJsonReader::Stream::Checked> streamed;
     };
 
     LedgerSnapshot read(bool withTraceRecords);
@@ -50,9 +59,12 @@ private:
     // The stored state under `lock`, from the cache when the stamp is unchanged.
     const Cached &current(const LedgerFileStore::Lock &lock, bool withTraceRecords);
     Cached decodeContents(LedgerFileStore::Contents contents, const Cached *previous) const;
+    std::optional<Cached> readStreamed(const LedgerFileStore::Lock &lock) const;
+    EncryptedEnvelope::Reader readerOf(const Cached &state) const;
 
     LedgerFileStore m_store;
     LedgerCodec m_codec;
+    qint64 m_streamedFromBytes;
     std::optional<Cached> m_cache;
 };
 

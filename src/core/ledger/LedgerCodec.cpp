@@ -86,4 +86,47 @@ void LedgerCodec::seal(const LedgerJsonWriter::Frame &frame, const EncodedTraceR
         { frame.beforeTraceRecords, traceRecords.text(), frame.afterTraceRecords }, m_envelopeKey, write);
 }
 
+std::optional<LedgerJsonReader::Stream::Checked> LedgerCodec::checkStreaming(
+    qint64 size, const EncryptedEnvelope::Reader &read) const
+{
+    if (m_migrations.currentVersion() != LedgerSnapshot::currentVersion)
+        return std::nullopt;
+    LedgerJsonReader::Stream stream;
+    try {
+        EncryptedEnvelope::openStreaming(size, read, m_envelopeKey, [&](QByteArrayView json) { stream.feed(json); });
+    } catch (const TovraCryptoError &) {
+        return std::nullopt;
+    }
+    return stream.finish();
+}
+
+void LedgerCodec::sealStreaming(const LedgerJsonWriter::Frame &frame, qint64 size,
+    const EncryptedEnvelope::Reader &read, const LedgerJsonReader::Stream::Checked &checked,
+    const CryptoPrimitives::Sink &write) const
+{
+    const auto copyTraceRecords = [&](const CryptoPrimitives::Sink &json) {
+        qint64 at = 0;
+        try {
+            EncryptedEnvelope::openStreaming(size, read, m_envelopeKey, [&](QByteArrayView slice) {
+                const qint64 from = std::max<qint64>(at, checked.traceRecordsBegin);
+                const qint64 to = std::min<qint64>(at + slice.size(), checked.traceRecordsEnd);
+                if (from < to)
+                    json(slice.sliced(from - at, to - from));
+                at += slice.size();
+            });
+        } catch (const TovraCryptoError &) {
+            // What was copied no longer verifies: the new file is not kept.
+            throw TovraLedgerError::corrupted(
+                m_ledgerPath, QStringLiteral("it changed while the lock was held"));
+        }
+    };
+    EncryptedEnvelope::seal(
+        [&](const CryptoPrimitives::Sink &json) {
+            json(frame.beforeTraceRecords);
+            copyTraceRecords(json);
+            json(frame.afterTraceRecords);
+        },
+        m_envelopeKey, write);
+}
+
 } // namespace tovra

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "core/crypto/CryptoPrimitives.h"
+#include "core/crypto/EncryptedEnvelope.h"
 #include "core/ledger/EncodedTraceRecords.h"
+#include "core/ledger/LedgerJsonReader.h"
 #include "core/ledger/LedgerJsonWriter.h"
 #include "core/ledger/LedgerMigrations.h"
 #include "core/records/LedgerSnapshot.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 namespace tovra {
 
@@ -57,6 +61,18 @@ public:
     // a slice at a time.
     void seal(const LedgerJsonWriter::Frame &frame, const EncodedTraceRecords &traceRecords,
         const CryptoPrimitives::Sink &write) const;
+
+    // For a long-used ledger whose trace records are not wanted, without
+    // ever holding the file or its JSON whole. checkStreaming checks a file
+    // of `size` bytes, read through `read`, as decode() with keptEncoded
+    // does; none when it does not open or is anything but a current file
+    // spelled as written: decode() then reads it and tells what is wrong.
+    // sealStreaming is seal() with the trace records' text copied from such a
+    // checked file, opened again (and verified again) as it is copied.
+    std::optional<LedgerJsonReader::Stream::Checked> checkStreaming(
+        qint64 size, const EncryptedEnvelope::Reader &read) const;
+    void sealStreaming(const LedgerJsonWriter::Frame &frame, qint64 size, const EncryptedEnvelope::Reader &read,
+        const LedgerJsonReader::Stream::Checked &checked, const CryptoPrimitives::Sink &write) const;
 
     int currentVersion() const noexcept { return m_migrations.currentVersion(); }
 

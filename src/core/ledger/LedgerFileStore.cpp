@@ -262,7 +262,7 @@ LedgerFileStamp LedgerFileStore::stamp(const Lock &) const
     return stampOf(status);
 }
 
-LedgerFileStore::Contents LedgerFileStore::read(const Lock &) const
+LedgerFileStore::Opened LedgerFileStore::open(const Lock &) const
 {
     auto fd = std::make_shared<UniqueFd>(
         ::open(nativePath(m_ledgerPath).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY));
@@ -277,13 +277,40 @@ LedgerFileStore::Contents LedgerFileStore::read(const Lock &) const
     if (::fstat(fd->get(), &status) != 0)
         fail(QStringLiteral("inspect"), m_ledgerPath);
     requireRegularOwnedFile(status, m_ledgerPath);
+    return Opened { std::move(fd), stampOf(status) };
+}
+
+QByteArray LedgerFileStore::readAt(const UniqueFd &file, qint64 offset, qsizetype length) const
+{
+    QByteArray bytes(length, Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < length) {
+        const ssize_t count
+            = ::pread(file.get(), bytes.data() + done, static_cast<size_t>(length - done), off_t(offset + done));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            fail(QStringLiteral("read"), m_ledgerPath);
+        if (count == 0)
+            throw TovraLedgerError::corrupted(m_ledgerPath, QStringLiteral("it ended before its size"));
+        done += count;
+    }
+    return bytes;
+}
+
+LedgerFileStore::Contents LedgerFileStore::read(const Lock &lock) const
+{
+    Opened opened = open(lock);
+    if (!opened.pin)
+        return {};
+    const auto &fd = opened.pin;
 
     // Read straight into a buffer of the file's size, a large file in parts
     // on several threads: in a process that just started, most of the time
     // goes to mapping the buffer's fresh pages, which threads do side by
     // side. The file is never written in place (a change renames a new one
     // over it), so its parts cannot change while they are read.
-    const auto fileSize = static_cast<qsizetype>(status.st_size);
+    const auto fileSize = static_cast<qsizetype>(opened.stamp.size);
     QByteArray bytes(fileSize, Qt::Uninitialized);
     char *const buffer = bytes.data();
     const qsizetype parts = ParallelParts::count(fileSize);
@@ -310,7 +337,7 @@ LedgerFileStore::Contents LedgerFileStore::read(const Lock &) const
             fail(QStringLiteral("read"), m_ledgerPath, readError);
         throw TovraLedgerError::corrupted(m_ledgerPath, QStringLiteral("it ended before its size"));
     }
-    return Contents { std::move(bytes), stampOf(status), std::move(fd) };
+    return Contents { std::move(bytes), opened.stamp, std::move(opened.pin) };
 }
 
 LedgerFileStore::Contents LedgerFileStore::replace(const Lock &lock, const QByteArray &bytes) const

@@ -80,9 +80,20 @@ public:
     // Creates the folder and the lock file when they are missing.
     Lock lockExclusive() const;
 
+    // The file opened for reading it in parts, and its stamp; neither when
+    // there is no ledger file. Like a read, the pin keeps the file's inode.
+    struct Opened {
+        std::shared_ptr<const UniqueFd> pin;
+        LedgerFileStamp stamp;
+    };
+
     // The stamp of the file now, without reading it.
     LedgerFileStamp stamp(const Lock &lock) const;
     Contents read(const Lock &lock) const;
+    Opened open(const Lock &lock) const;
+    // Exactly `length` bytes from `offset` of a file opened here; a file that
+    // ends before is damaged.
+    QByteArray readAt(const UniqueFd &file, qint64 offset, qsizetype length) const;
     // Replaces the ledger file by `bytes`; needs the exclusive lock.
     Contents replace(const Lock &lock, const QByteArray &bytes) const;
     // The same with the new file's bytes handed by `produce` to the writer it

@@ -137,6 +137,28 @@ bool checkTraceRecords(const QByteArray &json, qsizetype begin, const EncodedTra
     return checkRecordsFrom(json, next, ends, end);
 }
 
+// The text before the trace records, up to and with the "[" of their array.
+bool readHead(JsonTextScanner &scanner, LedgerSnapshot &snapshot)
+{
+    return scanner.expect("{\"customDenylistEntries\":[")
+        && readElements(scanner, snapshot.customDenylistEntries) && scanner.expect(",\"isPaused\":")
+        && scanner.boolean(&snapshot.isPaused) && scanner.expect(",\"pendingSources\":[")
+        && readElements(scanner, snapshot.pendingSources) && scanner.expect(",\"traceRecords\":[");
+}
+
+// The text after the "]" of the trace records, to the end; only the current
+// version is read.
+bool readTail(JsonTextScanner &scanner, LedgerSnapshot &snapshot)
+{
+    qint64 version = 0;
+    if (!scanner.expect(",\"updatedAt\":") || !scanner.date(&snapshot.updatedAt)
+        || !scanner.expect(",\"version\":") || !scanner.integer(&version) || !scanner.expect("}")
+        || !scanner.atEnd() || version != LedgerSnapshot::currentVersion)
+        return false;
+    snapshot.version = int(version);
+    return true;
+}
+
 } // namespace
 
 std::optional<LedgerJsonReader::Read> LedgerJsonReader::read(
@@ -145,10 +167,7 @@ std::optional<LedgerJsonReader::Read> LedgerJsonReader::read(
     JsonTextScanner scanner(json);
     Read result;
     LedgerSnapshot &snapshot = result.snapshot;
-    if (!scanner.expect("{\"customDenylistEntries\":[")
-        || !readElements(scanner, snapshot.customDenylistEntries) || !scanner.expect(",\"isPaused\":")
-        || !scanner.boolean(&snapshot.isPaused) || !scanner.expect(",\"pendingSources\":[")
-        || !readElements(scanner, snapshot.pendingSources) || !scanner.expect(",\"traceRecords\":["))
+    if (!readHead(scanner, snapshot))
         return std::nullopt;
 
     const qsizetype begin = scanner.position();
@@ -158,12 +177,8 @@ std::optional<LedgerJsonReader::Read> LedgerJsonReader::read(
         return std::nullopt;
 
     JsonTextScanner rest(json, end);
-    qint64 version = 0;
-    if (!rest.expect(",\"updatedAt\":") || !rest.date(&snapshot.updatedAt) || !rest.expect(",\"version\":")
-        || !rest.integer(&version) || !rest.expect("}") || !rest.atEnd()
-        || version != LedgerSnapshot::currentVersion)
+    if (!readTail(rest, snapshot))
         return std::nullopt;
-    snapshot.version = int(version);
     result.traceRecords = EncodedTraceRecords(json, begin, std::move(ends));
     if (decodeTraceRecords) {
         // Decoded once they are known to be well spelled and counted, so
@@ -174,6 +189,80 @@ std::optional<LedgerJsonReader::Read> LedgerJsonReader::read(
         snapshot.traceRecords = std::move(*records);
     }
     return result;
+}
+
+void LedgerJsonReader::Stream::feed(QByteArrayView text)
+{
+    if (m_failed)
+        return;
+    m_pending.append(text);
+    if (!m_inTraceRecords) {
+        static constexpr QByteArrayView recordsKey = ",\"traceRecords\":[";
+        const qsizetype key = QByteArrayView(m_pending).indexOf(recordsKey, m_searchFrom);
+        if (key < 0) {
+            m_searchFrom = std::max<qsizetype>(0, m_pending.size() - recordsKey.size());
+            return;
+        }
+        const qsizetype headEnd = key + recordsKey.size();
+        JsonTextScanner head(QByteArrayView(m_pending).first(headEnd));
+        if (!readHead(head, m_snapshot) || !head.atEnd()) {
+            m_failed = true;
+            return;
+        }
+        m_inTraceRecords = true;
+        m_recordsBegin = headEnd;
+        m_pending.remove(0, headEnd);
+        m_pendingOffset = headEnd;
+    }
+    checkCompleteRecords();
+}
+
+void LedgerJsonReader::Stream::checkCompleteRecords()
+{
+    // Everything before the last record opening is whole records; the rest
+    // waits for the text that follows. Record openings are found as the
+    // parallel check finds them, and a file spelled otherwise fails the same.
+    static constexpr QByteArrayView recordOpening = ",{\"confidence\":";
+    const qsizetype last = QByteArrayView(m_pending).lastIndexOf(recordOpening);
+    if (last <= 0)
+        return;
+    JsonTextScanner scanner(QByteArrayView(m_pending).first(last));
+    do {
+        if (!LedgerRecordScanner::read(scanner, static_cast<TraceRecord *>(nullptr))) {
+            m_failed = true;
+            return;
+        }
+        ++m_recordCount;
+    } while (scanner.expect(","));
+    if (!scanner.atEnd()) {
+        m_failed = true;
+        return;
+    }
+    // The comma goes too: what is left starts with the next record.
+    m_pending.remove(0, last + 1);
+    m_pendingOffset += last + 1;
+}
+
+std::optional<LedgerJsonReader::Stream::Checked> LedgerJsonReader::Stream::finish()
+{
+    if (m_failed || !m_inTraceRecords)
+        return std::nullopt;
+    JsonTextScanner scanner(m_pending);
+    if (m_recordCount > 0 || !scanner.expect("]")) {
+        do {
+            if (!LedgerRecordScanner::read(scanner, static_cast<TraceRecord *>(nullptr)))
+                return std::nullopt;
+            ++m_recordCount;
+        } while (scanner.expect(","));
+        m_recordsEnd = m_pendingOffset + scanner.position();
+        if (!scanner.expect("]"))
+            return std::nullopt;
+    } else {
+        m_recordsEnd = m_pendingOffset;
+    }
+    if (!readTail(scanner, m_snapshot))
+        return std::nullopt;
+    return Checked { std::move(m_snapshot), m_recordCount, m_recordsBegin, m_recordsEnd };
 }
 
 std::optional<QList<TraceRecord>> LedgerJsonReader::decode(const EncodedTraceRecords &records)

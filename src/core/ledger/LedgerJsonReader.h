@@ -32,6 +32,40 @@ public:
         const QByteArray &json, bool decodeTraceRecords, const EncodedTraceRecords *known = nullptr);
     // The records of an encoding that this reader produced or checked.
     static std::optional<QList<TraceRecord>> decode(const EncodedTraceRecords &records);
+
+    // The check of read() without decoding the trace records, over a
+    // document handed over a slice at a time: only the text before the trace
+    // records and the records not yet whole are held, never the document.
+    class Stream {
+    public:
+        struct Checked {
+            // Without trace records.
+            LedgerSnapshot snapshot;
+            qsizetype traceRecordCount = 0;
+            // Where the trace records' text (commas between them included)
+            // begins and ends in the document.
+            qsizetype traceRecordsBegin = 0;
+            qsizetype traceRecordsEnd = 0;
+        };
+
+        void feed(QByteArrayView text);
+        // After the whole document was fed; none when read() would read none.
+        std::optional<Checked> finish();
+
+    private:
+        void checkCompleteRecords();
+
+        LedgerSnapshot m_snapshot;
+        // The text not yet read, starting at m_pendingOffset in the document.
+        QByteArray m_pending;
+        qsizetype m_pendingOffset = 0;
+        qsizetype m_searchFrom = 0;
+        bool m_inTraceRecords = false;
+        bool m_failed = false;
+        qsizetype m_recordCount = 0;
+        qsizetype m_recordsBegin = 0;
+        qsizetype m_recordsEnd = 0;
+    };
 };
 
 } // namespace tovra

@@ -11,6 +11,8 @@
 
 #include "LedgerTestSupport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -84,6 +86,45 @@ protected:
         }
     }
 
+    // What the check a slice at a time accepts, with its trace records
+    // decoded from the text it delimits; none when it declines, and the
+    // whole read then decides.
+    std::optional<LedgerSnapshot> streamedOutcome(const QByteArray &json)
+    {
+        const QByteArray file = sealed(json);
+        const auto checked = codec.checkStreaming(
+            file.size(), [&](qint64 offset, qsizetype length) { return file.sliced(offset, length); });
+        if (!checked)
+            return std::nullopt;
+        const qsizetype begin = checked->traceRecordsBegin;
+        const qsizetype end = checked->traceRecordsEnd;
+        LedgerSnapshot snapshot = checked->snapshot;
+        const QJsonArray records
+            = QJsonDocument::fromJson("[" + json.sliced(begin, end - begin) + "]").array();
+        for (const QJsonValue &record : records)
+            snapshot.traceRecords.append(fromJson<TraceRecord>(record.toObject(), QStringLiteral("trace")));
+        EXPECT_EQ(snapshot.traceRecords.size(), checked->traceRecordCount);
+        return snapshot;
+    }
+
+    // Fed in slices of each length, records cut anywhere, the check a slice
+    // at a time finds the records the whole reader finds.
+    static void expectSlicedCheckFinds(
+        const QByteArray &json, const EncodedTraceRecords &records, std::initializer_list<qsizetype> lengths)
+    {
+        for (const qsizetype sliceLength : lengths) {
+            LedgerJsonReader::Stream stream;
+            for (qsizetype offset = 0; offset < json.size(); offset += sliceLength)
+                stream.feed(QByteArrayView(json).sliced(offset, std::min(sliceLength, json.size() - offset)));
+            const auto checked = stream.finish();
+            ASSERT_TRUE(checked) << sliceLength;
+            EXPECT_EQ(checked->traceRecordCount, records.count());
+            EXPECT_EQ(QByteArrayView(json).sliced(
+                          checked->traceRecordsBegin, checked->traceRecordsEnd - checked->traceRecordsBegin),
+                records.text());
+        }
+    }
+
     void expectSameOutcome(const QByteArray &json)
     {
         const Outcome expected = generalOutcome(json);
@@ -91,6 +132,10 @@ protected:
             << json.toStdString();
         EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::keptEncoded), expected)
             << json.toStdString();
+        // Never accepts what the general way refuses, and reads it the same.
+        if (const std::optional<LedgerSnapshot> streamed = streamedOutcome(json)) {
+            EXPECT_EQ((Outcome { streamed, {} }), expected) << json.toStdString();
+        }
     }
 
     QByteArray sealed(const QByteArray &json) const { return EncryptedEnvelope::seal(json, key); }
@@ -109,6 +154,8 @@ TEST_F(LedgerJsonStrictnessTest, TheGoldenLedgerIsReadTheFastWay)
     EXPECT_EQ(read->snapshot, *generalOutcome(json).snapshot);
     EXPECT_EQ(LedgerJsonReader::decode(read->traceRecords), read->snapshot.traceRecords);
     expectSameOutcome(json);
+    EXPECT_EQ(streamedOutcome(json), read->snapshot);
+    expectSlicedCheckFinds(json, read->traceRecords, { 1, 2, 7, 64 });
 }
 
 TEST_F(LedgerJsonStrictnessTest, EveryOtherSpellingIsJudgedTheGeneralWay)
@@ -211,6 +258,9 @@ TEST_F(LedgerJsonStrictnessTest, ALargeLedgerIsReadInPartsAsOneWhole)
     EXPECT_EQ(EncodedTraceRecords::encode(snapshot.traceRecords).text(), read->traceRecords.text());
     EXPECT_EQ(LedgerJsonReader::decode(read->traceRecords), snapshot.traceRecords);
     expectSameOutcome(json);
+    EXPECT_EQ(streamedOutcome(json), snapshot);
+
+    expectSlicedCheckFinds(json, read->traceRecords, { 4093, 65521, json.size() });
 
     // Damage in the first, a middle and the last part.
     const std::pair<double, const char *> damages[]
