@@ -102,6 +102,16 @@ QIcon bundledIcon(const Symbol &symbol)
     return QIcon(QStringLiteral(":/tovra/symbols/") + symbol.name + QStringLiteral(".svg"));
 }
 
+// Without a desktop icon theme Qt falls back to hicolor, which holds
+// applications' own icons and no action symbols: a lookup there costs a
+// parse of its index at the window's start and at best finds some
+// application's drawing under a standard name.
+bool hasActionIconTheme()
+{
+    const QString theme = QIcon::themeName();
+    return !theme.isEmpty() && theme != QLatin1String("hicolor");
+}
+
 // Looked up in the theme once per symbol and theme: rows and buttons ask for
 // the same few symbols again and again, on the GUI thread only.
 QIcon baseIcon(const Symbol &symbol)
@@ -111,8 +121,9 @@ QIcon baseIcon(const Symbol &symbol)
     if (const auto known = found.constFind(key); known != found.cend())
         return *known;
     const QIcon bundled = bundledIcon(symbol);
-    const QIcon icon
-        = symbol.themeName.isEmpty() ? bundled : QIcon::fromTheme(QString(symbol.themeName), bundled);
+    const QIcon icon = symbol.themeName.isEmpty() || !hasActionIconTheme()
+        ? bundled
+        : QIcon::fromTheme(QString(symbol.themeName), bundled);
     found.insert(key, icon);
     return icon;
 }

@@ -1,8 +1,11 @@
 #include "app/views/SymbolIcons.h"
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPalette>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -157,6 +160,62 @@ TEST(SymbolIconsCacheTest, AKeptDrawingFollowsThePaletteAndBelongsToItsSymbol)
     EXPECT_NE(drawn(SymbolIcons::icon(QStringLiteral("eye"), Qt::blue)),
         drawn(SymbolIcons::icon(QStringLiteral("eye.slash"), Qt::blue)));
     QGuiApplication::setPalette(original);
+}
+
+} // namespace
+} // namespace tovra::app
+
+namespace tovra::app {
+namespace {
+
+// A theme named `name` under `root` whose "edit-undo" is a full square.
+void writeThemeWithSquareUndo(const QString &root, const QString &name)
+{
+    const QString folder = root + QLatin1Char('/') + name;
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/16x16/actions")));
+    QFile index(folder + QStringLiteral("/index.theme"));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=" + name.toUtf8()
+        + "\nDirectories=16x16/actions\n\n[16x16/actions]\nSize=16\nType=Fixed\n");
+    index.close();
+    QImage square(16, 16, QImage::Format_ARGB32);
+    square.fill(Qt::black);
+    ASSERT_TRUE(square.save(folder + QStringLiteral("/16x16/actions/edit-undo.png")));
+}
+
+int inkedPixels(const QIcon &icon)
+{
+    const QImage image = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            inked += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+    }
+    return inked;
+}
+
+// A desktop icon theme draws the symbols it has a standard name for; Qt's
+// fallback theme, hicolor, holds applications' icons and is never asked.
+TEST(SymbolIconsThemeTest, OnlyADesktopIconThemeReplacesTheBundledDrawing)
+{
+    const QTemporaryDir root;
+    writeThemeWithSquareUndo(root.path(), QStringLiteral("hicolor"));
+    writeThemeWithSquareUndo(root.path(), QStringLiteral("Desktop"));
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({ root.path() });
+
+    QIcon::setThemeName(QStringLiteral("Desktop"));
+    EXPECT_EQ(inkedPixels(SymbolIcons::icon(QStringLiteral("arrow.uturn.backward"))), 16 * 16);
+    for (const QString &fallback : { QStringLiteral("hicolor"), QString() }) {
+        QIcon::setThemeName(fallback);
+        const int inked = inkedPixels(SymbolIcons::icon(QStringLiteral("arrow.uturn.backward")));
+        EXPECT_GT(inked, 0) << fallback.toStdString();
+        EXPECT_LT(inked, 16 * 16 / 2) << fallback.toStdString();
+    }
+
+    QIcon::setThemeName(themeName);
+    QIcon::setThemeSearchPaths(searchPaths);
 }
 
 } // namespace
