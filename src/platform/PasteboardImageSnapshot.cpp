@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QMimeDatabase>
 
+#include <future>
 #include <variant>
 
 namespace tovra {
@@ -107,11 +108,16 @@ std::variant<ImageRead, PasteboardImageCaptureResult> readImage(const Pasteboard
 // pasteboard, so it may run on any thread.
 PasteboardImageCaptureResult decodeRead(ImageRead read)
 {
+    // Both read every byte of a picture that may be 20 MB: the fingerprint
+    // is taken on a thread of its own meanwhile (here, when none is had).
+    std::future<SessionClipboardImage::Fingerprint> fingerprint
+        = std::async(std::launch::async | std::launch::deferred,
+            [data = read.data] { return SessionClipboardImage::fingerprintOf(data); });
     const auto decoded = decode(read.data);
     if (!decoded)
         return PasteboardImageCaptureResult::unsupportedImage();
-    SessionClipboardImage image(std::move(read.data), std::move(read.type), decoded->pixelWidth,
-        decoded->pixelHeight, decoded->thumbnailPNG, std::move(read.fileName));
+    SessionClipboardImage image(std::move(read.data), fingerprint.get(), std::move(read.type),
+        decoded->pixelWidth, decoded->pixelHeight, decoded->thumbnailPNG, std::move(read.fileName));
     return PasteboardImageCaptureResult::captured(
         PasteboardImageSnapshot { read.changeCount, std::move(image), std::move(read.validation) });
 }

@@ -6,15 +6,27 @@ namespace tovra {
 
 SessionClipboardImage::SessionClipboardImage(QByteArray data, QString typeIdentifier, int pixelWidth,
     int pixelHeight, std::optional<QByteArray> thumbnailData, std::optional<QString> fileName)
+    : SessionClipboardImage(data, fingerprintOf(data), std::move(typeIdentifier), pixelWidth, pixelHeight,
+          std::move(thumbnailData), std::move(fileName))
+{
+}
+
+SessionClipboardImage::SessionClipboardImage(QByteArray data, Fingerprint fingerprint, QString typeIdentifier,
+    int pixelWidth, int pixelHeight, std::optional<QByteArray> thumbnailData, std::optional<QString> fileName)
     : m_data(std::move(data))
     , m_typeIdentifier(std::move(typeIdentifier))
     , m_pixelWidth(pixelWidth)
     , m_pixelHeight(pixelHeight)
     , m_thumbnailData(std::move(thumbnailData))
     , m_fileName(std::move(fileName))
-    // OpenSSL's digest, many times faster on a 20 MB picture than Qt's own.
-    , m_sessionFingerprint(QString::fromLatin1(CryptoPrimitives::sha256(m_data).toHex()))
+    , m_sessionFingerprint(std::move(fingerprint.m_hex))
 {
+}
+
+SessionClipboardImage::Fingerprint SessionClipboardImage::fingerprintOf(QByteArrayView data)
+{
+    // OpenSSL's digest, many times faster on a 20 MB picture than Qt's own.
+    return Fingerprint(QString::fromLatin1(CryptoPrimitives::sha256(data).toHex()));
 }
 
 } // namespace tovra

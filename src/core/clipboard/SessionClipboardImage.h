@@ -13,9 +13,30 @@ namespace tovra {
 // content fingerprint be computed once and trusted for the item's lifetime.
 class SessionClipboardImage {
 public:
+    // The fingerprint of some bytes, made only by fingerprintOf().
+    class Fingerprint {
+    public:
+        const QString &hex() const noexcept { return m_hex; }
+
+    private:
+        friend class SessionClipboardImage;
+        explicit Fingerprint(QString hex)
+            : m_hex(std::move(hex))
+        {
+        }
+        QString m_hex;
+    };
+
     SessionClipboardImage(QByteArray data, QString typeIdentifier, int pixelWidth, int pixelHeight,
         std::optional<QByteArray> thumbnailData = std::nullopt,
         std::optional<QString> fileName = std::nullopt);
+    // The same with the fingerprint of `data` taken beforehand, so that a
+    // large picture can be fingerprinted on one thread while it is decoded
+    // on another.
+    SessionClipboardImage(QByteArray data, Fingerprint fingerprint, QString typeIdentifier, int pixelWidth,
+        int pixelHeight, std::optional<QByteArray> thumbnailData, std::optional<QString> fileName);
+
+    static Fingerprint fingerprintOf(QByteArrayView data);
 
     const QByteArray &data() const noexcept { return m_data; }
     const QString &typeIdentifier() const noexcept { return m_typeIdentifier; }

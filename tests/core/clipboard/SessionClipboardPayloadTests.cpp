@@ -19,6 +19,12 @@ TEST(SessionClipboardImage, FingerprintIsTheLowercaseHexSha256OfTheBytesAlone)
     EXPECT_EQ(abc.sessionFingerprint(), sameBytesOtherMetadata.sessionFingerprint());
     EXPECT_NE(abc, sameBytesOtherMetadata);
     EXPECT_NE(abc.sessionFingerprint(), otherBytes.sessionFingerprint());
+
+    // Taken beforehand (on another thread while decoding), it is the same.
+    const QByteArray bytes("abc");
+    EXPECT_EQ(SessionClipboardImage(bytes, SessionClipboardImage::fingerprintOf(bytes),
+                  QStringLiteral("public.png"), 1, 1, std::nullopt, std::nullopt),
+        abc);
 }
 
 TEST(Utf8ByteCount, AgreesWithTheEncoderIncludingUnpairedSurrogates)
