@@ -27,8 +27,8 @@ QByteArray screenshotPNG(int width, int height)
     return bytes;
 }
 
-// A copied image is decoded and given its thumbnail on the main thread, so its
-// cost is what a copy of a screenshot holds up the user interface for.
+// A copied image is read, decoded, given its thumbnail and fingerprinted:
+// what a copy of a screenshot costs the thread that captures it.
 void captureCopiedScreenshot(benchmark::State &state)
 {
     SimulatedPasteboard pasteboard;
