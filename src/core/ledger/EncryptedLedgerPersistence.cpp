@@ -102,7 +102,10 @@ const EncryptedLedgerPersistence::Cached &EncryptedLedgerPersistence::current(
         // The state read last helps to read the new one: another process
         // (the browser host, most often) changed little of it.
         const std::optional<Cached> previous = std::exchange(m_cache, std::nullopt);
-        if (!withTraceRecords)
+        // A process that holds the records read before (the app) reads the
+        // whole file, helped by them; one that never held them (the browser
+        // host) need not.
+        if (!withTraceRecords && (!previous || previous->streamed))
             m_cache = readStreamed(lock);
         if (!m_cache)
             m_cache = decodeContents(m_store.read(lock), previous ? &*previous : nullptr);

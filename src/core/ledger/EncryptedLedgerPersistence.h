@@ -25,8 +25,8 @@ namespace tovra {
 class EncryptedLedgerPersistence final : public LedgerPersistence {
 public:
     // A file from `streamedFromBytes` on is read a slice at a time while its
-    // trace records are not wanted (the browser host's operations): it is
-    // checked as strictly, but never held whole.
+    // trace records are not wanted and were never held (the browser host's
+    // operations): it is checked as strictly, but never held whole.
     static constexpr qint64 defaultStreamedFromBytes = qint64(1) << 20;
 
     EncryptedLedgerPersistence(QString ledgerPath, QByteArray envelopeKey,
