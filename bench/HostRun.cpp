@@ -2,11 +2,16 @@
 
 #include "LedgerSeed.h"
 
+#include "core/crypto/DerivedKeys.h"
+#include "core/crypto/EncryptedEnvelope.h"
+#include "core/ledger/LedgerFileStore.h"
 #include "platform/x11/X11ClipboardTextReader.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <chrono>
 
 #include <unistd.h>
 
@@ -86,6 +91,21 @@ void HostEnvironment::resetLedger() const
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(m_seeded) == m_seeded.size()
         && file.flush())
         ::fsync(file.handle());
+}
+
+double HostEnvironment::rewriteMilliseconds() const
+{
+    resetLedger();
+    const QByteArray key = DerivedKeys::derive(QByteArray::fromHex(masterKeyHex)).ledgerEnvelopeKey;
+    const LedgerFileStore store(ledgerPath());
+    const auto started = std::chrono::steady_clock::now();
+    {
+        const auto lock = store.lockExclusive();
+        const QByteArray json = EncryptedEnvelope::openInPlace(*store.read(lock).bytes, key);
+        store.replace(lock, [&](const LedgerFileStore::Writer &write) { EncryptedEnvelope::seal({ json }, key, write); });
+    }
+    const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - started;
+    return elapsed.count();
 }
 
 bool runHost(const QProcessEnvironment &environment, const QByteArray &input, QByteArray &output,

@@ -34,6 +34,10 @@ public:
     QString ledgerPath() const { return folder.filePath("ledger.json.enc"); }
     // Each measured capture meets the same ledger.
     void resetLedger() const;
+    // Milliseconds for the least any change of the ledger does, whatever
+    // code does it: read the file, decrypt it, encrypt it again and store it
+    // the way the ledger does (written, synced, renamed, folder synced).
+    double rewriteMilliseconds() const;
     qint64 fileBytes() const { return m_seeded.size(); }
 
     QTemporaryDir folder;

@@ -15,15 +15,33 @@ Spread spreadOf(QList<double> samples)
     return { samples.first(), median, samples.last() };
 }
 
-void reportRow(benchmark::State &state, const QString &row, const QList<double> &samples, double goal)
+namespace {
+
+Spread countRow(benchmark::State &state, const std::string &name, const QList<double> &samples)
 {
     const Spread spread = spreadOf(samples);
-    const std::string name = row.toStdString();
     state.counters[name + "_min"] = spread.min;
     state.counters[name + "_med"] = spread.median;
     state.counters[name + "_max"] = spread.max;
+    return spread;
+}
+
+} // namespace
+
+void reportRow(benchmark::State &state, const QString &row, const QList<double> &samples, double goal)
+{
+    const std::string name = row.toStdString();
+    const Spread spread = countRow(state, name, samples);
     std::fprintf(stderr, "%-28s min %7.2f  median %7.2f  max %7.2f  goal <= %.2f%s\n", name.c_str(),
         spread.min, spread.median, spread.max, goal, spread.median <= goal ? "" : "  (missed)");
+}
+
+void reportRow(benchmark::State &state, const QString &row, const QList<double> &samples)
+{
+    const std::string name = row.toStdString();
+    const Spread spread = countRow(state, name, samples);
+    std::fprintf(stderr, "%-28s min %7.2f  median %7.2f  max %7.2f\n", name.c_str(), spread.min, spread.median,
+        spread.max);
 }
 
 } // namespace tovra::bench

@@ -19,5 +19,7 @@ Spread spreadOf(QList<double> samples);
 // "<row>_max", and prints it as a line of the table with its goal, so one run
 // shows every row against its floor.
 void reportRow(benchmark::State &state, const QString &row, const QList<double> &samples, double goal);
+// The same for a row that has no goal of its own: it explains another.
+void reportRow(benchmark::State &state, const QString &row, const QList<double> &samples);
 
 } // namespace tovra::bench
