@@ -98,10 +98,10 @@ void BM_HostFiguresAgainstFloors(benchmark::State &state)
         }
     }
     // The times and sizes behind the ratios, for the record; no goal of their own.
-    for (const auto &[name, values] : { std::pair { "bare_core_ms", bareMs },
-             { "host_start_ms", hostStartMs }, { "capture_0_ms", captureEmptyMs },
-             { "capture_10000_ms", captureSeededMs }, { "rewrite_10000_ms", rewriteMs },
-             { "peak_rss_10000_mb", peakMegabytes } })
+    for (const auto &[name, values] :
+        { std::pair { "bare_core_ms", bareMs }, { "host_start_ms", hostStartMs },
+            { "capture_0_ms", captureEmptyMs }, { "capture_10000_ms", captureSeededMs },
+            { "rewrite_10000_ms", rewriteMs }, { "peak_rss_10000_mb", peakMegabytes } })
         state.counters[name] = tovra::bench::spreadOf(values).median;
     reportRow(state, QStringLiteral("host_start_vs_bare_core"), startRatio, 1.5);
     reportRow(state, QStringLiteral("capture_0_vs_bare_core"), captureRatio, 2.5);

@@ -102,7 +102,8 @@ double HostEnvironment::rewriteMilliseconds() const
     {
         const auto lock = store.lockExclusive();
         const QByteArray json = EncryptedEnvelope::openInPlace(*store.read(lock).bytes, key);
-        store.replace(lock, [&](const LedgerFileStore::Writer &write) { EncryptedEnvelope::seal({ json }, key, write); });
+        store.replace(lock,
+            [&](const LedgerFileStore::Writer &write) { EncryptedEnvelope::seal({ json }, key, write); });
     }
     const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - started;
     return elapsed.count();

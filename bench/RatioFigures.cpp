@@ -40,8 +40,8 @@ void reportRow(benchmark::State &state, const QString &row, const QList<double> 
 {
     const std::string name = row.toStdString();
     const Spread spread = countRow(state, name, samples);
-    std::fprintf(stderr, "%-28s min %7.2f  median %7.2f  max %7.2f\n", name.c_str(), spread.min, spread.median,
-        spread.max);
+    std::fprintf(stderr, "%-28s min %7.2f  median %7.2f  max %7.2f\n", name.c_str(), spread.min,
+        spread.median, spread.max);
 }
 
 } // namespace tovra::bench

@@ -145,8 +145,8 @@ public:
         if (shape.isNull())
             return;
         const QSizeF size = shape.deviceIndependentSize();
-        const QPointF topLeft(rect.x() + (rect.width() - size.width()) / 2,
-            rect.y() + (rect.height() - size.height()) / 2);
+        const QPointF topLeft(
+            rect.x() + (rect.width() - size.width()) / 2, rect.y() + (rect.height() - size.height()) / 2);
         painter->drawPixmap(topLeft, shape);
     }
 

@@ -7,7 +7,7 @@ namespace tovra {
 SessionClipboardImage::SessionClipboardImage(QByteArray data, QString typeIdentifier, int pixelWidth,
     int pixelHeight, std::optional<QByteArray> thumbnailData, std::optional<QString> fileName)
     : SessionClipboardImage(data, fingerprintOf(data), std::move(typeIdentifier), pixelWidth, pixelHeight,
-          std::move(thumbnailData), std::move(fileName))
+        std::move(thumbnailData), std::move(fileName))
 {
 }
 

@@ -124,7 +124,8 @@ QByteArray EncryptedEnvelope::openInPlace(QByteArray envelope, QByteArrayView ke
 void EncryptedEnvelope::openStreaming(
     qint64 size, const Reader &read, QByteArrayView key, const CryptoPrimitives::Sink &plaintext)
 {
-    const qsizetype headerLength = qsizetype(std::min<qint64>(size, kHeaderLength + CryptoPrimitives::kGcmNonceLength));
+    const qsizetype headerLength
+        = qsizetype(std::min<qint64>(size, kHeaderLength + CryptoPrimitives::kGcmNonceLength));
     const QByteArray start = read(0, headerLength);
     requireOpenable(start, size, key);
     const QByteArray aad = start.first(kHeaderLength);

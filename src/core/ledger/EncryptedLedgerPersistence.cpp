@@ -75,8 +75,8 @@ LedgerSnapshot EncryptedLedgerPersistence::write(const Change &change, bool with
         const qsizetype begin = frame.beforeTraceRecords.size();
         LedgerJsonReader::Stream::Checked now { {}, checked.traceRecordCount, begin,
             begin + checked.traceRecordsEnd - checked.traceRecordsBegin };
-        m_cache = Cached { snapshot, false, {}, m_codec.currentVersion(), written.stamp, std::move(written.pin),
-            std::move(now) };
+        m_cache = Cached { snapshot, false, {}, m_codec.currentVersion(), written.stamp,
+            std::move(written.pin), std::move(now) };
         return snapshot;
     }
     LedgerFileStore::Contents written = m_store.replace(
@@ -127,7 +127,8 @@ EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
     if (!contents.bytes) {
         LedgerSnapshot empty;
         empty.version = m_codec.currentVersion();
-        return Cached { std::move(empty), true, {}, m_codec.currentVersion(), contents.stamp, nullptr, std::nullopt };
+        return Cached { std::move(empty), true, {}, m_codec.currentVersion(), contents.stamp, nullptr,
+            std::nullopt };
     }
     // Records spelled as in the previous state are not checked again, and
     // when all of them are, their decoded form is kept too.
@@ -151,7 +152,8 @@ std::optional<EncryptedLedgerPersistence::Cached> EncryptedLedgerPersistence::re
     LedgerFileStore::Opened opened = m_store.open(lock);
     if (!opened.pin || opened.stamp.size < m_streamedFromBytes)
         return std::nullopt;
-    Cached state { {}, false, {}, m_codec.currentVersion(), opened.stamp, std::move(opened.pin), std::nullopt };
+    Cached state { {}, false, {}, m_codec.currentVersion(), opened.stamp, std::move(opened.pin),
+        std::nullopt };
     state.streamed = m_codec.checkStreaming(opened.stamp.size, readerOf(state));
     if (!state.streamed)
         return std::nullopt;
@@ -161,7 +163,8 @@ std::optional<EncryptedLedgerPersistence::Cached> EncryptedLedgerPersistence::re
 
 EncryptedEnvelope::Reader EncryptedLedgerPersistence::readerOf(const Cached &state) const
 {
-    return [this, pin = state.pin](qint64 offset, qsizetype length) { return m_store.readAt(*pin, offset, length); };
+    return [this, pin = state.pin](
+               qint64 offset, qsizetype length) { return m_store.readAt(*pin, offset, length); };
 }
 
 } // namespace tovra

@@ -93,7 +93,8 @@ std::optional<LedgerJsonReader::Stream::Checked> LedgerCodec::checkStreaming(
         return std::nullopt;
     LedgerJsonReader::Stream stream;
     try {
-        EncryptedEnvelope::openStreaming(size, read, m_envelopeKey, [&](QByteArrayView json) { stream.feed(json); });
+        EncryptedEnvelope::openStreaming(
+            size, read, m_envelopeKey, [&](QByteArrayView json) { stream.feed(json); });
     } catch (const TovraCryptoError &) {
         return std::nullopt;
     }

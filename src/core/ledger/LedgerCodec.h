@@ -71,8 +71,9 @@ public:
     // checked file, opened again (and verified again) as it is copied.
     std::optional<LedgerJsonReader::Stream::Checked> checkStreaming(
         qint64 size, const EncryptedEnvelope::Reader &read) const;
-    void sealStreaming(const LedgerJsonWriter::Frame &frame, qint64 size, const EncryptedEnvelope::Reader &read,
-        const LedgerJsonReader::Stream::Checked &checked, const CryptoPrimitives::Sink &write) const;
+    void sealStreaming(const LedgerJsonWriter::Frame &frame, qint64 size,
+        const EncryptedEnvelope::Reader &read, const LedgerJsonReader::Stream::Checked &checked,
+        const CryptoPrimitives::Sink &write) const;
 
     int currentVersion() const noexcept { return m_migrations.currentVersion(); }
 

@@ -285,8 +285,8 @@ QByteArray LedgerFileStore::readAt(const UniqueFd &file, qint64 offset, qsizetyp
     QByteArray bytes(length, Qt::Uninitialized);
     qsizetype done = 0;
     while (done < length) {
-        const ssize_t count
-            = ::pread(file.get(), bytes.data() + done, static_cast<size_t>(length - done), off_t(offset + done));
+        const ssize_t count = ::pread(
+            file.get(), bytes.data() + done, static_cast<size_t>(length - done), off_t(offset + done));
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)

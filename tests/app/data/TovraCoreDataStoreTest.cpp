@@ -220,7 +220,8 @@ TEST_F(CoreDataStoreTest, AManyRecordsListComesBackWholeInOrderAndMappedAsEachAl
             PendingSource source;
             source.id = QUuid::createUuid();
             source.captureMethod = CaptureMethod::chromeExtension;
-            source.sanitizedURL = QStringLiteral("https://site%1.example.org/page?id=%2").arg(index % 17).arg(index);
+            source.sanitizedURL
+                = QStringLiteral("https://site%1.example.org/page?id=%2").arg(index % 17).arg(index);
             source.pageTitle = QStringLiteral("Page %1").arg(index);
             source.capturedAt = trace.paste.pastedAt.addSecs(-5);
             trace.source = source;

@@ -80,7 +80,8 @@ TEST_F(LedgerStreamedPersistenceTest, ChangesWithoutTheRecordsWriteWhatAWholeRea
 {
     const QString streamedPath = copyOfLedger(QStringLiteral("streamed"));
     const QString wholePath = copyOfLedger(QStringLiteral("whole"));
-    EncryptedLedgerPersistence streamed(streamedPath, envelopeKey(), LedgerMigrations::standard(), alwaysStreamed);
+    EncryptedLedgerPersistence streamed(
+        streamedPath, envelopeKey(), LedgerMigrations::standard(), alwaysStreamed);
     EncryptedLedgerPersistence whole(wholePath, envelopeKey(), LedgerMigrations::standard(), neverStreamed);
 
     EXPECT_EQ(streamed.loadWithoutTraceRecords(), whole.loadWithoutTraceRecords());
@@ -101,8 +102,10 @@ TEST_F(LedgerStreamedPersistenceTest, DamageIsRefusedWithTheWholeReadsErrorAndTh
     const QByteArray intact = readBytes(ledgerPath());
     const auto errorOf = [&](qint64 streamedFromBytes) {
         try {
-            EncryptedLedgerPersistence(ledgerPath(), envelopeKey(), LedgerMigrations::standard(), streamedFromBytes)
-                .updateWithoutTraceRecords([](LedgerSnapshot &snapshot) { return pauseAndAddSource(snapshot, 1); });
+            EncryptedLedgerPersistence(
+                ledgerPath(), envelopeKey(), LedgerMigrations::standard(), streamedFromBytes)
+                .updateWithoutTraceRecords(
+                    [](LedgerSnapshot &snapshot) { return pauseAndAddSource(snapshot, 1); });
         } catch (const TovraLedgerError &error) {
             return error.localizedDescription();
         }
@@ -128,7 +131,8 @@ TEST_F(LedgerStreamedPersistenceTest, DamageIsRefusedWithTheWholeReadsErrorAndTh
 
 TEST_F(LedgerStreamedPersistenceTest, AFileChangedInPlaceAfterItsReadIsNeverCopiedFrom)
 {
-    EncryptedLedgerPersistence streamed(ledgerPath(), envelopeKey(), LedgerMigrations::standard(), alwaysStreamed);
+    EncryptedLedgerPersistence streamed(
+        ledgerPath(), envelopeKey(), LedgerMigrations::standard(), alwaysStreamed);
     streamed.loadWithoutTraceRecords();
 
     // Changed in place, its stamp put back: the state read looks current.
