@@ -399,19 +399,24 @@ TEST_P(ToolkitHotKeyPaste, TextCopiedElsewhereArrivesTracedOrPlainAsTheTargetAll
     EXPECT_EQ(app.terminate(), 0) << app.standardError().constData();
 }
 
-// Every client with every hold: a quick tap, a normal press, a hesitant one.
+// Every client with every hold: a quick tap, a brisk press, a hesitant one;
+// and the press a person usually makes, about 0.3 s, on the real toolkits.
 constexpr PasteCase pasteCases[] = {
     { "Gtk3Plain30ms", Client::gtk3, Field::plain, 30ms, Outcome::traced },
     { "Gtk3Plain150ms", Client::gtk3, Field::plain, 150ms, Outcome::traced },
+    { "Gtk3Plain300ms", Client::gtk3, Field::plain, 300ms, Outcome::traced },
     { "Gtk3Plain1500ms", Client::gtk3, Field::plain, 1500ms, Outcome::traced },
     { "Gtk3Password30ms", Client::gtk3, Field::password, 30ms, Outcome::plainSensitive },
     { "Gtk3Password150ms", Client::gtk3, Field::password, 150ms, Outcome::plainSensitive },
+    { "Gtk3Password300ms", Client::gtk3, Field::password, 300ms, Outcome::plainSensitive },
     { "Gtk3Password1500ms", Client::gtk3, Field::password, 1500ms, Outcome::plainSensitive },
     { "Gtk4Plain30ms", Client::gtk4, Field::plain, 30ms, Outcome::traced },
     { "Gtk4Plain150ms", Client::gtk4, Field::plain, 150ms, Outcome::traced },
+    { "Gtk4Plain300ms", Client::gtk4, Field::plain, 300ms, Outcome::traced },
     { "Gtk4Plain1500ms", Client::gtk4, Field::plain, 1500ms, Outcome::traced },
     { "Gtk4Password30ms", Client::gtk4, Field::password, 30ms, Outcome::plainSensitive },
     { "Gtk4Password150ms", Client::gtk4, Field::password, 150ms, Outcome::plainSensitive },
+    { "Gtk4Password300ms", Client::gtk4, Field::password, 300ms, Outcome::plainSensitive },
     { "Gtk4Password1500ms", Client::gtk4, Field::password, 1500ms, Outcome::plainSensitive },
     { "QtPlain30ms", Client::qt, Field::plain, 30ms, Outcome::traced },
     { "QtPlain150ms", Client::qt, Field::plain, 150ms, Outcome::traced },
@@ -421,15 +426,19 @@ constexpr PasteCase pasteCases[] = {
     { "QtPassword1500ms", Client::qt, Field::password, 1500ms, Outcome::plainSensitive },
     { "XfceTerminal30ms", Client::xfceTerminal, Field::plain, 30ms, Outcome::plainDenied },
     { "XfceTerminal150ms", Client::xfceTerminal, Field::plain, 150ms, Outcome::plainDenied },
+    { "XfceTerminal300ms", Client::xfceTerminal, Field::plain, 300ms, Outcome::plainDenied },
     { "XfceTerminal1500ms", Client::xfceTerminal, Field::plain, 1500ms, Outcome::plainDenied },
     { "Xterm30ms", Client::xterm, Field::plain, 30ms, Outcome::refused },
     { "Xterm150ms", Client::xterm, Field::plain, 150ms, Outcome::refused },
+    { "Xterm300ms", Client::xterm, Field::plain, 300ms, Outcome::refused },
     { "Xterm1500ms", Client::xterm, Field::plain, 1500ms, Outcome::refused },
     { "ChromiumTextArea30ms", Client::chromium, Field::plain, 30ms, Outcome::traced },
     { "ChromiumTextArea150ms", Client::chromium, Field::plain, 150ms, Outcome::traced },
+    { "ChromiumTextArea300ms", Client::chromium, Field::plain, 300ms, Outcome::traced },
     { "ChromiumTextArea1500ms", Client::chromium, Field::plain, 1500ms, Outcome::traced },
     { "ChromiumPassword30ms", Client::chromium, Field::password, 30ms, Outcome::plainSensitive },
     { "ChromiumPassword150ms", Client::chromium, Field::password, 150ms, Outcome::plainSensitive },
+    { "ChromiumPassword300ms", Client::chromium, Field::password, 300ms, Outcome::plainSensitive },
     { "ChromiumPassword1500ms", Client::chromium, Field::password, 1500ms, Outcome::plainSensitive },
 };
 
