@@ -102,6 +102,21 @@ bool runCipher(EVP_CIPHER_CTX *context, bool encrypt, QByteArrayView input, QByt
     return true;
 }
 
+// Runs the cipher over what `produce` hands over, a slice at a time through
+// `slice`, and hands each slice's output to `output`.
+void runCipherStreaming(EVP_CIPHER_CTX *context, bool encrypt, const CryptoPrimitives::Producer &produce,
+    QByteArray &slice, const CryptoPrimitives::Sink &output)
+{
+    produce([&](QByteArrayView part) {
+        for (qsizetype offset = 0; offset < part.size(); offset += slice.size()) {
+            const auto input = part.sliced(offset, std::min(slice.size(), part.size() - offset));
+            if (!runCipher(context, encrypt, input, slice))
+                failPrimitive(encrypt ? "AES-GCM encryption" : "AES-GCM decryption");
+            output(QByteArrayView(slice).first(input.size()));
+        }
+    });
+}
+
 } // namespace
 
 QByteArray CryptoPrimitives::sha256(QByteArrayView data)
@@ -242,16 +257,7 @@ QByteArray CryptoPrimitives::aes256GcmSeal(QByteArrayView key, QByteArrayView no
     requireNonce(nonce);
     auto context = gcmContext(true, key, nonce, associatedData);
     QByteArray slice(streamSliceLength, Qt::Uninitialized);
-    produce([&](QByteArrayView part) {
-        for (qsizetype offset = 0; offset < part.size(); offset += streamSliceLength) {
-            const auto input = part.sliced(offset, std::min(streamSliceLength, part.size() - offset));
-            int written = 0;
-            if (EVP_EncryptUpdate(context.get(), bytes(slice), &written, bytes(input), int(input.size())) != 1
-                || written != int(input.size()))
-                failPrimitive("AES-GCM encryption");
-            write(QByteArrayView(slice).first(written));
-        }
-    });
+    runCipherStreaming(context.get(), true, produce, slice, write);
     QByteArray tag(kGcmTagLength, Qt::Uninitialized);
     int finalLength = 0;
     if (EVP_EncryptFinal_ex(context.get(), nullptr, &finalLength) != 1 || finalLength != 0
@@ -271,16 +277,7 @@ void CryptoPrimitives::aes256GcmOpenStreaming(QByteArrayView key, QByteArrayView
     QByteArray slice(streamSliceLength, Qt::Uninitialized);
     // The slice held the last plaintext handed out; it is wiped however this ends.
     const auto wipeSlice = qScopeGuard([&] { OPENSSL_cleanse(slice.data(), size_t(slice.size())); });
-    produce([&](QByteArrayView part) {
-        for (qsizetype offset = 0; offset < part.size(); offset += streamSliceLength) {
-            const auto input = part.sliced(offset, std::min(streamSliceLength, part.size() - offset));
-            int written = 0;
-            if (EVP_DecryptUpdate(context.get(), bytes(slice), &written, bytes(input), int(input.size())) != 1
-                || written != int(input.size()))
-                failPrimitive("AES-GCM decryption");
-            plaintext(QByteArrayView(slice).first(written));
-        }
-    });
+    runCipherStreaming(context.get(), false, produce, slice, plaintext);
     if (EVP_CIPHER_CTX_ctrl(
             context.get(), EVP_CTRL_GCM_SET_TAG, int(kGcmTagLength), const_cast<char *>(tag.data()))
         != 1)
