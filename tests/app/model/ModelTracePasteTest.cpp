@@ -41,6 +41,13 @@ TEST(ModelTracePasteTest, AnExcludedTargetGetsAPlainPasteOrNoneAndThePasteboardI
             { SimulatedKeyboard::pasteKeys }, plain.arg(QStringLiteral("来源或目标域名位于排除列表")) },
         { "ledger paused", [](auto &s) { return s.editor; }, Reason::paused, {},
             none.arg(QStringLiteral("暂停状态")) },
+        { "application that describes no field, so maybe a password field",
+            [](auto &s) {
+                s.desktop.workspace().application(s.editor).exposesAccessibility = false;
+                return s.editor;
+            },
+            {}, { SimulatedKeyboard::pasteKeys },
+            plain.arg(QStringLiteral("目标 App 未公开输入框信息，无法确认是否为密码框")) },
         { "field that takes no text",
             [](auto &s) {
                 s.desktop.workspace().application(s.editor).elements[0].isEditable = false;
@@ -59,6 +66,7 @@ TEST(ModelTracePasteTest, AnExcludedTargetGetsAPlainPasteOrNoneAndThePasteboardI
         SCOPED_TRACE(c.name);
         DesktopScene s;
         s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+        s.pollPasteboard();
         const ProcessIdentifier target = c.target(s);
         s.desktop.switchTo(target);
         if (c.preflight)
@@ -93,6 +101,8 @@ TEST(ModelTracePasteTest, ObsidianGetsTheCitationTheLedgerThePlainTextAndTheUser
         DesktopScene s;
         s.model().setObsidianCitationEnabled(true);
         s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+        s.pollPasteboard();
+        s.provider->forgetCalls();
         s.desktop.switchTo(s.notes);
         const CitationSource citation = webCitation();
         s.provider->willReturn(op::resolveCitationSource, citation);
@@ -261,24 +271,66 @@ TEST(ModelTracePasteTest, TheLedgersAnswerToTheCommitIsToldAsItIs)
     }
 }
 
+// The last look at the target is the one right before the keys: another
+// window brought forward while the ledger answers, or while the hot key's Alt
+// and Shift are still held, gets nothing, and neither does the target.
 TEST(ModelTracePasteTest, ASwitchToAnotherApplicationMidRunFailsWithoutPasting)
 {
-    DesktopScene s;
-    s.desktop.copyText(s.browser, QStringLiteral("a quote"));
-    s.desktop.switchTo(s.editor);
-    s.provider->hold(op::preflightTracePaste);
-    s.desktop.pressHotKey();
-    s.desktop.advance(140ms);
-    s.desktop.switchTo(s.browser);
-    s.provider->releaseAll();
-    s.finishPaste();
+    for (const bool whileModifiersHeld : { false, true }) {
+        SCOPED_TRACE(whileModifiersHeld ? "while Alt and Shift are held" : "while the ledger answers");
+        DesktopScene s;
+        s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+        s.desktop.switchTo(s.editor);
+        if (whileModifiersHeld)
+            s.desktop.keyboard().whileModifiersAreHeld([&s] { s.desktop.switchTo(s.browser); });
+        else
+            s.provider->hold(op::preflightTracePaste);
+        s.desktop.pressHotKey();
+        s.desktop.advance(140ms);
+        if (!whileModifiersHeld) {
+            s.desktop.switchTo(s.browser);
+            s.provider->releaseAll();
+        }
+        s.finishPaste();
 
-    EXPECT_EQ(s.ownPastes(), 0);
-    ASSERT_TRUE(s.state().feedback.failure);
-    EXPECT_EQ(s.failureTitle(), QStringLiteral("带溯源粘贴未执行"));
-    EXPECT_EQ(s.state().feedback.failure->message,
-        SystemIntegrationError(SystemIntegrationError::Kind::targetChanged).localizedDescription());
-    EXPECT_EQ(s.state().feedback.failure->recovery, AppRecoveryAction::retryTracePaste());
+        EXPECT_EQ(s.ownPastes(), 0);
+        EXPECT_TRUE(s.desktop.focusedText(s.editor).isEmpty());
+        EXPECT_TRUE(s.desktop.focusedText(s.browser).isEmpty());
+        EXPECT_EQ(s.provider->callCount(op::commitTracePaste), 0);
+        ASSERT_TRUE(s.state().feedback.failure);
+        EXPECT_EQ(s.failureTitle(), QStringLiteral("带溯源粘贴未执行"));
+        EXPECT_EQ(s.state().feedback.failure->message,
+            SystemIntegrationError(SystemIntegrationError::Kind::targetChanged).localizedDescription());
+        EXPECT_EQ(s.state().feedback.failure->recovery, AppRecoveryAction::retryTracePaste());
+    }
+}
+
+// A copy followed at once by the hot key, before the copy capture's next
+// look: the paste sees the copy, waits a bounded time for its source, and
+// commits after it; the copy is not captured a second time afterwards.
+TEST(ModelTracePasteTest, ACopyRightBeforeTheHotKeyIsCapturedBeforeThePasteCommits)
+{
+    for (const auto captureTakes : { 300ms, 5000ms }) {
+        SCOPED_TRACE(captureTakes.count());
+        DesktopScene s;
+        s.desktop.switchTo(s.editor);
+        s.provider->willReturn(op::captureApplicationSource, pendingSource(QStringLiteral("f")));
+        s.provider->willReturn(op::commitTracePaste, recorded(QStringLiteral("Traced")));
+        s.provider->hold(op::captureApplicationSource);
+        s.desktop.copyText(s.editor, QStringLiteral("a quote"));
+        s.desktop.pressHotKey();
+        s.settle();
+        EXPECT_EQ(s.provider->callCount(op::captureApplicationSource), 1);
+        s.desktop.advance(captureTakes);
+        // A capture that takes too long is given up on.
+        EXPECT_EQ(s.provider->callCount(op::commitTracePaste), captureTakes > 1s ? 1 : 0);
+        s.provider->releaseAll();
+        s.finishPaste();
+
+        EXPECT_EQ(s.provider->callCount(op::commitTracePaste), 1);
+        s.pollPasteboard();
+        EXPECT_EQ(s.provider->callCount(op::captureApplicationSource), 1);
+    }
 }
 
 // The quote is in the editor already: the retry reloads and pastes nothing.
