@@ -17,7 +17,7 @@ packages=(
   fonts-wqy-microhei xclip xdotool x11-utils trayer openbox imagemagick time
   qt6-qpa-plugins libqt6svg6
   # the applications the desktop tests paste into
-  python3-gi gir1.2-gtk-3.0 gir1.2-gtk-4.0 xfce4-terminal xterm chromium
+  python3-gi gir1.2-gtk-3.0 gir1.2-gtk-4.0 python3-tk xfce4-terminal xterm chromium
   # the interface's typeface (one design for Latin and Chinese, with a bold
   # face) and Qt's own Chinese texts
   fonts-noto-cjk qt6-translations-l10n
