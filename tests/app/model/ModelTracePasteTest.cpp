@@ -41,6 +41,13 @@ TEST(ModelTracePasteTest, AnExcludedTargetGetsAPlainPasteOrNoneAndThePasteboardI
             { SimulatedKeyboard::pasteKeys }, plain.arg(QStringLiteral("来源或目标域名位于排除列表")) },
         { "ledger paused", [](auto &s) { return s.editor; }, Reason::paused, {},
             none.arg(QStringLiteral("暂停状态")) },
+        { "paused here",
+            [](auto &s) {
+                s.model().togglePaused();
+                s.settle();
+                return s.editor;
+            },
+            {}, {}, QStringLiteral("Tovra当前已暂停。") },
         { "field that takes no text",
             [](auto &s) {
                 s.desktop.workspace().application(s.editor).elements[0].isEditable = false;
@@ -261,24 +268,55 @@ TEST(ModelTracePasteTest, TheLedgersAnswerToTheCommitIsToldAsItIs)
     }
 }
 
-TEST(ModelTracePasteTest, ASwitchToAnotherApplicationMidRunFailsWithoutPasting)
+// Whatever changes while the ledger answers, the application in front or what
+// the clipboard holds, ends the run before anything is pasted or committed:
+// a copy made meanwhile is neither overwritten nor recorded as the old text.
+TEST(ModelTracePasteTest, AChangeMidRunFailsWithoutPasting)
 {
-    DesktopScene s;
-    s.desktop.copyText(s.browser, QStringLiteral("a quote"));
-    s.desktop.switchTo(s.editor);
-    s.provider->hold(op::preflightTracePaste);
-    s.desktop.pressHotKey();
-    s.desktop.advance(140ms);
-    s.desktop.switchTo(s.browser);
-    s.provider->releaseAll();
-    s.finishPaste();
+    const struct {
+        const char *name;
+        std::function<void(DesktopScene &)> arrange;
+        std::function<void(DesktopScene &)> meanwhile;
+        SystemIntegrationError::Kind error;
+        QString clipboard;
+    } cases[] = {
+        { "a switch to another application during the preflight",
+            [](auto &s) {
+                s.desktop.switchTo(s.editor);
+                s.provider->hold(op::preflightTracePaste);
+            },
+            [](auto &s) { s.desktop.switchTo(s.browser); }, SystemIntegrationError::Kind::targetChanged,
+            QStringLiteral("a quote") },
+        { "a copy while the citation's source is looked up",
+            [](auto &s) {
+                s.model().setObsidianCitationEnabled(true);
+                s.desktop.switchTo(s.notes);
+                s.provider->willReturn(op::resolveCitationSource, webCitation());
+                s.provider->hold(op::resolveCitationSource);
+            },
+            [](auto &s) { s.desktop.copyText(s.notes, QStringLiteral("copied meanwhile")); },
+            SystemIntegrationError::Kind::clipboardChanged, QStringLiteral("copied meanwhile") },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DesktopScene s;
+        s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+        c.arrange(s);
+        s.desktop.pressHotKey();
+        s.desktop.advance(140ms);
+        c.meanwhile(s);
+        s.provider->releaseAll();
+        s.finishPaste();
 
-    EXPECT_EQ(s.ownPastes(), 0);
-    ASSERT_TRUE(s.state().feedback.failure);
-    EXPECT_EQ(s.failureTitle(), QStringLiteral("带溯源粘贴未执行"));
-    EXPECT_EQ(s.state().feedback.failure->message,
-        SystemIntegrationError(SystemIntegrationError::Kind::targetChanged).localizedDescription());
-    EXPECT_EQ(s.state().feedback.failure->recovery, AppRecoveryAction::retryTracePaste());
+        EXPECT_EQ(s.ownPastes(), 0);
+        EXPECT_EQ(s.provider->callCount(op::commitTracePaste), 0);
+        EXPECT_EQ(s.desktop.pasteboard().string(), c.clipboard);
+        ASSERT_TRUE(s.state().feedback.failure);
+        EXPECT_EQ(s.failureTitle(), QStringLiteral("带溯源粘贴未执行"));
+        EXPECT_EQ(
+            s.state().feedback.failure->message, SystemIntegrationError(c.error).localizedDescription());
+        EXPECT_EQ(s.state().feedback.failure->recovery, AppRecoveryAction::retryTracePaste());
+    }
 }
 
 // The quote is in the editor already: the retry reloads and pastes nothing.
