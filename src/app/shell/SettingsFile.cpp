@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
