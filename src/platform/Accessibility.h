@@ -16,6 +16,9 @@ struct FocusedElement {
     // Stable for as long as the same element keeps the focus, and different for
     // another element even if it looks the same (an object path, a handle).
     std::optional<QString> identifier;
+    // The same for the window that holds the element. A window keeps its
+    // identity when it changes its title (a page counting unread mail).
+    std::optional<QString> windowIdentifier;
     std::optional<QString> windowTitle;
     std::optional<QString> role;
     std::optional<QString> label;
@@ -40,7 +43,8 @@ struct FocusReading {
         // The application describes no focus at all: it is not on the
         // accessibility bus, has no windows there, or its active window is
         // an empty shell (a browser that keeps its pages to itself). Asking
-        // again tells no more.
+        // again tells no more. Such an application cannot tell a password
+        // field from any other.
         notExposed,
     };
 
@@ -65,7 +69,10 @@ public:
     virtual bool requestTrustWithPrompt() = 0;
 
     // Where the application's keyboard focus is. An application that does
-    // not answer within the messaging time-out exposes nothing.
+    // not answer within the messaging time-out exposes nothing. Asking may
+    // make an application start describing content it kept to itself (a
+    // browser's pages); until it has, for a short while, its focus reads as
+    // unknown.
     virtual FocusReading readFocus(ProcessIdentifier processIdentifier) const = 0;
 
     // How long one question to another application may take before it counts

@@ -25,6 +25,12 @@ bool isFrontmost(const Workspace &workspace, ProcessIdentifier processIdentifier
     return frontmost && frontmost->processIdentifier == processIdentifier;
 }
 
+int lastConfirmationAttempt(bool awaitingFocus)
+{
+    return CommandVPaster::additionalConfirmationAttempts
+        + (awaitingFocus ? CommandVPaster::unknownFocusAttempts : 0);
+}
+
 } // namespace
 
 CommandVPaster::CommandVPaster(
@@ -50,7 +56,7 @@ QCoro::Task<InspectedDestination> CommandVPaster::activateAndConfirm(InspectedDe
     // tells once it is in front is where the user left it.
     bool cameForward = false;
     bool focusCameBack = false;
-    for (int attempt = 0; attempt <= additionalConfirmationAttempts; ++attempt) {
+    for (int attempt = 0; attempt <= lastConfirmationAttempt(cameForward && !focusCameBack); ++attempt) {
         co_await m_inspector.clock().sleep(attempt == 0 ? firstConfirmationDelay : confirmationInterval);
         if (!m_inspector.accessibility().isProcessTrusted())
             throw SystemIntegrationError(Kind::accessibilityPermissionMissing);
@@ -93,6 +99,11 @@ InspectedDestination CommandVPaster::reconfirm(const InspectedDestination &stabl
 DestinationSnapshot CommandVPaster::postPaste(const InspectedDestination &into,
     const std::optional<PasteboardContentExpectation> &expectedPasteboard) const
 {
+    // The hot key's own Alt and Shift are usually still down: the keys wait
+    // for them, and whatever the user did meanwhile (another window brought
+    // forward) is seen by the check that follows.
+    if (!m_keyEventPoster.waitForModifierRelease())
+        throw SystemIntegrationError(Kind::eventCreationFailed);
     const InspectedDestination confirmed = reconfirm(into);
     if (expectedPasteboard && !expectedPasteboard->matches(m_pasteboard))
         throw SystemIntegrationError(Kind::clipboardChanged);

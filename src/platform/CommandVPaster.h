@@ -25,6 +25,10 @@ public:
     static constexpr std::chrono::milliseconds firstConfirmationDelay { 140 };
     static constexpr std::chrono::milliseconds confirmationInterval { 60 };
     static constexpr int additionalConfirmationAttempts = 9;
+    // A target that came forward but does not tell its focus yet may still be
+    // building the description of its page: the checks go on this much
+    // longer, at the same interval, for it alone.
+    static constexpr int unknownFocusAttempts = 9;
 
     // Uses the inspector's workspace, accessibility interface and clock. All
     // four objects must outlive the paster and its running tasks.
@@ -47,12 +51,14 @@ public:
     // accessibilityPermissionMissing or targetChanged.
     InspectedDestination reconfirm(const InspectedDestination &stable) const;
 
-    // Reconfirms the target, checks the expectation against the pasteboard (not
-    // read at all without one) and posts the target application's paste
-    // shortcut once. Returns where the paste went. Throws
-    // SystemIntegrationError: those of `reconfirm`, clipboardChanged,
-    // pasteShortcutUnknown when no key of the application pastes the
-    // clipboard, eventCreationFailed.
+    // Waits for the user to let go of the modifier keys, then reconfirms the
+    // target, checks the expectation against the pasteboard (not read at all
+    // without one) and posts the target application's paste shortcut once:
+    // the last look at the target is the one right before the keys. Returns
+    // where the paste went. Throws SystemIntegrationError: those of
+    // `reconfirm`, clipboardChanged, pasteShortcutUnknown when no key of the
+    // application pastes the clipboard, eventCreationFailed (also while a
+    // modifier is still held when the poster gives up waiting).
     DestinationSnapshot postPaste(const InspectedDestination &into,
         const std::optional<PasteboardContentExpectation> &expectedPasteboard) const;
 

@@ -59,12 +59,14 @@ InspectedDestination DestinationContextInspector::inspect(ProcessIdentifier proc
     destination.processIdentifier = processIdentifier;
     destination.isFocusKnown = focus.kind != FocusReading::Kind::unknown;
     destination.focusedElementIdentifier = element.identifier;
+    destination.windowIdentifier = element.windowIdentifier;
     DestinationSnapshot &snapshot = destination.snapshot;
     snapshot.applicationName = !application->localizedName.isEmpty()
         ? application->localizedName
         : application->bundleIdentifier.value_or(QString());
     snapshot.bundleIdentifier = application->bundleIdentifier;
     snapshot.isTerminalEmulator = application->isTerminalEmulator;
+    snapshot.isFocusExposed = focus.kind != FocusReading::Kind::notExposed;
     snapshot.windowTitle = element.windowTitle;
     snapshot.accessibilityRole = element.role;
     snapshot.fieldLabel = element.label;

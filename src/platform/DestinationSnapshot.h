@@ -20,6 +20,10 @@ struct DestinationSnapshot {
     std::optional<bool> isEditableTextTarget;
     // The application is a terminal emulator (never stored with a record).
     bool isTerminalEmulator = false;
+    // False when the application describes no focus to the accessibility
+    // interface at all (not on its bus, or a bare window): whether the field
+    // is a password field cannot be told. Never stored with a record.
+    bool isFocusExposed = true;
     QDateTime pastedAt;
 
     friend bool operator==(const DestinationSnapshot &, const DestinationSnapshot &) = default;

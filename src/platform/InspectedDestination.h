@@ -16,6 +16,8 @@ struct InspectedDestination {
     // The accessibility identity of the focused element, when the system gives
     // one; it tells two look-alike fields of the same window apart.
     std::optional<QString> focusedElementIdentifier;
+    // The same for the element's window.
+    std::optional<QString> windowIdentifier;
     // False when the application describes its focus but nothing held it at
     // the inspection (its window was not active, or a keyboard grab was in
     // progress): where a paste would land is not known, and the snapshot's
@@ -23,9 +25,11 @@ struct InspectedDestination {
     bool isFocusKnown = true;
 
     // Whether `other` is the same application with the focus in the same place:
-    // same process, window, role, label, secrecy and editability, and the same
-    // element where both identities are known. The time of inspection is not
-    // compared. An unknown focus is the same as no other.
+    // same process, role, label, secrecy and editability, and the same element
+    // and window where both identities are known. A window's title is compared
+    // only where the element's identity is not known: a title may change while
+    // the window and its field stay. The time of inspection is not compared.
+    // An unknown focus is the same as no other.
     bool hasSameFocus(const InspectedDestination &other) const;
 
     friend bool operator==(const InspectedDestination &, const InspectedDestination &) = default;

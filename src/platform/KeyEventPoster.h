@@ -9,10 +9,15 @@ class KeyEventPoster {
 public:
     virtual ~KeyEventPoster() = default;
 
-    // Posts the paste shortcut as one key-down and one key-up, marked as this
-    // program's own so that our key observation ignores them, and unaffected
-    // by modifier keys the user may still be holding. False when the events
-    // could not be created; nothing is posted then.
+    // Waits, for a bounded time, until the user holds no modifier key that
+    // would turn the paste shortcut into another one. False when one is
+    // still held at the end.
+    virtual bool waitForModifierRelease() = 0;
+
+    // Posts the paste shortcut at once as one key-down and one key-up, marked
+    // as this program's own so that our key observation ignores them. False
+    // when the events could not be created or a modifier key is held; nothing
+    // is posted then.
     virtual bool postPasteShortcut(PasteShortcut shortcut) = 0;
 };
 

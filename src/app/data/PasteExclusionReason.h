@@ -14,6 +14,9 @@ enum class PasteExclusionReason {
     contentTooLarge,
     invalidDestination,
     nativeHostUnavailable,
+    // The target describes none of its fields, so a password field cannot
+    // be ruled out.
+    undisclosedField,
 };
 
 } // namespace tovra::app
@@ -21,7 +24,7 @@ enum class PasteExclusionReason {
 namespace tovra {
 
 template <> struct EnumNames<app::PasteExclusionReason> {
-    static constexpr std::array<std::string_view, 8> names {
+    static constexpr std::array<std::string_view, 9> names {
         "paused",
         "deniedDomain",
         "deniedApplication",
@@ -30,6 +33,7 @@ template <> struct EnumNames<app::PasteExclusionReason> {
         "contentTooLarge",
         "invalidDestination",
         "nativeHostUnavailable",
+        "undisclosedField",
     };
 };
 

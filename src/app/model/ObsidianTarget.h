@@ -7,7 +7,8 @@
 namespace tovra::app {
 
 // Whether an application ID is Obsidian's: "md.obsidian", which a desktop
-// entry may extend ("md.obsidian.Obsidian"). Letter case never matters.
+// entry may extend (the Flatpak's "md.obsidian.Obsidian"), or "obsidian", the
+// entry its own packages install. Letter case never matters.
 bool hasObsidianBundleIdentifier(const std::optional<QString> &bundleIdentifier);
 
 // Whether a paste target is Obsidian, where pastes may carry a Markdown

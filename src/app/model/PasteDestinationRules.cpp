@@ -42,8 +42,14 @@ std::optional<PasteExclusionReason> exclusion(const DestinationSnapshot &destina
     context.fieldRole = destination.accessibilityRole;
     context.fieldLabel = destination.fieldLabel;
     context.isSecureTextEntry = destination.isSecureTextEntry;
-    return mapping::exclusionReason(
-        PrivacyGuard::validateDestination(context, applicationDenylist(denylistEntries)));
+    if (const auto reason = mapping::exclusionReason(
+            PrivacyGuard::validateDestination(context, applicationDenylist(denylistEntries))))
+        return reason;
+    // Reading the clipboard into a field that may be a password field would
+    // record what was typed into it: it gets the plain paste alone.
+    if (isPasteTarget && !destination.isFocusExposed)
+        return PasteExclusionReason::undisclosedField;
+    return std::nullopt;
 }
 
 } // namespace

@@ -21,6 +21,8 @@ QString pasteExclusionText(PasteExclusionReason reason)
         return QStringLiteral("目标信息不完整");
     case PasteExclusionReason::nativeHostUnavailable:
         return QStringLiteral("Native Host 尚未提供待处理来源");
+    case PasteExclusionReason::undisclosedField:
+        return QStringLiteral("目标 App 未公开输入框信息，无法确认是否为密码框");
     }
     Q_UNREACHABLE();
     return QString();

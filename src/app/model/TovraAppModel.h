@@ -293,6 +293,11 @@ private:
     QCoro::Task<ConfirmedPasteTarget> confirmPasteTarget();
     QCoro::Task<void> pasteTracedText(InspectedDestination target, PasteboardTextSnapshot clipboard);
     QCoro::Task<void> pasteHistoricalText(SessionClipboardItem item, QString text);
+    // A copy made right before the hot key may still be on its way to the
+    // ledger: it is seen now and waited for, for a bounded time, before the
+    // traced paste reads the pasteboard; from then on the run's own writes
+    // are the only changes, and the copy capture leaves them alone.
+    QCoro::Task<void> awaitCopyCapturesBeforeTracedRead();
     // Citations are on and the target is Obsidian.
     bool citesInto(const DestinationSnapshot &target) const;
     // isPasting and the pasteboard bookkeeping of one paste run.
@@ -370,6 +375,10 @@ private:
     // hides its writes from the copy capture and no copy the user made
     // meanwhile.
     qint64 m_pasteRunChangeCount = 0;
+    // A traced paste that has not read the pasteboard yet lets the copy
+    // capture handle the user's copies; it writes nothing before that read.
+    bool m_pasteRunTakesCopies = false;
+    int m_copyCapturesInFlight = 0;
 };
 
 } // namespace tovra::app

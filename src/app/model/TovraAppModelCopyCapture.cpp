@@ -10,6 +10,7 @@
 #include <QCoroFuture>
 #include <QLocale>
 #include <QPointer>
+#include <QScopeGuard>
 
 namespace tovra::app {
 
@@ -42,8 +43,18 @@ void TovraAppModel::startPasteboardInference()
 QCoro::Task<void> TovraAppModel::handlePasteboardChange(PasteboardChangeEvent event)
 {
     QPointer<TovraAppModel> self(this);
-    if (!m_state.observationEnabled || m_state.isPaused || !m_accessibility.isTrusted() || m_state.isPasting)
+    if (!m_state.observationEnabled || m_state.isPaused || !m_accessibility.isTrusted()
+        || (m_state.isPasting && !m_pasteRunTakesCopies))
         co_return;
+    // Handled now, so not reported again once the paste run ends.
+    if (m_state.isPasting)
+        m_pasteRunChangeCount = qMax(m_pasteRunChangeCount, event.changeCount);
+    // A traced paste may be waiting for this capture's source.
+    ++m_copyCapturesInFlight;
+    const auto inFlight = qScopeGuard([self] {
+        if (self)
+            --self->m_copyCapturesInFlight;
+    });
     publish(&State::currentClipboardItemID, std::nullopt, Field::currentClipboardItemID);
 
     std::optional<ProcessIdentifier> keyboardCopier;

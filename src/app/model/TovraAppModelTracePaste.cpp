@@ -17,6 +17,10 @@ namespace tovra::app {
 namespace {
 
 constexpr std::chrono::milliseconds restoreDelay { 300 };
+// How long a traced paste waits, at most, for the capture of a copy made
+// right before it: as long as a copy key may precede its pasteboard change.
+constexpr std::chrono::milliseconds copyCaptureCheckInterval { 50 };
+constexpr int copyCaptureChecks = 15;
 
 void showPasteNotice(TovraAppModel &model, const QString &message, const char *systemImage)
 {
@@ -45,7 +49,11 @@ void TovraAppModel::requestTracePaste()
         publish(&State::showAccessibilityEducation, true, Field::showAccessibilityEducation);
         return;
     }
+    // A copy made just before the hot key is handled now, as a copy, before
+    // the run hides the pasteboard's changes from the copy capture.
+    m_pasteboardChangeObserver->poll();
     beginPasteRun();
+    m_pasteRunTakesCopies = true;
     performTracePaste();
 }
 
@@ -74,15 +82,20 @@ QCoro::Task<void> TovraAppModel::performTracePaste()
                         + QStringLiteral("）。目标 App 未回执实际写入。"),
                     "hand.raised.slash");
             }
-        } else if (const std::optional<QString> text = pasteboard.string()) {
-            const PasteboardTextSnapshot clipboard { pasteboard.changeCount(), *text };
-            co_await pasteTracedText(target, clipboard);
         } else {
-            m_paster.postPaste(target, std::nullopt);
-            showPasteNotice(*this,
-                QStringLiteral(
-                    "已发送普通粘贴动作；剪贴板不是可匹配文本，未建立记录。目标 App 未回执实际写入。"),
-                "doc.on.clipboard");
+            co_await awaitCopyCapturesBeforeTracedRead();
+            if (!self)
+                co_return;
+            if (const std::optional<QString> text = pasteboard.string()) {
+                const PasteboardTextSnapshot clipboard { pasteboard.changeCount(), *text };
+                co_await pasteTracedText(target, clipboard);
+            } else {
+                m_paster.postPaste(target, std::nullopt);
+                showPasteNotice(*this,
+                    QStringLiteral(
+                        "已发送普通粘贴动作；剪贴板不是可匹配文本，未建立记录。目标 App 未回执实际写入。"),
+                    "doc.on.clipboard");
+            }
         }
     } catch (const PasteCommitFailure &commitFailure) {
         failure = commitFailure.error;
@@ -237,6 +250,18 @@ std::optional<PasteExclusionReason> TovraAppModel::immediateExclusion(
     return pasteTargetExclusion(destination, m_state.denylistEntries, m_state.isPaused);
 }
 
+QCoro::Task<void> TovraAppModel::awaitCopyCapturesBeforeTracedRead()
+{
+    QPointer<TovraAppModel> self(this);
+    m_pasteboardChangeObserver->poll();
+    for (int check = 0; check < copyCaptureChecks && m_copyCapturesInFlight > 0; ++check) {
+        co_await m_platform.clock->sleep(copyCaptureCheckInterval);
+        if (!self)
+            co_return;
+    }
+    m_pasteRunTakesCopies = false;
+}
+
 bool TovraAppModel::citesInto(const DestinationSnapshot &target) const
 {
     return m_state.obsidianCitationEnabled && isObsidian(target.bundleIdentifier, target.applicationName);
@@ -267,6 +292,7 @@ void TovraAppModel::noteOwnPasteboardWrite(qint64 changeCountBefore)
 // meanwhile moved the pasteboard further and is reported at the next poll.
 void TovraAppModel::finishPasteRun()
 {
+    m_pasteRunTakesCopies = false;
     m_pasteboardChangeObserver->setLastChangeCount(m_pasteRunChangeCount);
     publish(&State::isPasting, false, Field::isPasting);
 }

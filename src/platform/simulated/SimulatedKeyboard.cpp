@@ -4,6 +4,8 @@
 #include "platform/simulated/SimulatedPasteboard.h"
 #include "platform/simulated/SimulatedWorkspace.h"
 
+#include <utility>
+
 namespace tovra {
 
 namespace {
@@ -44,9 +46,16 @@ void SimulatedKeyboard::remove()
     m_callback = nullptr;
 }
 
+bool SimulatedKeyboard::waitForModifierRelease()
+{
+    if (const std::function<void()> action = std::exchange(m_whileModifiersHeld, nullptr))
+        action();
+    return !m_modifiersStayHeld;
+}
+
 bool SimulatedKeyboard::postPasteShortcut(PasteShortcut shortcut)
 {
-    if (m_eventCreationFails)
+    if (m_eventCreationFails || m_modifiersStayHeld)
         return false;
     if (shortcut == PasteShortcut::unknown)
         return false;

@@ -8,6 +8,8 @@
 #include <QKeyCombination>
 #include <QList>
 
+#include <functional>
+
 #include <optional>
 
 namespace tovra {
@@ -47,7 +49,14 @@ public:
 
     bool install(Callback callback) override;
     void remove() override;
+    bool waitForModifierRelease() override;
     bool postPasteShortcut(PasteShortcut shortcut) override;
+
+    // What the user does while this program waits for the hot key's
+    // modifiers to be let go, once, at the next wait; and whether they are
+    // still held when the wait gives up.
+    void whileModifiersAreHeld(std::function<void()> action) { m_whileModifiersHeld = std::move(action); }
+    void setModifiersStayHeld(bool held) noexcept { m_modifiersStayHeld = held; }
 
     // The user presses the shortcut in the frontmost application. The
     // observation reports `target` as the event's process, by default the
@@ -74,6 +83,8 @@ private:
     Callback m_callback;
     bool m_observationFails = false;
     bool m_eventCreationFails = false;
+    bool m_modifiersStayHeld = false;
+    std::function<void()> m_whileModifiersHeld;
     QList<SimulatedKeyEvent> m_events;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/x11/AtspiAccessibility.h"
 
+#include "platform/Clock.h"
 #include "platform/x11/DesktopEntryIndex.h"
 
 #include <QDBusMessage>
@@ -206,13 +207,27 @@ private:
     int m_budget;
 };
 
+QString busNameOf(AtspiAccessible *accessible)
+{
+    const auto *object = reinterpret_cast<const AtspiObject *>(accessible);
+    return object->app && object->app->bus_name ? QString::fromUtf8(object->app->bus_name) : QString();
+}
+
+// The object's address on the bus: stable for as long as the object lives.
+std::optional<QString> identifierOf(AtspiAccessible *accessible)
+{
+    const auto *object = reinterpret_cast<const AtspiObject *>(accessible);
+    const QString busName = busNameOf(accessible);
+    if (busName.isEmpty() || !object->path)
+        return std::nullopt;
+    return busName + QLatin1Char(':') + QString::fromUtf8(object->path);
+}
+
 FocusedElement describe(AtspiAccessible *element, AtspiAccessible *window)
 {
     FocusedElement described;
-    const auto *object = reinterpret_cast<const AtspiObject *>(element);
-    if (object->app && object->app->bus_name && object->path)
-        described.identifier
-            = QString::fromUtf8(object->app->bus_name) + QLatin1Char(':') + QString::fromUtf8(object->path);
+    described.identifier = identifierOf(element);
+    described.windowIdentifier = identifierOf(window);
     described.windowTitle = nonEmpty(nameOf(window));
     GError *error = nullptr;
     described.role = nonEmpty(takeString(atspi_accessible_get_role_name(element, &error)));
@@ -235,8 +250,9 @@ QStringList AtspiAccessibility::currentDesktops()
 }
 
 AtspiAccessibility::AtspiAccessibility(
-    DesktopEntryIndex &desktopEntries, QDBusConnection bus, QStringList desktops)
+    DesktopEntryIndex &desktopEntries, const Clock &clock, QDBusConnection bus, QStringList desktops)
     : m_desktopEntries(desktopEntries)
+    , m_clock(clock)
     , m_bus(std::move(bus))
     , m_desktops(std::move(desktops))
 {
@@ -340,14 +356,36 @@ FocusReading AtspiAccessibility::readFocus(ProcessIdentifier processIdentifier) 
                 return reading;
             }
         }
+        const bool waking = isWakingContent(busNameOf(application.get()), [&application] {
+            GError *wakeError = nullptr;
+            if (GHashTable *attributes = atspi_accessible_get_attributes(application.get(), &wakeError))
+                g_hash_table_unref(attributes);
+            clear(wakeError);
+        });
         // Windows with content but nothing focused: the application has let
         // go of the focus for now (another application is in front, or a
         // keyboard grab is in progress), and will tell again once it has it.
-        if (!hasEmptyActiveWindow && !windows.empty())
+        if (waking || (!hasEmptyActiveWindow && !windows.empty()))
             reading.kind = FocusReading::Kind::unknown;
         return reading;
     }
     return reading;
+}
+
+bool AtspiAccessibility::isWakingContent(
+    const QString &applicationBusName, const std::function<void()> &wake) const
+{
+    if (applicationBusName.isEmpty())
+        return false;
+    const QDateTime now = m_clock.now();
+    const auto woken = m_wokenAt.constFind(applicationBusName);
+    if (woken == m_wokenAt.cend()) {
+        wake();
+        m_wokenAt.insert(applicationBusName, now);
+        return true;
+    }
+    const qint64 elapsed = woken->msecsTo(now);
+    return elapsed >= 0 && elapsed < contentWakeAllowance.count();
 }
 
 void AtspiAccessibility::setMessagingTimeout(std::chrono::milliseconds timeout)

@@ -3,19 +3,32 @@
 #include "platform/Accessibility.h"
 
 #include <QDBusConnection>
+#include <QDateTime>
+#include <QHash>
 #include <QStringList>
+
+#include <functional>
 
 namespace tovra {
 
+class Clock;
 class DesktopEntryIndex;
 
 // Another application's focused field, read over the accessibility bus
 // (AT-SPI). "Trusted" means the bus answers and accessibility is enabled on
 // it, without which toolkits expose nothing; asking for trust enables it.
 // Every question to the bus or to an application waits a bounded time.
+//
+// Chromium and every Electron application show only their windows until
+// someone asks one of their objects for its attributes; then, within about
+// half a second, their pages follow. An application seen without a focused
+// element is asked once, and its focus reads as unknown for
+// `contentWakeAllowance` after that, so that a caller polling for the focus
+// waits for the page instead of taking the bare window for all there is.
 class AtspiAccessibility final : public Accessibility {
 public:
     static constexpr std::chrono::milliseconds defaultMessagingTimeout { 1000 };
+    static constexpr std::chrono::milliseconds contentWakeAllowance { 1000 };
     // At most this many elements are searched for the focused one, so that a
     // page with a huge tree cannot stall the paste.
     static constexpr int maximumSearchedElements = 4000;
@@ -24,9 +37,10 @@ public:
     static QStringList currentDesktops();
 
     // `bus` is the session bus the accessibility bus is announced on;
-    // `desktops` choose the accessibility settings page.
-    AtspiAccessibility(DesktopEntryIndex &desktopEntries, QDBusConnection bus = QDBusConnection::sessionBus(),
-        QStringList desktops = currentDesktops());
+    // `desktops` choose the accessibility settings page; `clock` times the
+    // wait for woken content.
+    AtspiAccessibility(DesktopEntryIndex &desktopEntries, const Clock &clock,
+        QDBusConnection bus = QDBusConnection::sessionBus(), QStringList desktops = currentDesktops());
     ~AtspiAccessibility() override;
 
     AtspiAccessibility(const AtspiAccessibility &) = delete;
@@ -44,12 +58,19 @@ public:
 
 private:
     bool ensureClientLibrary() const;
+    // Whether the application was asked to describe its content only a
+    // moment ago; `wake` asks it, the first time it is seen without a focus.
+    bool isWakingContent(const QString &applicationBusName, const std::function<void()> &wake) const;
 
     DesktopEntryIndex &m_desktopEntries;
+    const Clock &m_clock;
     QDBusConnection m_bus;
     QStringList m_desktops;
     std::chrono::milliseconds m_timeout = defaultMessagingTimeout;
     mutable bool m_clientLibraryReady = false;
+    // When each application (by its bus name, unique for its connection)
+    // was asked to describe its content.
+    mutable QHash<QString, QDateTime> m_wokenAt;
 };
 
 } // namespace tovra

@@ -28,6 +28,11 @@ X11KeyEventPoster::X11KeyEventPoster(X11Connection &connection, X11Keyboard &key
 {
 }
 
+bool X11KeyEventPoster::waitForModifierRelease()
+{
+    return m_keyboard.waitForRelease(heldModifiersThatMatter, m_modifierReleaseTimeout);
+}
+
 bool X11KeyEventPoster::postPasteShortcut(PasteShortcut shortcut)
 {
     if (!m_connection.isUsable() || shortcut == PasteShortcut::unknown)
@@ -45,7 +50,7 @@ bool X11KeyEventPoster::postPasteShortcut(PasteShortcut shortcut)
     const int v = m_keyboard.keycodeOf(XK_v);
     if (modifiers.contains(0) || v == 0)
         return false;
-    if (!m_keyboard.waitForRelease(heldModifiersThatMatter, m_modifierReleaseTimeout))
+    if ((m_keyboard.heldModifiers() & heldModifiersThatMatter) != 0)
         return false;
 
     // The tap reports Ctrl+V alone, never with Shift, so only that paste

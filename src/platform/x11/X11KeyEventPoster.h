@@ -10,9 +10,9 @@ class X11Connection;
 class X11KeyCommandTap;
 class X11Keyboard;
 
-// Posts Ctrl+V (Ctrl+Shift+V into a terminal) through XTest once the user
-// has let go of every modifier (the hot key's Alt and Shift above all): a held
-// Alt would turn the paste into another shortcut in the target.
+// Posts Ctrl+V (Ctrl+Shift+V into a terminal) through XTest, never while the
+// user holds a modifier (the hot key's Alt and Shift above all): a held Alt
+// would turn the paste into another shortcut in the target.
 class X11KeyEventPoster final : public KeyEventPoster {
 public:
     static constexpr std::chrono::milliseconds defaultModifierReleaseTimeout { 2000 };
@@ -21,8 +21,11 @@ public:
     X11KeyEventPoster(X11Connection &connection, X11Keyboard &keyboard, X11KeyCommandTap *tap,
         std::chrono::milliseconds modifierReleaseTimeout = defaultModifierReleaseTimeout);
 
+    // Waits up to the time-out given at construction.
+    bool waitForModifierRelease() override;
+
     // False, with nothing posted, without XTest, without keys for the
-    // shortcut, or while a modifier is still held when the time-out ends.
+    // shortcut, or while a modifier is held.
     bool postPasteShortcut(PasteShortcut shortcut) override;
 
 private:

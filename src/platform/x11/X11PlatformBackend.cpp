@@ -29,7 +29,7 @@ X11PlatformBackend::X11PlatformBackend(
     , m_keyboard(*m_connection)
     , m_pasteboard(*m_connection)
     , m_workspace(*m_connection, m_desktopEntries)
-    , m_accessibility(m_desktopEntries)
+    , m_accessibility(m_desktopEntries, m_clock)
     , m_inputMonitoring(m_keyboard)
     , m_keyCommandTap(m_keyboard, m_windows, m_clock)
     , m_keyEventPoster(*m_connection, m_keyboard, &m_keyCommandTap)

@@ -19,6 +19,8 @@ TEST(ModelPasteRulesTest, ObsidianIsKnownByItsIDOrElseByItsName)
         { QStringLiteral("MD.Obsidian"), "Notes", true },
         { QStringLiteral("md.obsidian.Obsidian"), "", true },
         { QStringLiteral("md.obsidianfork"), "", false },
+        { QStringLiteral("Obsidian"), "", true },
+        { QStringLiteral("obsidian-notes"), "", false },
         { QStringLiteral("org.example.Notes"), "obsidian", true },
         { std::nullopt, "Obsidian Notes", false },
     };
@@ -81,6 +83,14 @@ TEST(ModelPasteRulesTest, TargetsAndSourcesAreExcludedByTheSameRulesSaveTheField
             false, Reason::deniedApplication, Reason::deniedApplication },
         { "a password field", [](auto &d) { d.isSecureTextEntry = true; }, false, Reason::sensitiveField,
             Reason::sensitiveField },
+        { "an application that describes no field", [](auto &d) { d.isFocusExposed = false; }, false,
+            Reason::undisclosedField, std::nullopt },
+        { "a denylisted application that describes no field",
+            [](auto &d) {
+                d.isFocusExposed = false;
+                d.bundleIdentifier = QStringLiteral("org.example.Vault");
+            },
+            false, Reason::deniedApplication, Reason::deniedApplication },
     };
     for (const auto &c : cases) {
         DestinationSnapshot destination;

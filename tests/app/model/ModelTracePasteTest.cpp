@@ -48,6 +48,13 @@ TEST(ModelTracePasteTest, AnExcludedTargetGetsAPlainPasteOrNoneAndThePasteboardI
                 return s.editor;
             },
             {}, {}, QStringLiteral("Tovra当前已暂停。") },
+        { "application that describes no field, so maybe a password field",
+            [](auto &s) {
+                s.desktop.workspace().application(s.editor).exposesAccessibility = false;
+                return s.editor;
+            },
+            {}, { SimulatedKeyboard::pasteKeys },
+            plain.arg(QStringLiteral("目标 App 未公开输入框信息，无法确认是否为密码框")) },
         { "field that takes no text",
             [](auto &s) {
                 s.desktop.workspace().application(s.editor).elements[0].isEditable = false;
@@ -66,6 +73,7 @@ TEST(ModelTracePasteTest, AnExcludedTargetGetsAPlainPasteOrNoneAndThePasteboardI
         SCOPED_TRACE(c.name);
         DesktopScene s;
         s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+        s.pollPasteboard();
         const ProcessIdentifier target = c.target(s);
         s.desktop.switchTo(target);
         if (c.preflight)
@@ -100,6 +108,8 @@ TEST(ModelTracePasteTest, ObsidianGetsTheCitationTheLedgerThePlainTextAndTheUser
         DesktopScene s;
         s.model().setObsidianCitationEnabled(true);
         s.desktop.copyText(s.browser, QStringLiteral("a quote"));
+        s.pollPasteboard();
+        s.provider->forgetCalls();
         s.desktop.switchTo(s.notes);
         const CitationSource citation = webCitation();
         s.provider->willReturn(op::resolveCitationSource, citation);
@@ -268,10 +278,12 @@ TEST(ModelTracePasteTest, TheLedgersAnswerToTheCommitIsToldAsItIs)
     }
 }
 
-// Whatever changes while the ledger answers, the application in front or what
-// the clipboard holds, ends the run before anything is pasted or committed:
-// a copy made meanwhile is neither overwritten nor recorded as the old text.
-TEST(ModelTracePasteTest, AChangeMidRunFailsWithoutPasting)
+// The last look at the target and the clipboard is the one right before the
+// keys: another window brought forward while the ledger answers, or while the
+// hot key's Alt and Shift are still held, gets nothing, and neither does the
+// target; a copy made while a citation's source is looked up is neither
+// overwritten nor recorded as the old text.
+TEST(ModelTracePasteTest, AChangeOfTargetOrClipboardMidRunFailsWithoutPasting)
 {
     const struct {
         const char *name;
@@ -280,13 +292,19 @@ TEST(ModelTracePasteTest, AChangeMidRunFailsWithoutPasting)
         SystemIntegrationError::Kind error;
         QString clipboard;
     } cases[] = {
-        { "a switch to another application during the preflight",
+        { "another application while the ledger answers",
             [](auto &s) {
                 s.desktop.switchTo(s.editor);
                 s.provider->hold(op::preflightTracePaste);
             },
             [](auto &s) { s.desktop.switchTo(s.browser); }, SystemIntegrationError::Kind::targetChanged,
             QStringLiteral("a quote") },
+        { "another application while Alt and Shift are held",
+            [](auto &s) {
+                s.desktop.switchTo(s.editor);
+                s.desktop.keyboard().whileModifiersAreHeld([&s] { s.desktop.switchTo(s.browser); });
+            },
+            nullptr, SystemIntegrationError::Kind::targetChanged, QStringLiteral("a quote") },
         { "a copy while the citation's source is looked up",
             [](auto &s) {
                 s.model().setObsidianCitationEnabled(true);
@@ -304,11 +322,14 @@ TEST(ModelTracePasteTest, AChangeMidRunFailsWithoutPasting)
         c.arrange(s);
         s.desktop.pressHotKey();
         s.desktop.advance(140ms);
-        c.meanwhile(s);
+        if (c.meanwhile)
+            c.meanwhile(s);
         s.provider->releaseAll();
         s.finishPaste();
 
         EXPECT_EQ(s.ownPastes(), 0);
+        for (const ProcessIdentifier application : { s.editor, s.browser, s.notes })
+            EXPECT_TRUE(s.desktop.focusedText(application).isEmpty());
         EXPECT_EQ(s.provider->callCount(op::commitTracePaste), 0);
         EXPECT_EQ(s.desktop.pasteboard().string(), c.clipboard);
         ASSERT_TRUE(s.state().feedback.failure);
@@ -316,6 +337,34 @@ TEST(ModelTracePasteTest, AChangeMidRunFailsWithoutPasting)
         EXPECT_EQ(
             s.state().feedback.failure->message, SystemIntegrationError(c.error).localizedDescription());
         EXPECT_EQ(s.state().feedback.failure->recovery, AppRecoveryAction::retryTracePaste());
+    }
+}
+
+// A copy followed at once by the hot key, before the copy capture's next
+// look: the paste sees the copy, waits a bounded time for its source, and
+// commits after it; the copy is not captured a second time afterwards.
+TEST(ModelTracePasteTest, ACopyRightBeforeTheHotKeyIsCapturedBeforeThePasteCommits)
+{
+    for (const auto captureTakes : { 300ms, 5000ms }) {
+        SCOPED_TRACE(captureTakes.count());
+        DesktopScene s;
+        s.desktop.switchTo(s.editor);
+        s.provider->willReturn(op::captureApplicationSource, pendingSource(QStringLiteral("f")));
+        s.provider->willReturn(op::commitTracePaste, recorded(QStringLiteral("Traced")));
+        s.provider->hold(op::captureApplicationSource);
+        s.desktop.copyText(s.editor, QStringLiteral("a quote"));
+        s.desktop.pressHotKey();
+        s.settle();
+        EXPECT_EQ(s.provider->callCount(op::captureApplicationSource), 1);
+        s.desktop.advance(captureTakes);
+        // A capture that takes too long is given up on.
+        EXPECT_EQ(s.provider->callCount(op::commitTracePaste), captureTakes > 1s ? 1 : 0);
+        s.provider->releaseAll();
+        s.finishPaste();
+
+        EXPECT_EQ(s.provider->callCount(op::commitTracePaste), 1);
+        s.pollPasteboard();
+        EXPECT_EQ(s.provider->callCount(op::captureApplicationSource), 1);
     }
 }
 

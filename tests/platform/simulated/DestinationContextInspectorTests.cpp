@@ -120,6 +120,9 @@ TEST_F(DestinationContextInspectorTest, AnApplicationThatExposesNothingIsDescrib
     EXPECT_FALSE(destination.snapshot.isSecureTextEntry);
     EXPECT_FALSE(destination.snapshot.isEditableTextTarget.has_value());
     EXPECT_FALSE(destination.focusedElementIdentifier.has_value());
+    EXPECT_FALSE(destination.snapshot.isFocusExposed) << "it cannot tell a password field";
+    desktop.workspace().application(legacy).exposesAccessibility = true;
+    EXPECT_TRUE(inspector.inspect(legacy).snapshot.isFocusExposed);
 }
 
 TEST(InspectedDestination, SameFocusComparesPlaceNotTime)
@@ -127,6 +130,7 @@ TEST(InspectedDestination, SameFocusComparesPlaceNotTime)
     InspectedDestination first;
     first.processIdentifier = 7;
     first.focusedElementIdentifier = QStringLiteral("a");
+    first.windowIdentifier = QStringLiteral("w1");
     first.snapshot.bundleIdentifier = QStringLiteral("org.example.Editor");
     first.snapshot.windowTitle = QStringLiteral("Draft");
     first.snapshot.accessibilityRole = QStringLiteral("text");
@@ -140,6 +144,13 @@ TEST(InspectedDestination, SameFocusComparesPlaceNotTime)
     unidentified.focusedElementIdentifier.reset();
     EXPECT_TRUE(first.hasSameFocus(unidentified));
 
+    // A title is compared only where the field has no identity to compare.
+    InspectedDestination retitled = first;
+    retitled.snapshot.windowTitle = QStringLiteral("(1) Other");
+    EXPECT_TRUE(first.hasSameFocus(retitled));
+    retitled.focusedElementIdentifier.reset();
+    EXPECT_FALSE(first.hasSameFocus(retitled));
+
     auto differs = [&first](auto change) {
         InspectedDestination other = first;
         change(other);
@@ -147,7 +158,7 @@ TEST(InspectedDestination, SameFocusComparesPlaceNotTime)
     };
     EXPECT_TRUE(differs([](auto &d) { d.processIdentifier = 8; }));
     EXPECT_TRUE(differs([](auto &d) { d.focusedElementIdentifier = QStringLiteral("b"); }));
-    EXPECT_TRUE(differs([](auto &d) { d.snapshot.windowTitle = QStringLiteral("Other"); }));
+    EXPECT_TRUE(differs([](auto &d) { d.windowIdentifier = QStringLiteral("w2"); }));
     EXPECT_TRUE(differs([](auto &d) { d.snapshot.accessibilityRole = QStringLiteral("entry"); }));
     EXPECT_TRUE(differs([](auto &d) { d.snapshot.fieldLabel = QStringLiteral("Search"); }));
     EXPECT_TRUE(differs([](auto &d) { d.snapshot.isSecureTextEntry = true; }));

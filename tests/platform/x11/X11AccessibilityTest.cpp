@@ -75,7 +75,8 @@ protected:
     X11Connection connection;
     X11Windows windows { connection };
     DesktopEntryIndex entries { QStringList {} };
-    AtspiAccessibility accessibility { entries };
+    SystemClock systemClock;
+    AtspiAccessibility accessibility { entries, systemClock };
     X11TestClient client;
 };
 
@@ -192,7 +193,8 @@ TEST(AtspiAccessibilityWithoutBusTest, IsNotTrustedAndAnswersNothing)
     const QDBusConnection missing = QDBusConnection::connectToBus(
         QStringLiteral("unix:path=/nonexistent/tovra-bus"), QStringLiteral("tovra-missing-bus"));
     ASSERT_FALSE(missing.isConnected());
-    AtspiAccessibility accessibility(entries, missing);
+    SystemClock clock;
+    AtspiAccessibility accessibility(entries, clock, missing);
     EXPECT_FALSE(accessibility.isProcessTrusted());
     EXPECT_FALSE(accessibility.requestTrustWithPrompt());
     EXPECT_EQ(accessibility.readFocus(ProcessIdentifier(getpid())).kind, FocusReading::Kind::notExposed);
@@ -208,11 +210,12 @@ TEST(AtspiAccessibilitySettingsTest, OpensTheDesktopsOwnAccessibilitySettingsWhe
     entry.close();
     DesktopEntryIndex entries({ applications.path() });
     const QDBusConnection bus = QDBusConnection::sessionBus();
+    SystemClock clock;
 
-    EXPECT_EQ(AtspiAccessibility(entries, bus, { QStringLiteral("XFCE") }).systemSettingsURL(),
+    EXPECT_EQ(AtspiAccessibility(entries, clock, bus, { QStringLiteral("XFCE") }).systemSettingsURL(),
         QUrl::fromLocalFile(entry.fileName()));
-    EXPECT_FALSE(AtspiAccessibility(entries, bus, { QStringLiteral("GNOME") }).systemSettingsURL());
-    EXPECT_FALSE(AtspiAccessibility(entries, bus, {}).systemSettingsURL());
+    EXPECT_FALSE(AtspiAccessibility(entries, clock, bus, { QStringLiteral("GNOME") }).systemSettingsURL());
+    EXPECT_FALSE(AtspiAccessibility(entries, clock, bus, {}).systemSettingsURL());
 }
 
 } // namespace

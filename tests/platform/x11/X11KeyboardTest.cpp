@@ -223,8 +223,10 @@ TEST_F(X11KeyboardTest, ThePasteWaitsForHeldModifiersAndGivesUpWithoutPosting)
 
     typist.press(XK_Alt_L);
     EXPECT_NE(keyboard.heldModifiers() & X11Keyboard::mod1, 0u);
+    EXPECT_FALSE(impatient.waitForModifierRelease());
     EXPECT_FALSE(impatient.postPasteShortcut(PasteShortcut::standard));
     typist.release(XK_Alt_L);
+    EXPECT_TRUE(impatient.waitForModifierRelease());
     EXPECT_EQ(keyboard.heldModifiers() & X11Keyboard::mod1, 0u);
     EXPECT_TRUE(impatient.postPasteShortcut(PasteShortcut::standard));
     // Only the second attempt reached the client.
