@@ -105,9 +105,10 @@ QCoro::Task<void> TovraAppModel::performHistoricalPaste(QUuid itemID)
     refreshClipboardShelfTarget();
 }
 
-// Steps 3 to 16 of a history paste of text: the item's own source must
-// still hold, the pasteboard always carries the item (with a citation where
-// one is due) for the paste, and the item's plain text is committed.
+// A history paste of text, from the target's check to the record: the
+// item's own source must still hold, the pasteboard always carries the item
+// (with a citation where one is due) for the paste, and the item's plain
+// text is committed.
 QCoro::Task<void> TovraAppModel::pasteHistoricalText(SessionClipboardItem item, QString text)
 {
     QPointer<TovraAppModel> self(this);

@@ -120,8 +120,9 @@ QCoro::Task<void> TovraAppModel::performTracePaste()
     finishPasteRun();
 }
 
-// Steps 10 to 18 of a traced paste: the text on the pasteboard goes out,
-// with a citation where one is due, and is committed as it was copied.
+// The traced paste once the target is settled and the pasteboard holds text:
+// the text goes out, with a citation where one is due, and is committed as
+// it was copied.
 QCoro::Task<void> TovraAppModel::pasteTracedText(
     InspectedDestination target, PasteboardTextSnapshot clipboard)
 {

@@ -1,5 +1,6 @@
 #include "app/shell/TovraLauncher.h"
 
+#include "app/shell/QtMessageRouting.h"
 #include "app/shell/TovraAppEntry.h"
 
 #include "core/nativehost/TovraNativeHostRuntime.h"
@@ -33,6 +34,7 @@ bool TovraLauncher::isNativeHostInvocation(
 
 int TovraLauncher::main(int argc, char **argv)
 {
+    routeQtMessages();
     QStringList arguments;
     arguments.reserve(argc);
     for (int index = 0; index < argc; ++index) {

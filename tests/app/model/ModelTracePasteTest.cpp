@@ -41,6 +41,13 @@ TEST(ModelTracePasteTest, AnExcludedTargetGetsAPlainPasteOrNoneAndThePasteboardI
             { SimulatedKeyboard::pasteKeys }, plain.arg(QStringLiteral("来源或目标域名位于排除列表")) },
         { "ledger paused", [](auto &s) { return s.editor; }, Reason::paused, {},
             none.arg(QStringLiteral("暂停状态")) },
+        { "paused here",
+            [](auto &s) {
+                s.model().togglePaused();
+                s.settle();
+                return s.editor;
+            },
+            {}, {}, QStringLiteral("Tovra当前已暂停。") },
         { "application that describes no field, so maybe a password field",
             [](auto &s) {
                 s.desktop.workspace().application(s.editor).exposesAccessibility = false;
@@ -271,36 +278,64 @@ TEST(ModelTracePasteTest, TheLedgersAnswerToTheCommitIsToldAsItIs)
     }
 }
 
-// The last look at the target is the one right before the keys: another
-// window brought forward while the ledger answers, or while the hot key's Alt
-// and Shift are still held, gets nothing, and neither does the target.
-TEST(ModelTracePasteTest, ASwitchToAnotherApplicationMidRunFailsWithoutPasting)
+// The last look at the target and the clipboard is the one right before the
+// keys: another window brought forward while the ledger answers, or while the
+// hot key's Alt and Shift are still held, gets nothing, and neither does the
+// target; a copy made while a citation's source is looked up is neither
+// overwritten nor recorded as the old text.
+TEST(ModelTracePasteTest, AChangeOfTargetOrClipboardMidRunFailsWithoutPasting)
 {
-    for (const bool whileModifiersHeld : { false, true }) {
-        SCOPED_TRACE(whileModifiersHeld ? "while Alt and Shift are held" : "while the ledger answers");
+    const struct {
+        const char *name;
+        std::function<void(DesktopScene &)> arrange;
+        std::function<void(DesktopScene &)> meanwhile;
+        SystemIntegrationError::Kind error;
+        QString clipboard;
+    } cases[] = {
+        { "another application while the ledger answers",
+            [](auto &s) {
+                s.desktop.switchTo(s.editor);
+                s.provider->hold(op::preflightTracePaste);
+            },
+            [](auto &s) { s.desktop.switchTo(s.browser); }, SystemIntegrationError::Kind::targetChanged,
+            QStringLiteral("a quote") },
+        { "another application while Alt and Shift are held",
+            [](auto &s) {
+                s.desktop.switchTo(s.editor);
+                s.desktop.keyboard().whileModifiersAreHeld([&s] { s.desktop.switchTo(s.browser); });
+            },
+            nullptr, SystemIntegrationError::Kind::targetChanged, QStringLiteral("a quote") },
+        { "a copy while the citation's source is looked up",
+            [](auto &s) {
+                s.model().setObsidianCitationEnabled(true);
+                s.desktop.switchTo(s.notes);
+                s.provider->willReturn(op::resolveCitationSource, webCitation());
+                s.provider->hold(op::resolveCitationSource);
+            },
+            [](auto &s) { s.desktop.copyText(s.notes, QStringLiteral("copied meanwhile")); },
+            SystemIntegrationError::Kind::clipboardChanged, QStringLiteral("copied meanwhile") },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         DesktopScene s;
         s.desktop.copyText(s.browser, QStringLiteral("a quote"));
-        s.desktop.switchTo(s.editor);
-        if (whileModifiersHeld)
-            s.desktop.keyboard().whileModifiersAreHeld([&s] { s.desktop.switchTo(s.browser); });
-        else
-            s.provider->hold(op::preflightTracePaste);
+        c.arrange(s);
         s.desktop.pressHotKey();
         s.desktop.advance(140ms);
-        if (!whileModifiersHeld) {
-            s.desktop.switchTo(s.browser);
-            s.provider->releaseAll();
-        }
+        if (c.meanwhile)
+            c.meanwhile(s);
+        s.provider->releaseAll();
         s.finishPaste();
 
         EXPECT_EQ(s.ownPastes(), 0);
-        EXPECT_TRUE(s.desktop.focusedText(s.editor).isEmpty());
-        EXPECT_TRUE(s.desktop.focusedText(s.browser).isEmpty());
+        for (const ProcessIdentifier application : { s.editor, s.browser, s.notes })
+            EXPECT_TRUE(s.desktop.focusedText(application).isEmpty());
         EXPECT_EQ(s.provider->callCount(op::commitTracePaste), 0);
+        EXPECT_EQ(s.desktop.pasteboard().string(), c.clipboard);
         ASSERT_TRUE(s.state().feedback.failure);
         EXPECT_EQ(s.failureTitle(), QStringLiteral("带溯源粘贴未执行"));
-        EXPECT_EQ(s.state().feedback.failure->message,
-            SystemIntegrationError(SystemIntegrationError::Kind::targetChanged).localizedDescription());
+        EXPECT_EQ(
+            s.state().feedback.failure->message, SystemIntegrationError(c.error).localizedDescription());
         EXPECT_EQ(s.state().feedback.failure->recovery, AppRecoveryAction::retryTracePaste());
     }
 }

@@ -5,6 +5,7 @@
 #include "app/views/clipboard/ClipboardRowActions.h"
 #include "app/views/clipboard/ClipboardTargetBar.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -122,21 +123,29 @@ TEST(ClipboardHistoryViewTest, RowMenuOffersPasteOnlyToAnAvailableTargetAndNothi
         bool pasteEnabled;
         bool othersEnabled;
         const char *pasteButton;
+        QString detail;
     } cases[] = {
-        { "target ready", nullptr, true, true, "回粘所选" },
+        { "target ready", nullptr, true, true, "回粘所选",
+            QStringLiteral("先在目标 App 放好光标，再回到Tovra选择历史。") },
         { "denylisted target",
             [](auto &s) {
                 s.desktop.switchTo(s.vault);
                 s.model().refreshClipboardShelfTarget();
             },
-            false, true, "回粘所选" },
+            false, true, "回粘所选", QStringLiteral("目标 App 位于排除列表") },
+        { "no Accessibility",
+            [](auto &s) {
+                s.desktop.accessibility().setTrusted(false);
+                s.model().refreshClipboardShelfTarget();
+            },
+            false, true, "回粘所选", QStringLiteral("需要辅助功能权限才能确认输入位置") },
         { "paste running",
             [](auto &s) {
                 s.provider->hold(op::resolveClipboardSourceByID);
                 s.model().requestHistoricalPaste(std::nullopt);
                 s.settle();
             },
-            false, false, "回粘中" },
+            false, false, "回粘中", QStringLiteral("先在目标 App 放好光标，再回到Tovra选择历史。") },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -159,6 +168,10 @@ TEST(ClipboardHistoryViewTest, RowMenuOffersPasteOnlyToAnAvailableTargetAndNothi
         EXPECT_EQ(enabled.at(1), c.othersEnabled);
         EXPECT_EQ(enabled.at(3), c.othersEnabled);
         EXPECT_NE(childNamed<QPushButton>(&bar, QString::fromUtf8(c.pasteButton)), nullptr);
+        QStringList texts;
+        for (const QLabel *label : bar.findChildren<QLabel *>())
+            texts.append(label->text());
+        EXPECT_TRUE(texts.contains(c.detail)) << texts.join(u'|').toStdString();
         s.provider->releaseAll();
         s.finishPaste();
     }
