@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -21,6 +22,9 @@ QWidget *newWindow()
     window->setAttribute(Qt::WA_DeleteOnClose);
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
+    // Escape closes it, as it closes a sheet, wherever the focus is inside.
+    auto *close = new QShortcut(QKeySequence::Cancel, window);
+    QObject::connect(close, &QShortcut::activated, window, &QWidget::close);
     return window;
 }
 

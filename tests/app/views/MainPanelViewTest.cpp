@@ -385,6 +385,13 @@ TEST_F(MainPanelViewTest, ThePasteBackButtonIsProminentAndClearingIsRed)
     EXPECT_EQ(inked.first(), views::palette::red.rgb() & 0xFFFFFF);
 }
 
+// Large counts are grouped in thousands, as the interface's locale writes them.
+TEST_F(MainPanelViewTest, TheRecordsCountIsGroupedInThousands)
+{
+    panel(records(10000)).show();
+    EXPECT_TRUE(control<QPushButton>(QStringLiteral("流向记录 10,000")));
+}
+
 // The records list is built the first time its section is shown, and only
 // once.
 TEST_F(MainPanelViewTest, TheRecordsSectionIsBuiltWhenFirstShownAndKept)
