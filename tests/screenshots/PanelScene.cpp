@@ -106,6 +106,16 @@ void PanelScene::copyFromPage(const QString &text, const QString &pageTitle)
     pollPasteboard();
 }
 
+void PanelScene::copyFromApplication(ProcessIdentifier application, const QString &name, const QString &text)
+{
+    PendingSource source = browserSource(CaptureMethod::keyboardObservation);
+    source.sourceAppName = name;
+    source.byteCount = text.toUtf8().size();
+    provider->willReturn(op::captureApplicationSource, source);
+    desktop.copyText(application, text);
+    pollPasteboard();
+}
+
 void PanelScene::copyImage()
 {
     const QByteArray picture = chartPicture();
