@@ -52,6 +52,10 @@ QWidget *TovraMainWindowPresenter::buildWindow(TovraAppModel &model)
     auto *scroll = new QScrollArea(window);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setAlignment(Qt::AlignCenter);
+    // Only a frame around the panel: no Tab stop of its own, and named as
+    // the panel is for a screen reader.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setAccessibleName(QStringLiteral("Tovra"));
     scroll->setWidget(panel);
     layout->addWidget(scroll);
     views::fitToScreen(window, fittedWindowSize(window, scroll), views::Placement::centre);
