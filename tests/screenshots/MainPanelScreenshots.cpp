@@ -97,21 +97,19 @@ TEST(MainPanelScreenshots, Failure)
     takePicture(window, QStringLiteral("main-failure"), { failure->title, failure->message });
 }
 
-// A failure whose message is longer than the banner's lines: it ends in an
-// ellipsis, never in a line cut through its glyphs.
+// A failure with a long reason and the ledger's path: the banner wraps it
+// whole, all of it in Chinese.
 TEST(MainPanelScreenshots, LongFailure)
 {
+    const QString message = QStringLiteral("无法打开本地加密账本：账本文件已损坏；文件保持原样。"
+                                           "（/home/user/.local/share/Tovra/ledger.json.enc）");
     PanelScene scene;
-    const QString message = QStringLiteral(
-        "账本文件已损坏；文件保持原样。（The ledger /home/user/.local/share/Tovra/ledger.json.enc is "
-        "damaged: "
-        "the encrypted envelope ends before its authentication tag. The file was left unchanged.）");
     scene.provider->willFail(op::listRecords, message);
     scene.model().setMainPanelSection(MainPanelSection::traces);
     QWidget *window = scene.openPanel();
     const auto &failure = scene.model().state().feedback.failure;
     ASSERT_TRUE(failure);
-    takePicture(window, QStringLiteral("main-failure-long"), { failure->title }, { message });
+    takePicture(window, QStringLiteral("main-failure-long"), { failure->title, message });
 }
 
 // Every filter narrowing the list at once, each showing its choice whole.

@@ -37,6 +37,8 @@ public:
     TovraMainWindowPresenter presenter { desktop.clock() };
 
 private:
+    // The copy lands in the history with `source` as what the ledger learnt.
+    void copyText(ProcessIdentifier application, PendingSource source, const QString &text);
     void pollPasteboard();
     PendingSource browserSource(CaptureMethod method);
 };
