@@ -146,7 +146,9 @@ void drawRoute(QPainter *painter, const QRect &line, const ProvenanceRecord &rec
     QList<int> natural;
     for (const QString &name : names)
         natural.append(name.isEmpty() ? 0 : widthOf(font, name));
-    const int pieces = 2 + (hasDomain ? 2 : 0) + (role.isEmpty() ? 0 : 1);
+    // Source, arrow and destination, with the dot and domain and the role
+    // where there are some; a space between each two.
+    const int pieces = 3 + (hasDomain ? 2 : 0) + (role.isEmpty() ? 0 : 1);
     const int fixedWidth = arrowSide + (hasDomain ? widthOf(font, dot) : 0) + (pieces - 1) * spacing;
     const QList<int> widths = fairWidths(natural, line.width() - fixedWidth);
 
