@@ -2,6 +2,7 @@
 #include "app/shell/TovraApplicationDelegate.h"
 #include "app/shell/TovraMainWindowPresenter.h"
 #include "app/shell/TovraRuntime.h"
+#include "app/views/TraceDetailWindowPresenter.h"
 #include "app/views/WidgetSearch.h"
 
 #include <QApplication>
@@ -92,12 +93,17 @@ TEST(ScreenFitTest, EachWindowLiesWithinTheAvailableAreaAndItsContentScrolls)
     }
     ASSERT_TRUE(settings);
 
+    TraceDetailWindowPresenter traceDetails;
+    traceDetails.show(
+        TraceDetailContent::record(sampleRecord(QStringLiteral("标题"), harness.model().now())));
+
     const struct {
         QWidget *window;
         QString farthest;
     } windows[] = {
         { main, QStringLiteral("退出Tovra") },
         { settings, QStringLiteral("版本") },
+        { traceDetails.window(), QStringLiteral("记录编号") },
     };
     for (const auto &shown : windows) {
         SCOPED_TRACE(shown.window->accessibleName().toStdString());
