@@ -24,7 +24,7 @@ QCoro::Task<void> refreshTargetSoon(Clock &clock, QPointer<TovraAppModel> model)
 }
 
 // The panel's size, and the width of a scroll bar beside it where the
-// screen is too low for the panel: it then scrolls up and down, never sideways.
+// screen is too low for the panel, so that the bar hides none of it.
 QSize fittedWindowSize(const QWidget *window, const QScrollArea *scroll)
 {
     QSize wanted = TovraMainWindowPresenter::windowSize;

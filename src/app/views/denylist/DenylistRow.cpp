@@ -37,7 +37,7 @@ DenylistRow::DenylistRow(const DenylistEntry &entry, QWidget *parent)
     row->setSpacing(8);
     // A floor under the row's own height, not a fixed minimum: a fixed one
     // would let a long list squeeze the two lines below their text.
-    row->addStrut(minimumRowHeight - 4);
+    row->addStrut(minimumRowHeight - row->contentsMargins().top() - row->contentsMargins().bottom());
     QLabel *kindSymbol = symbolLabel(kind.symbolName, this);
     // The kind is in the text below; the symbol only repeats it.
     kindSymbol->setAccessibleName(QString());
