@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSet>
 #include <QWidget>
@@ -165,6 +166,12 @@ void takePicture(
     }
     QCoreApplication::processEvents();
     scrollIntoView(window, texts);
+    // Within the free area of its screen, also where the screen has less
+    // room than the window is designed for (at twice the scale).
+    const QRect available = window->screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(window->frameGeometry()))
+        << "the window reaches beyond its screen: " << window->frameGeometry().y() << " + "
+        << window->frameGeometry().height() << " in " << available.height();
     const QPixmap picture = window->grab();
     const QImage image = picture.toImage();
     EXPECT_EQ(image.size(), window->size() * picture.devicePixelRatio());
