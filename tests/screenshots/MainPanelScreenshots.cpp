@@ -1,7 +1,10 @@
 #include "PanelScene.h"
 #include "WindowPicture.h"
 
+#include "app/views/records/RecordsView.h"
+
 #include <QCoreApplication>
+#include <QListView>
 #include <QMessageBox>
 
 #include <gtest/gtest.h>
@@ -94,21 +97,19 @@ TEST(MainPanelScreenshots, Failure)
     takePicture(window, QStringLiteral("main-failure"), { failure->title, failure->message });
 }
 
-// A failure whose message is longer than the banner's lines: it ends in an
-// ellipsis, never in a line cut through its glyphs.
+// A failure with a long reason and the ledger's path: the banner wraps it
+// whole, all of it in Chinese.
 TEST(MainPanelScreenshots, LongFailure)
 {
+    const QString message = QStringLiteral("无法打开本地加密账本：账本文件已损坏；文件保持原样。"
+                                           "（/home/user/.local/share/Tovra/ledger.json.enc）");
     PanelScene scene;
-    const QString message = QStringLiteral(
-        "账本文件已损坏；文件保持原样。（The ledger /home/user/.local/share/Tovra/ledger.json.enc is "
-        "damaged: "
-        "the encrypted envelope ends before its authentication tag. The file was left unchanged.）");
     scene.provider->willFail(op::listRecords, message);
     scene.model().setMainPanelSection(MainPanelSection::traces);
     QWidget *window = scene.openPanel();
     const auto &failure = scene.model().state().feedback.failure;
     ASSERT_TRUE(failure);
-    takePicture(window, QStringLiteral("main-failure-long"), { failure->title }, { message });
+    takePicture(window, QStringLiteral("main-failure-long"), { failure->title, message });
 }
 
 // Every filter narrowing the list at once, each showing its choice whole.
@@ -124,6 +125,42 @@ TEST(MainPanelScreenshots, RecordsWithActiveFilters)
     scene.model().setSelectedConfidence(records.first().confidence);
     scene.model().setDateFilter(RecordDateFilter::thirtyDays);
     takePicture(window, QStringLiteral("main-records-filtered"), { QStringLiteral("近 30 天") });
+}
+
+// Long names: a source application, a domain and a window title that cannot
+// fit, in a row the user selected, beside rows of every standing.
+TEST(MainPanelScreenshots, RecordsWithLongNamesAndASelectedRow)
+{
+    PanelScene scene;
+    QList<ProvenanceRecord> records = scene.records();
+    ProvenanceRecord &longNamed = records.first();
+    longNamed.source.applicationName = QStringLiteral("Firefox 开发者版（Developer Edition）每夜构建");
+    longNamed.source.domain = QStringLiteral("documentation.very-long-subdomain.example-university.edu.cn");
+    longNamed.destination.windowTitle
+        = QStringLiteral("研究笔记：剪贴板溯源、隐私边界与本地加密账本的设计记录（第三稿）.md");
+    scene.provider->willReturn(op::listRecords, records);
+    scene.model().setMainPanelSection(MainPanelSection::traces);
+    QWidget *window = scene.openPanel();
+    auto *list = window->findChild<views::RecordsView *>()->findChild<QListView *>();
+    ASSERT_TRUE(list);
+    list->setCurrentIndex(list->model()->index(1, 0));
+    takePicture(window, QStringLiteral("main-records-long-names"), { QStringLiteral("流向记录 4") });
+}
+
+// A copy from an application with a long name: the row keeps its time, size
+// and capture method.
+TEST(MainPanelScreenshots, HistoryWithALongSourceName)
+{
+    PanelScene scene;
+    scene.finish(scene.model().start());
+    const QString name = QStringLiteral("企业协同办公套件（专业版）文档与表格编辑器 2026");
+    const ProcessIdentifier longNamed = scene.desktop.launch(name, QStringLiteral("com.example.Suite"));
+    scene.bringForward(longNamed);
+    scene.copyFromApplication(
+        longNamed, name, QStringLiteral("第四季度预算草案：差旅、设备与培训三项合计。"));
+    scene.bringForward(scene.editor);
+    takePicture(
+        scene.openPanel(), QStringLiteral("main-history-long-source"), { QStringLiteral("复制历史 1") });
 }
 
 // A destructive confirmation over the panel.

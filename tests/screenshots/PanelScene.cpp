@@ -100,9 +100,21 @@ void PanelScene::copyFromPage(const QString &text, const QString &pageTitle)
 {
     PendingSource source = browserSource(CaptureMethod::chromeExtension);
     source.pageTitle = pageTitle;
+    copyText(browser, source, text);
+}
+
+void PanelScene::copyFromApplication(ProcessIdentifier application, const QString &name, const QString &text)
+{
+    PendingSource source = browserSource(CaptureMethod::keyboardObservation);
+    source.sourceAppName = name;
+    copyText(application, source, text);
+}
+
+void PanelScene::copyText(ProcessIdentifier application, PendingSource source, const QString &text)
+{
     source.byteCount = text.toUtf8().size();
     provider->willReturn(op::captureApplicationSource, source);
-    desktop.copyText(browser, text);
+    desktop.copyText(application, text);
     pollPasteboard();
 }
 

@@ -24,6 +24,8 @@ public:
     // either lands in the session history.
     void copyFromPage(const QString &text, const QString &pageTitle);
     void copyImage();
+    // The user copies text in the application of that name.
+    void copyFromApplication(ProcessIdentifier application, const QString &name, const QString &text);
     // Puts the application in front, as the user does before opening Tovra.
     void bringForward(ProcessIdentifier application);
     // Moves the simulated clock and lets what it wakes up run.
@@ -35,6 +37,8 @@ public:
     TovraMainWindowPresenter presenter { desktop.clock() };
 
 private:
+    // The copy lands in the history with `source` as what the ledger learnt.
+    void copyText(ProcessIdentifier application, PendingSource source, const QString &text);
     void pollPasteboard();
     PendingSource browserSource(CaptureMethod method);
 };

@@ -1,15 +1,19 @@
 #include "WindowPicture.h"
+#include "app/views/DrawnText.h"
 #include "app/views/ElidedLabel.h"
 #include "app/views/LineLimitedLabel.h"
 #include "app/views/records/FilterMenuButton.h"
 
 #include <QAbstractAnimation>
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSet>
 #include <QWidget>
 
@@ -73,9 +77,11 @@ QStringList cutTexts(const QWidget *window, const QStringList &allowedCuts)
             continue;
         const QFontMetrics metrics = child->fontMetrics();
         bool whole = true;
-        if (qobject_cast<const views::ElidedLabel *>(child)
-            || qobject_cast<const views::FilterMenuButton *>(child)) {
+        if (qobject_cast<const views::FilterMenuButton *>(child)) {
             continue;
+        } else if (qobject_cast<const views::ElidedLabel *>(child)) {
+            // Cut in its width by design, never in its height.
+            whole = child->contentsRect().height() >= metrics.height();
         } else if (const auto *limited = qobject_cast<const views::LineLimitedLabel *>(child)) {
             whole = limited->shownText() == text;
         } else if (const auto *label = qobject_cast<const QLabel *>(child)) {
@@ -100,7 +106,49 @@ QStringList cutTexts(const QWidget *window, const QStringList &allowedCuts)
         if (filter->isVisibleTo(window) && filter->shownTitle() != filter->label().title && !tooLong)
             cut.append(filter->label().title);
     }
+    // What the lists' rows draw: no bare ellipsis in place of a name, nothing
+    // beyond the list's right edge or its row's height.
+    for (const auto *list : window->findChildren<QAbstractItemView *>()) {
+        if (!list->isVisibleTo(window))
+            continue;
+        for (const DrawnText &drawn : drawnContent(list->viewport()).texts) {
+            const QRect row = list->visualRect(list->indexAt(drawn.area.center().toPoint()));
+            const bool bare = drawn.text.trimmed() == QString(QChar(0x2026));
+            const bool beyond = drawn.area.right() > list->viewport()->width() + 1
+                || (row.isValid()
+                    && (drawn.area.top() < row.top() - 1 || drawn.area.bottom() > row.bottom() + 2));
+            if (bare || beyond)
+                cut.append(drawn.text);
+        }
+    }
     return cut;
+}
+
+// A window with less room than its content (at twice the scale) shows the
+// telling texts: each scroll area is moved to show them (the last one
+// given, where they do not fit together).
+void scrollIntoView(const QWidget *window, const QStringList &texts)
+{
+    for (const QString &text : texts) {
+        for (QWidget *child : window->findChildren<QWidget *>()) {
+            if (shownText(child) != text || !child->isVisibleTo(window))
+                continue;
+            for (QWidget *area = child->parentWidget(); area && area != window; area = area->parentWidget()) {
+                if (auto *scroll = qobject_cast<QScrollArea *>(area))
+                    scroll->ensureWidgetVisible(child);
+            }
+        }
+    }
+    QCoreApplication::processEvents();
+}
+
+// Pictures at another scale than 1 carry it in their names ("@2x").
+QString scaledName(const QString &name)
+{
+    const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR");
+    return scale.isEmpty() || scale == QStringLiteral("1")
+        ? name
+        : name + QStringLiteral("@") + scale + QStringLiteral("x");
 }
 
 } // namespace
@@ -117,6 +165,13 @@ void takePicture(
             animation->setCurrentTime(animation->totalDuration());
     }
     QCoreApplication::processEvents();
+    scrollIntoView(window, texts);
+    // Within the free area of its screen, also where the screen has less
+    // room than the window is designed for (at twice the scale).
+    const QRect available = window->screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(window->frameGeometry()))
+        << "the window reaches beyond its screen: " << window->frameGeometry().y() << " + "
+        << window->frameGeometry().height() << " in " << available.height();
     const QPixmap picture = window->grab();
     const QImage image = picture.toImage();
     EXPECT_EQ(image.size(), window->size() * picture.devicePixelRatio());
@@ -128,7 +183,7 @@ void takePicture(
 
     const QDir folder(QStringLiteral(TOVRA_SCREENSHOT_DIR));
     ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
-    EXPECT_TRUE(image.save(folder.filePath(name + QStringLiteral(".png"))));
+    EXPECT_TRUE(image.save(folder.filePath(scaledName(name) + QStringLiteral(".png"))));
 }
 
 } // namespace tovra::app::testing

@@ -1,5 +1,6 @@
 #include "PanelScene.h"
 #include "WindowPicture.h"
+#include "app/data/LedgerRecordMapping.h"
 #include "app/model/UserDefaultsKeys.h"
 #include "app/views/TraceConfidenceStyle.h"
 #include "app/views/TraceDetailWindowPresenter.h"
@@ -129,6 +130,23 @@ TEST(WindowScreenshots, DenylistEditor)
     editor.show();
     takePicture(&editor, QStringLiteral("denylist"),
         { QStringLiteral("排除列表"), QStringLiteral("bank.example.cn"), QStringLiteral("org.keepassxc.KeePassXC") });
+}
+
+// The built-in protections as the live ledger lists them (dozens), under
+// the user's own rule.
+TEST(WindowScreenshots, DenylistEditorWithTheDefaultRules)
+{
+    PanelScene scene;
+    scene.finish(scene.model().start());
+    QList<DenylistEntry> entries;
+    for (const tovra::DenylistEntry &entry : DenylistRules::defaults())
+        entries.append(mapping::denylistEntry(DenylistRule { entry, true }));
+    entries.append({ DenylistEntryKind::domain, QStringLiteral("bank.example.cn"), false });
+    scene.provider->willReturn(op::listDenylistEntries, entries);
+    scene.finish(scene.model().reload());
+    views::DenylistEditor editor(scene.model());
+    editor.show();
+    takePicture(&editor, QStringLiteral("denylist-defaults"), { QStringLiteral("排除列表") });
 }
 
 } // namespace

@@ -4,9 +4,14 @@
 #include "core/ledger/TovraLedgerError.h"
 #include "core/records/TovraJsonError.h"
 
+#include <QLoggingCategory>
+#include <QStringList>
+
 namespace tovra::app {
 
 namespace {
+
+Q_LOGGING_CATEGORY(tovraDataLog, "tovra.data", QtInfoMsg)
 
 QString ledgerSentence(TovraLedgerError::Kind kind)
 {
@@ -62,10 +67,20 @@ QString cryptoSentence(TovraCryptoError::Kind kind)
     return QStringLiteral("加密运算失败。");
 }
 
-QString withDetail(const QString &sentence, const QString &detail)
+// The Chinese sentence, and after it what helps whoever looks into the
+// failure without being English: the path and the errno. The English
+// description is logged instead.
+QString told(const QString &sentence, const QString &english, const QString &path = {}, int errorNumber = 0)
 {
-    const QString trimmed = detail.trimmed();
-    return trimmed.isEmpty() ? sentence : sentence + QStringLiteral("（") + trimmed + QStringLiteral("）");
+    qCWarning(tovraDataLog).noquote() << sentence << english.trimmed();
+    QStringList detail;
+    if (!path.isEmpty())
+        detail.append(path);
+    if (errorNumber != 0)
+        detail.append(QStringLiteral("errno %1").arg(errorNumber));
+    return detail.isEmpty()
+        ? sentence
+        : sentence + QStringLiteral("（") + detail.join(QStringLiteral("，")) + QStringLiteral("）");
 }
 
 } // namespace
@@ -75,15 +90,16 @@ QString userFacingDescription(const std::exception_ptr &failure)
     try {
         std::rethrow_exception(failure);
     } catch (const TovraLedgerError &error) {
-        return withDetail(ledgerSentence(error.kind()), error.localizedDescription());
+        return told(
+            ledgerSentence(error.kind()), error.localizedDescription(), error.path(), error.errorNumber());
     } catch (const TovraCryptoError &error) {
-        return withDetail(cryptoSentence(error.kind()), error.localizedDescription());
+        return told(cryptoSentence(error.kind()), error.localizedDescription());
     } catch (const TovraJsonError &error) {
-        return withDetail(QStringLiteral("数据格式无效。"), error.localizedDescription());
+        return told(QStringLiteral("数据格式无效。"), error.localizedDescription());
     } catch (const TovraError &error) {
         return error.localizedDescription();
     } catch (const std::exception &error) {
-        return withDetail(QStringLiteral("发生了意外错误。"), QString::fromLocal8Bit(error.what()));
+        return told(QStringLiteral("发生了意外错误。"), QString::fromLocal8Bit(error.what()));
     } catch (...) {
         return QStringLiteral("未知错误");
     }

@@ -3,10 +3,11 @@
 #include "app/model/TovraAppModel.h"
 #include "app/shell/TovraRuntime.h"
 #include "app/views/MainPanelView.h"
+#include "app/views/ScreenFit.h"
 #include "platform/Clock.h"
 
-#include <QGuiApplication>
-#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace tovra::app {
@@ -20,6 +21,16 @@ QCoro::Task<void> refreshTargetSoon(Clock &clock, QPointer<TovraAppModel> model)
     co_await clock.sleep(targetRefreshDelay);
     if (model && !model->isStopping())
         model->refreshClipboardShelfTarget();
+}
+
+// The panel's size, and the width of a scroll bar beside it where the
+// screen is too low for the panel, so that the bar hides none of it.
+QSize fittedWindowSize(const QWidget *window, const QScrollArea *scroll)
+{
+    QSize wanted = TovraMainWindowPresenter::windowSize;
+    if (views::availableContentArea(window).height() < wanted.height())
+        wanted.rwidth() += scroll->verticalScrollBar()->sizeHint().width();
+    return wanted;
 }
 
 } // namespace
@@ -36,13 +47,18 @@ QWidget *TovraMainWindowPresenter::buildWindow(TovraAppModel &model)
     layout->setContentsMargins(0, 0, 0, 0);
     auto *panel = new MainPanelView(model, window);
     connect(panel, &MainPanelView::quitRequested, this, &TovraMainWindowPresenter::quitRequested);
-    layout->addWidget(panel);
-    window->setFixedSize(TovraMainWindowPresenter::windowSize);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), TovraMainWindowPresenter::windowSize);
-        frame.moveCenter(screen->availableGeometry().center());
-        window->move(frame.topLeft());
-    }
+    // On a screen with less room than the panel (a small or a scaled one) the
+    // window takes what there is and the panel scrolls inside it.
+    auto *scroll = new QScrollArea(window);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setAlignment(Qt::AlignCenter);
+    // Only a frame around the panel: no Tab stop of its own, and named as
+    // the panel is for a screen reader.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setAccessibleName(QStringLiteral("Tovra"));
+    scroll->setWidget(panel);
+    layout->addWidget(scroll);
+    views::fitToScreen(window, fittedWindowSize(window, scroll), views::Placement::centre);
     return window;
 }
 
@@ -65,9 +81,15 @@ TovraMainWindowPresenter &TovraMainWindowPresenter::shared()
 
 void TovraMainWindowPresenter::show(TovraAppModel &model)
 {
-    if (!m_window)
+    const bool built = !m_window;
+    if (built)
         m_window = buildWindow(model);
     m_window->show();
+    // Framed now: the title bar and borders count against the room too.
+    if (built) {
+        views::fitToScreen(m_window, fittedWindowSize(m_window, m_window->findChild<QScrollArea *>()),
+            views::Placement::keep);
+    }
     m_window->raise();
     m_window->activateWindow();
     refreshTargetSoon(m_clock, &model);

@@ -1,5 +1,8 @@
 #include "app/views/AlertBox.h"
 
+#include "app/views/Palette.h"
+#include "app/views/ViewParts.h"
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -45,10 +48,22 @@ QMessageBox *newAlert(const QString &title, const QString &message, QWidget *par
 
 QPushButton *addButton(QMessageBox *alert, const QString &text, QMessageBox::ButtonRole role)
 {
-    QPushButton *button = alert->addButton(text, role);
+    // Buttons of one role keep the order they were added in; the role that
+    // matters (cancel, destroy) is carried by the escape button and the
+    // styling below.
+    QPushButton *button = alert->addButton(text, QMessageBox::ActionRole);
     button->setAccessibleName(text);
     if (role == QMessageBox::RejectRole)
         alert->setEscapeButton(button);
+    // The accepting button answers Return, as it would by its role.
+    if (role == QMessageBox::AcceptRole && !alert->defaultButton())
+        alert->setDefaultButton(button);
+    if (role == QMessageBox::DestructiveRole) {
+        // Not an auto-default button: taking the focus does not make it the
+        // one Return presses, so Return reaches the alert's default, cancel.
+        button->setAutoDefault(false);
+        makeDestructive(button);
+    }
     return button;
 }
 

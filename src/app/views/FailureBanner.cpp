@@ -38,8 +38,7 @@ FailureBanner::FailureBanner(QWidget *parent)
     texts->addWidget(m_title);
     m_message->setFont(palette::smallCaptionFont(m_message->font()));
     m_message->setPalette(palette::secondaryText(m_message->palette()));
-    // Longer messages end in an ellipsis rather than pushing the window's
-    // content away; the tooltip has them whole.
+    // The tooltip has even a runaway message whole.
     texts->addWidget(m_message);
     row->addLayout(texts, 1);
     row->addSpacing(4);

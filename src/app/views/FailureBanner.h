@@ -11,15 +11,18 @@ namespace tovra::app::views {
 
 class LineLimitedLabel;
 
-// A failed operation: its title, its message ending in an ellipsis after
-// three lines, a retry button named by its recovery, and a dismiss button.
+// A failed operation: its title, its message wrapped whole (only a message
+// beyond any real reason's length ends in an ellipsis), a retry button named
+// by its recovery, and a dismiss button.
 // It shows what it is given and only reports the buttons; the owner hands
 // the failure to the model's recovery.
 class FailureBanner : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int messageLineLimit = 3;
+    // A reason and its path take up to five lines at the narrowest banner;
+    // the limit only keeps a runaway text from pushing the window away.
+    static constexpr int messageLineLimit = 8;
 
     explicit FailureBanner(QWidget *parent = nullptr);
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QHash>
 #include <QMimeDatabase>
 #include <QStandardPaths>
 #include <QWindow>
@@ -21,6 +22,19 @@ QString startingFolder()
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
+}
+
+// The file type in the dialog's own language, with its extensions: the
+// shared MIME database names types in English ("CSV document").
+QString fileTypeFilter(const QMimeType &type)
+{
+    static const QHash<QString, QString> names {
+        { QStringLiteral("text/csv"), QStringLiteral("CSV 表格") },
+        { QStringLiteral("text/markdown"), QStringLiteral("Markdown 文档") },
+        { QStringLiteral("application/json"), QStringLiteral("JSON 文件") },
+    };
+    const QString name = names.value(type.name(), type.preferredSuffix().toUpper() + QStringLiteral(" 文件"));
+    return name + QStringLiteral(" (") + type.globPatterns().join(QLatin1Char(' ')) + QStringLiteral(")");
 }
 
 void bringForward(QWidget *window)
@@ -49,10 +63,11 @@ QCoro::Task<std::optional<QString>> FileDialogSavePanel::chooseSaveLocation(Save
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->setOption(QFileDialog::ReadOnly, !request.canCreateDirectories);
-    dialog->setMimeTypeFilters({ request.mimeType });
+    const QMimeType type = QMimeDatabase().mimeTypeForName(request.mimeType);
+    dialog->setNameFilter(fileTypeFilter(type));
     // A name typed without its extension gets the type's own.
     if (request.showsFileExtension)
-        dialog->setDefaultSuffix(QMimeDatabase().mimeTypeForName(request.mimeType).preferredSuffix());
+        dialog->setDefaultSuffix(type.preferredSuffix());
     dialog->setDirectory(startingFolder());
     dialog->selectFile(request.suggestedFileName);
     // Shown, not exec()'d: the answer arrives as the finished signal while

@@ -1,10 +1,10 @@
 #include "app/views/TraceDetailWindowPresenter.h"
 
+#include "app/views/ScreenFit.h"
 #include "app/views/TraceDetailView.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <QStyle>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace tovra::app {
@@ -21,16 +21,16 @@ QWidget *newWindow()
     window->setAttribute(Qt::WA_DeleteOnClose);
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The content scrolls where the screen has less room than the window.
+    auto *scroll = new QScrollArea(window);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(scroll);
+    // Escape closes it, as it closes a sheet, wherever the focus is inside.
+    auto *close = new QShortcut(QKeySequence::Cancel, window);
+    QObject::connect(close, &QShortcut::activated, window, &QWidget::close);
     return window;
-}
-
-void centreOnScreen(QWidget *window)
-{
-    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    window->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(), screen->availableGeometry())
-                     .topLeft());
 }
 
 } // namespace
@@ -51,13 +51,16 @@ void TraceDetailWindowPresenter::show(TraceDetailContent content)
         m_window = newWindow();
     QWidget *window = m_window;
     window->setWindowTitle(windowTitle(content));
-    delete window->findChild<views::TraceDetailView *>(QString(), Qt::FindDirectChildrenOnly);
-    window->layout()->addWidget(new views::TraceDetailView(content, window));
-    window->setFixedSize(windowSize);
-    centreOnScreen(window);
+    // The scroll area deletes the view of the previous content.
+    auto *scroll = window->findChild<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly);
+    scroll->setWidget(new views::TraceDetailView(content, scroll));
+    scroll->setAccessibleName(window->windowTitle());
+    views::fitToScreen(window, windowSize, views::Placement::centre);
 
     window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     window->show();
+    // Framed now: the title bar and borders count against the room too.
+    views::fitToScreen(window, windowSize, views::Placement::keep);
     window->raise();
     window->activateWindow();
 }

@@ -51,12 +51,17 @@ void makeProminent(QPushButton *button)
     button->setPalette(filled);
 }
 
-void makeDestructive(QPushButton *button, const QString &symbolName)
+void makeDestructive(QPushButton *button)
 {
     QPalette red = button->palette();
     for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive })
         red.setColor(group, QPalette::ButtonText, palette::red);
     button->setPalette(red);
+}
+
+void makeDestructive(QPushButton *button, const QString &symbolName)
+{
+    makeDestructive(button);
     QIcon icon;
     icon.addPixmap(SymbolIcons::tinted(symbolName, palette::red, 16), QIcon::Normal);
     icon.addPixmap(SymbolIcons::tinted(symbolName, palette::secondary, 16), QIcon::Disabled);

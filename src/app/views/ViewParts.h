@@ -32,6 +32,8 @@ inline const QColor prominentText { 0xFF, 0xFF, 0xFF };
 // An action that destroys something: its text and its symbol in red while
 // it is enabled.
 void makeDestructive(QPushButton *button, const QString &symbolName);
+// The same for a button without a symbol.
+void makeDestructive(QPushButton *button);
 
 // A section title ("排除列表").
 QFont headlineFont(QFont font);

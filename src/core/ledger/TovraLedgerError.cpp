@@ -11,9 +11,10 @@ const QString untouched = QStringLiteral(" The file was left unchanged.");
 
 } // namespace
 
-TovraLedgerError::TovraLedgerError(Kind kind, QString description, int errorNumber)
+TovraLedgerError::TovraLedgerError(Kind kind, QString description, QString path, int errorNumber)
     : TovraError(std::move(description))
     , m_kind(kind)
+    , m_path(std::move(path))
     , m_errorNumber(errorNumber)
 {
 }
@@ -25,7 +26,7 @@ TovraLedgerError TovraLedgerError::fileSystemFailure(
         QStringLiteral("The ledger could not %1 %2: %3 (errno %4).")
             .arg(operation, path, QString::fromLocal8Bit(std::strerror(errorNumber)))
             .arg(errorNumber),
-        errorNumber);
+        path, errorNumber);
 }
 
 TovraLedgerError TovraLedgerError::readOnly(const QString &path)
@@ -35,7 +36,7 @@ TovraLedgerError TovraLedgerError::readOnly(const QString &path)
             "The ledger %1 is on a read-only file system: its records can be read, but nothing new "
             "can be recorded until it is writable again.")
             .arg(path),
-        EROFS);
+        path, EROFS);
 }
 
 TovraLedgerError TovraLedgerError::unsafeFile(const QString &path, const QString &detail)
@@ -43,7 +44,8 @@ TovraLedgerError TovraLedgerError::unsafeFile(const QString &path, const QString
     return TovraLedgerError(Kind::unsafeFile,
         QStringLiteral("The ledger path %1 is not a regular file owned by this user (%2)."
                        " Nothing was read or written there.")
-            .arg(path, detail));
+            .arg(path, detail),
+        path);
 }
 
 TovraLedgerError TovraLedgerError::keyUnavailable(const QString &detail)
@@ -58,7 +60,8 @@ TovraLedgerError TovraLedgerError::undecryptable(const QString &path)
         QStringLiteral("The ledger %1 cannot be decrypted: the master key is not the one it"
                        " was written with, or the file was modified.")
                 .arg(path)
-            + untouched);
+            + untouched,
+        path);
 }
 
 TovraLedgerError TovraLedgerError::corrupted(const QString &path, const QString &detail)
@@ -67,7 +70,7 @@ TovraLedgerError TovraLedgerError::corrupted(const QString &path, const QString 
     while (reason.endsWith(QLatin1Char('.')))
         reason.chop(1);
     return TovraLedgerError(
-        Kind::corrupted, QStringLiteral("The ledger %1 is damaged: %2.").arg(path, reason) + untouched);
+        Kind::corrupted, QStringLiteral("The ledger %1 is damaged: %2.").arg(path, reason) + untouched, path);
 }
 
 TovraLedgerError TovraLedgerError::newerVersion(const QString &path, int found, int newestKnown)
@@ -78,7 +81,8 @@ TovraLedgerError TovraLedgerError::newerVersion(const QString &path, int found, 
                 .arg(path)
                 .arg(found)
                 .arg(newestKnown)
-            + untouched);
+            + untouched,
+        path);
 }
 
 TovraLedgerError TovraLedgerError::unsupportedVersion(const QString &path, int found, int oldestSupported)
@@ -89,7 +93,8 @@ TovraLedgerError TovraLedgerError::unsupportedVersion(const QString &path, int f
                 .arg(path)
                 .arg(found)
                 .arg(oldestSupported)
-            + untouched);
+            + untouched,
+        path);
 }
 
 TovraLedgerError TovraLedgerError::invalidDenylistValue(const QString &value, const QString &detail)

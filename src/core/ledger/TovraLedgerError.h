@@ -43,11 +43,14 @@ public:
     Kind kind() const noexcept { return m_kind; }
     // The errno of a file-system failure, 0 for every other kind.
     int errorNumber() const noexcept { return m_errorNumber; }
+    // The file concerned; empty for the kinds about a denylist value or a key.
+    const QString &path() const noexcept { return m_path; }
 
 private:
-    TovraLedgerError(Kind kind, QString description, int errorNumber = 0);
+    TovraLedgerError(Kind kind, QString description, QString path = {}, int errorNumber = 0);
 
     Kind m_kind;
+    QString m_path;
     int m_errorNumber;
 };
 

@@ -2,9 +2,14 @@
 #include "app/shell/TovraApplicationDelegate.h"
 #include "app/shell/TovraMainWindowPresenter.h"
 #include "app/shell/TovraRuntime.h"
+#include "app/views/TraceDetailWindowPresenter.h"
 #include "app/views/WidgetSearch.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QWindow>
 
@@ -58,6 +63,71 @@ TEST(MainWindowPresenterTest, TheFixedSizeWindowHasNoMaximiseButton)
     EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_EQ(presenter.window()->minimumSize(), presenter.window()->maximumSize());
+}
+
+} // namespace
+} // namespace tovra::app::testing
+
+namespace tovra::app::testing {
+namespace {
+
+// On a screen whose free area is smaller than a window (a small screen, or a
+// scaled one: this test runs again at twice the scale, where the test screen
+// is 400 × 300), each window is sized and placed within that area and its
+// content scrolls, so that nothing is out of reach: not the main window's
+// "退出", not the settings' last section.
+TEST(ScreenFitTest, EachWindowLiesWithinTheAvailableAreaAndItsContentScrolls)
+{
+    ModelHarness harness;
+    TovraMainWindowPresenter presenter(harness.desktop.clock());
+    presenter.show(harness.model());
+    QWidget *main = presenter.window();
+    ASSERT_TRUE(main);
+    const QRect available = main->screen()->availableGeometry();
+    harness.model().setShowSettings(true);
+    settleEvents();
+    QWidget *settings = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window != main && window->isVisible() && window->accessibleName() == QStringLiteral("Tovra设置"))
+            settings = window;
+    }
+    ASSERT_TRUE(settings);
+
+    TraceDetailWindowPresenter traceDetails;
+    traceDetails.show(
+        TraceDetailContent::record(sampleRecord(QStringLiteral("标题"), harness.model().now())));
+
+    const struct {
+        QWidget *window;
+        QString farthest;
+    } windows[] = {
+        { main, QStringLiteral("退出Tovra") },
+        { settings, QStringLiteral("版本") },
+        { traceDetails.window(), QStringLiteral("记录编号") },
+    };
+    for (const auto &shown : windows) {
+        SCOPED_TRACE(shown.window->accessibleName().toStdString());
+        const QRect frame = shown.window->frameGeometry();
+        EXPECT_TRUE(available.contains(frame))
+            << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height() << " in "
+            << available.width() << "x" << available.height();
+        QWidget *farthest = childNamed<QWidget>(shown.window, shown.farthest);
+        for (QLabel *label : shown.window->findChildren<QLabel *>()) {
+            if (!farthest && label->text() == shown.farthest)
+                farthest = label;
+        }
+        ASSERT_TRUE(farthest);
+        for (QWidget *area = farthest->parentWidget(); area; area = area->parentWidget()) {
+            if (auto *scroll = qobject_cast<QScrollArea *>(area))
+                scroll->ensureWidgetVisible(farthest);
+        }
+        const QRect reached(farthest->mapTo(shown.window, QPoint()), farthest->size());
+        EXPECT_TRUE(shown.window->rect().contains(reached))
+            << reached.y() << " in " << shown.window->height();
+    }
+    harness.model().setShowSettings(false);
+    harness.model().stop();
+    settleEvents();
 }
 
 } // namespace

@@ -1,12 +1,15 @@
+#include "app/views/denylist/DenylistEditor.h"
 #include "WidgetSearch.h"
+#include "app/data/LedgerRecordMapping.h"
 #include "app/model/ModelTestSupport.h"
 #include "app/views/FailureBanner.h"
-#include "app/views/denylist/DenylistEditor.h"
 #include "app/views/denylist/DenylistRow.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -189,6 +192,40 @@ TEST_F(DenylistEditorTest, ClosingLowersTheModelsFlag)
     childNamed<QPushButton>(editor.get(), QStringLiteral("关闭排除列表"))->click();
     EXPECT_FALSE(h.model().state().showDenylist);
     EXPECT_FALSE(editor->isVisible());
+}
+
+} // namespace
+} // namespace tovra::app::testing
+
+namespace tovra::app::testing {
+namespace {
+
+// The built-in protections (dozens of rules) scroll; they never squeeze the
+// rows, whose two lines keep their full height, descenders included.
+TEST(DenylistEditorDefaultsTest, TheDefaultRulesKeepEveryRowAtItsFullHeight)
+{
+    ModelHarness h;
+    QList<DenylistEntry> defaults;
+    for (const tovra::DenylistEntry &entry : DenylistRules::defaults())
+        defaults.append(mapping::denylistEntry(DenylistRule { entry, true }));
+    ASSERT_GT(defaults.size(), 20);
+    h.provider->willReturn(op::listDenylistEntries, defaults);
+    h.finish(h.model().reload());
+    views::DenylistEditor editor(h.model());
+    editor.show();
+    h.settle();
+
+    const QList<views::DenylistRow *> rows = editor.findChildren<views::DenylistRow *>();
+    ASSERT_EQ(rows.size(), defaults.size());
+    for (const views::DenylistRow *row : rows) {
+        SCOPED_TRACE(row->accessibleName().toStdString());
+        EXPECT_GE(row->height(), row->layout()->minimumSize().height());
+        for (const QLabel *line : row->findChildren<QLabel *>()) {
+            if (!line->text().isEmpty()) {
+                EXPECT_GE(line->contentsRect().height(), line->fontMetrics().height());
+            }
+        }
+    }
 }
 
 } // namespace

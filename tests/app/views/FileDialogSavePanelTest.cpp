@@ -58,6 +58,34 @@ TEST(FileDialogSavePanelTest, AsksWithoutBlockingAndAnswersTheChosenPath)
     EXPECT_EQ(*answer, chosen);
 }
 
+// The file types are named in Chinese, like the rest of the dialog, with
+// their extensions after the name.
+TEST(FileDialogSavePanelTest, NamesTheFileTypeInChinese)
+{
+    const struct {
+        const char *mimeType;
+        QString filter;
+    } types[] = {
+        { "text/csv", QStringLiteral("CSV 表格 (*.csv)") },
+        { "text/markdown", QStringLiteral("Markdown 文档 (") },
+        { "application/json", QStringLiteral("JSON 文件 (*.json)") },
+    };
+    for (const auto &type : types) {
+        SCOPED_TRACE(type.mimeType);
+        FileDialogSavePanel panel;
+        SavePanelRequest asked = request;
+        asked.mimeType = QString::fromLatin1(type.mimeType);
+        std::optional<std::optional<QString>> answer;
+        auto asking = keepAnswer(panel, asked, &answer);
+        QFileDialog *dialog = openDialog();
+        ASSERT_TRUE(dialog);
+        EXPECT_TRUE(dialog->nameFilters().value(0).startsWith(type.filter))
+            << dialog->nameFilters().value(0).toStdString();
+        dialog->reject();
+        QCoreApplication::processEvents();
+    }
+}
+
 // Wherever the app was started from, the dialog opens in the user's
 // documents folder.
 TEST(FileDialogSavePanelTest, OpensInTheDocumentsFolder)

@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace tovra::app;
@@ -203,43 +204,105 @@ TEST_F(MainPanelViewTest, ClosingTheDeleteAlertEitherWayLeavesNoPendingDeletion)
     EXPECT_EQ(harness.provider->calls(op::deleteRecord).size(), 1);
 }
 
-// A reflex Return must not erase anything: it cancels, as Escape does.
+// The destructive confirmations, each with its buttons in their order, the
+// one that destroys and the ledger operation it starts.
+struct Confirmation {
+    const char *name;
+    std::function<void(TovraAppModel &)> ask;
+    QStringList buttons;
+    QString destroying;
+    const DataOperation<void> *operation;
+};
+
+QList<Confirmation> confirmations(const ProvenanceRecord &record)
+{
+    return {
+        { "delete", [record](auto &m) { m.setPendingDeletion(record); },
+            { QStringLiteral("取消"), QStringLiteral("删除") }, QStringLiteral("删除"), &op::deleteRecord },
+        { "clear records", [](auto &m) { m.setShowClearConfirmation(true); },
+            { QStringLiteral("清空全部记录"), QStringLiteral("取消") }, QStringLiteral("清空全部记录"),
+            &op::clearRecords },
+        { "clear history", [](auto &m) { m.setShowClipboardClearConfirmation(true); },
+            { QStringLiteral("清空复制历史"), QStringLiteral("取消") }, QStringLiteral("清空复制历史"),
+            &op::removePendingSources },
+    };
+}
+
+QMessageBox *shownAlert(const QWidget *view)
+{
+    for (QMessageBox *candidate : view->findChildren<QMessageBox *>()) {
+        if (candidate->isVisible())
+            return candidate;
+    }
+    return nullptr;
+}
+
+// A reflex Return must not erase anything: it cancels, as Escape does, also
+// once Tab or an arrow key has moved the focus onto the destroying button.
 TEST_F(MainPanelViewTest, ReturnAndEscapeInADestructiveConfirmationCancelIt)
 {
     const QList<ProvenanceRecord> loaded = records(1);
     panel(loaded).show();
-    const struct {
-        const char *name;
-        std::function<void(TovraAppModel &)> ask;
-        const DataOperation<void> *operation;
-    } confirmations[] = {
-        { "delete", [&](auto &m) { m.setPendingDeletion(loaded.first()); }, &op::deleteRecord },
-        { "clear records", [](auto &m) { m.setShowClearConfirmation(true); }, &op::clearRecords },
-        { "clear history", [](auto &m) { m.setShowClipboardClearConfirmation(true); },
-            &op::removePendingSources },
-    };
-    for (const auto &confirmation : confirmations) {
-        for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape }) {
-            SCOPED_TRACE(std::string(confirmation.name) + " key " + std::to_string(int(key)));
-            confirmation.ask(harness.model());
-            QPointer<QMessageBox> alert;
-            for (QMessageBox *candidate : view->findChildren<QMessageBox *>()) {
-                if (candidate->isVisible())
-                    alert = candidate;
+    for (const Confirmation &confirmation : confirmations(loaded.first())) {
+        for (const Qt::Key move : { Qt::Key_unknown, Qt::Key_Tab, Qt::Key_Right }) {
+            for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape }) {
+                SCOPED_TRACE(std::string(confirmation.name) + " move " + std::to_string(int(move)) + " key "
+                    + std::to_string(int(key)));
+                confirmation.ask(harness.model());
+                QPointer<QMessageBox> alert = shownAlert(view.get());
+                ASSERT_TRUE(alert);
+                if (move != Qt::Key_unknown) {
+                    auto *destroying = childNamed<QPushButton>(alert, confirmation.destroying);
+                    for (int presses = 0; presses < 3 && alert->focusWidget() != destroying; ++presses)
+                        QTest::keyClick(alert->focusWidget() ? alert->focusWidget() : alert.data(), move);
+                    ASSERT_EQ(alert->focusWidget(), destroying);
+                }
+                QWidget *focused = alert->focusWidget();
+                QTest::keyClick(focused ? focused : alert.data(), key);
+                harness.settle();
+                // Closed, and gone once the event loop deleted it.
+                EXPECT_TRUE(!alert || !alert->isVisible());
+                EXPECT_EQ(harness.provider->callCount(*confirmation.operation), 0);
             }
-            ASSERT_TRUE(alert);
-            QWidget *focused = alert->focusWidget();
-            QTest::keyClick(focused ? focused : alert.data(), key);
-            harness.settle();
-            // Closed, and gone once the event loop deleted it.
-            EXPECT_TRUE(!alert || !alert->isVisible());
-            EXPECT_EQ(harness.provider->callCount(*confirmation.operation), 0);
         }
     }
     const TovraAppModelState &state = harness.model().state();
     EXPECT_FALSE(
         state.pendingDeletion || state.showClearConfirmation || state.showClipboardClearConfirmation);
     EXPECT_EQ(state.records, loaded);
+}
+
+// The buttons stand in their order, the destroying one in red, and it acts
+// on Space (as on a click).
+TEST_F(MainPanelViewTest, ADestructiveConfirmationOrdersItsButtonsAndDestroysOnSpace)
+{
+    const QList<ProvenanceRecord> loaded = records(1);
+    panel(loaded).show();
+    for (const Confirmation &confirmation : confirmations(loaded.first())) {
+        SCOPED_TRACE(confirmation.name);
+        confirmation.ask(harness.model());
+        QMessageBox *alert = shownAlert(view.get());
+        ASSERT_TRUE(alert);
+        QList<QPushButton *> buttons;
+        for (QPushButton *button : alert->findChildren<QPushButton *>()) {
+            if (button->isVisible())
+                buttons.append(button);
+        }
+        std::sort(buttons.begin(), buttons.end(), [alert](const QPushButton *one, const QPushButton *other) {
+            return one->mapTo(alert, QPoint()).x() < other->mapTo(alert, QPoint()).x();
+        });
+        QStringList order;
+        for (const QPushButton *button : buttons)
+            order.append(button->text());
+        EXPECT_EQ(order, confirmation.buttons);
+        auto *destroying = childNamed<QPushButton>(alert, confirmation.destroying);
+        ASSERT_TRUE(destroying);
+        EXPECT_EQ(destroying->palette().color(QPalette::Active, QPalette::ButtonText), views::palette::red);
+        destroying->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(destroying, Qt::Key_Space);
+        harness.settle();
+        EXPECT_EQ(harness.provider->callCount(*confirmation.operation), 1);
+    }
 }
 
 // Says "no animations", as a desktop set to reduce motion does.
@@ -320,6 +383,13 @@ TEST_F(MainPanelViewTest, ThePasteBackButtonIsProminentAndClearingIsRed)
     }
     ASSERT_FALSE(inked.isEmpty());
     EXPECT_EQ(inked.first(), views::palette::red.rgb() & 0xFFFFFF);
+}
+
+// Large counts are grouped in thousands, as the interface's locale writes them.
+TEST_F(MainPanelViewTest, TheRecordsCountIsGroupedInThousands)
+{
+    panel(records(10000)).show();
+    EXPECT_TRUE(control<QPushButton>(QStringLiteral("流向记录 10,000")));
 }
 
 // The records list is built the first time its section is shown, and only

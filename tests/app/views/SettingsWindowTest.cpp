@@ -168,16 +168,30 @@ TEST_F(SettingsWindowTest, ObsidianSwitchPersistsItsKey)
     }
 }
 
-TEST_F(SettingsWindowTest, PermissionWithoutASettingsPageHasNoSettingsButton)
+// Both permission rows offer "系统设置", granted or not; where this desktop
+// has no page for a permission, the button is there but disabled, and says why.
+TEST_F(SettingsWindowTest, BothPermissionRowsOfferSystemSettingsGrantedOrNot)
 {
     h.desktop.inputMonitoring().setSystemSettingsURL(std::nullopt);
-
-    QStringList offered;
-    for (QPushButton *button : childrenNamed<QPushButton>(&window(), QStringLiteral("系统设置"))) {
-        if (isShownIn(button, &window()))
+    for (const bool granted : { false, true }) {
+        SCOPED_TRACE(granted);
+        h.desktop.accessibility().setTrusted(granted);
+        h.desktop.inputMonitoring().setTrusted(granted);
+        h.model().refreshPermissions();
+        QStringList offered;
+        QStringList enabled;
+        for (QPushButton *button : childrenNamed<QPushButton>(&window(), QStringLiteral("系统设置"))) {
+            if (!isShownIn(button, &window()))
+                continue;
             offered.append(button->accessibleDescription());
+            if (button->isEnabled())
+                enabled.append(button->accessibleDescription());
+            else
+                EXPECT_FALSE(button->toolTip().isEmpty());
+        }
+        EXPECT_EQ(offered, (QStringList { QStringLiteral("输入监控"), QStringLiteral("辅助功能") }));
+        EXPECT_EQ(enabled, QStringList { QStringLiteral("辅助功能") });
     }
-    EXPECT_EQ(offered, QStringList { QStringLiteral("辅助功能") });
 }
 
 TEST_F(SettingsWindowTest, SigningHintShowsOnlyWhileAPermissionIsMissing)

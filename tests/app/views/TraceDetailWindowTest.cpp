@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,19 @@ TEST(TraceDetailWindowTest, ReusesTheOpenWindowAndOpensAFreshOneAfterClosing)
     ASSERT_TRUE(presenter.window());
     EXPECT_TRUE(presenter.window()->isVisible());
     EXPECT_EQ(presenter.window()->size(), TraceDetailWindowPresenter::windowSize);
+}
+
+// Escape closes the window, wherever its keyboard focus is.
+TEST(TraceDetailWindowTest, EscapeClosesTheWindow)
+{
+    TraceDetailWindowPresenter presenter;
+    presenter.show(TraceDetailContent::record(record));
+    QWidget *window = presenter.window();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(presenter.window());
 }
 
 // The heading's symbol is drawn in the confidence's colour, as in the records list.

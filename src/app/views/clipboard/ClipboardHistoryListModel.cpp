@@ -57,6 +57,8 @@ QVariant ClipboardHistoryListModel::data(const QModelIndex &index, int role) con
         return isCurrent;
     case MetadataRole:
         return clipboardRow::metadataLine(*entry, m_reference);
+    case SourceNameRole:
+        return clipboardRow::sourceName(entry->source);
     case SymbolNameRole:
         return clipboardRow::textSymbolName(entry->source);
     case ThumbnailRole:

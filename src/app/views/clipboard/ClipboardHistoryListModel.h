@@ -26,6 +26,8 @@ public:
         IsImageRole,
         IsCurrentRole,
         MetadataRole,
+        // The source's name, with which the metadata line begins.
+        SourceNameRole,
         SymbolNameRole,
         // A QPixmap, null when the image has no thumbnail that decodes.
         ThumbnailRole,

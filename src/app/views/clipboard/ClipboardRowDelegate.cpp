@@ -56,6 +56,16 @@ void drawThumbnail(QPainter *painter, const QRect &square, const QPixmap &thumbn
     painter->drawPath(frame);
 }
 
+// The metadata line in `width`: a long source name gives way first, so that
+// the capture time, the size and the capture method after it stay whole.
+QString fittedMetadata(const QFontMetrics &metrics, const QString &source, const QString &line, int width)
+{
+    const QString details = line.mid(source.size());
+    const int sourceRoom = std::max(width - metrics.horizontalAdvance(details), width / 3);
+    return metrics.elidedText(
+        metrics.elidedText(source, Qt::ElideRight, sourceRoom) + details, Qt::ElideRight, width);
+}
+
 int textColumnHeight(const QFont &base)
 {
     return previewLineLimit * QFontMetrics(base).lineSpacing() + lineSpacing
@@ -132,7 +142,8 @@ void ClipboardRowDelegate::paint(
     const QString metadata = index.data(ClipboardHistoryListModel::MetadataRole).toString();
     painter->drawText(
         QPoint(column.left(), column.top() + previewHeight + lineSpacing + captionMetrics.ascent()),
-        captionMetrics.elidedText(metadata, Qt::ElideRight, column.width()));
+        fittedMetadata(captionMetrics, index.data(ClipboardHistoryListModel::SourceNameRole).toString(),
+            metadata, column.width()));
     painter->restore();
 }
 

@@ -4,6 +4,7 @@
 #include "app/views/AlertBox.h"
 #include "app/views/ContentUnavailableView.h"
 #include "app/views/FeedbackBanners.h"
+#include "app/views/ScreenFit.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/ViewParts.h"
 #include "app/views/denylist/DenylistKindText.h"
@@ -40,7 +41,8 @@ DenylistEditor::DenylistEditor(TovraAppModel &model, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("排除列表"));
     setAccessibleName(windowTitle());
-    setFixedSize(fixedSize);
+    // Less where the screen has less room; the list scrolls.
+    setFixedSize(fixedSize.boundedTo(availableContentArea(this).size()));
 
     auto *stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
@@ -152,6 +154,12 @@ bool DenylistEditor::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void DenylistEditor::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    fitToScreen(this, fixedSize, Placement::keep);
 }
 
 DenylistEntryKind DenylistEditor::newKind() const

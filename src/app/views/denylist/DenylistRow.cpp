@@ -30,12 +30,14 @@ DenylistRow::DenylistRow(const DenylistEntry &entry, QWidget *parent)
     : QWidget(parent)
 {
     const DenylistKindText kind = denylistKindText(entry.kind);
-    setMinimumHeight(minimumRowHeight);
     setAccessibleName(entry.pattern);
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(8, 2, 8, 2);
     row->setSpacing(8);
+    // A floor under the row's own height, not a fixed minimum: a fixed one
+    // would let a long list squeeze the two lines below their text.
+    row->addStrut(minimumRowHeight - row->contentsMargins().top() - row->contentsMargins().bottom());
     QLabel *kindSymbol = symbolLabel(kind.symbolName, this);
     // The kind is in the text below; the symbol only repeats it.
     kindSymbol->setAccessibleName(QString());

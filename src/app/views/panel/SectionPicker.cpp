@@ -1,6 +1,7 @@
 #include "app/views/panel/SectionPicker.h"
 
 #include "app/model/TovraAppModel.h"
+#include "app/views/LocaleText.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -46,9 +47,11 @@ SectionPicker::SectionPicker(TovraAppModel &model, QWidget *parent)
 void SectionPicker::refresh()
 {
     const auto &state = m_model.state();
-    m_clipboard->setText(QStringLiteral("复制历史 %1").arg(state.clipboardItems.size()));
+    // Counts as the interface's locale writes them: "10,000", not "10000".
+    const QLocale locale = interfaceLocale();
+    m_clipboard->setText(QStringLiteral("复制历史 ") + locale.toString(state.clipboardItems.size()));
     m_clipboard->setAccessibleName(m_clipboard->text());
-    m_traces->setText(QStringLiteral("流向记录 %1").arg(state.records.size()));
+    m_traces->setText(QStringLiteral("流向记录 ") + locale.toString(state.records.size()));
     m_traces->setAccessibleName(m_traces->text());
     m_clipboard->setChecked(state.mainPanelSection == MainPanelSection::clipboard);
     m_traces->setChecked(state.mainPanelSection == MainPanelSection::traces);

@@ -15,6 +15,9 @@
 #include <QToolTip>
 #include <QtMath>
 
+#include <algorithm>
+#include <numeric>
+
 namespace tovra::app::views {
 
 namespace {
@@ -108,41 +111,65 @@ void drawText(QPainter *painter, const QRect &area, const QString &text, Qt::Tex
         metrics.elidedText(text, elide, area.width()));
 }
 
+// Widths for texts that share `room`: a text that fits its fair share stays
+// whole, and what it leaves is shared among the longer ones, which are cut.
+QList<int> fairWidths(const QList<int> &natural, int room)
+{
+    QList<int> widths(natural.size(), 0);
+    QList<qsizetype> open(natural.size());
+    std::iota(open.begin(), open.end(), 0);
+    std::sort(open.begin(), open.end(),
+        [&](qsizetype one, qsizetype other) { return natural[one] < natural[other]; });
+    for (qsizetype taken = 0; taken < open.size(); ++taken) {
+        const qsizetype index = open[taken];
+        const int share = std::max(0, room) / int(open.size() - taken);
+        widths[index] = std::min(natural[index], share);
+        room -= widths[index];
+    }
+    return widths;
+}
+
 // Source application, the domain of a web source, an arrow, the destination
-// application and its field role; the domain gives way first when space is short.
+// application and its field role. When they do not fit, each keeps a fair
+// share of the line: a long name is cut (the domain in its middle) and the
+// others stay whole.
 void drawRoute(QPainter *painter, const QRect &line, const ProvenanceRecord &record, const QColor &secondary)
 {
     const QFont font = painter->font();
     constexpr int spacing = 5;
     const int arrowSide = QFontMetrics(font).height() - 4;
     const QString dot = QStringLiteral("·");
-    const QString &role = record.destination.accessibilityRole.value_or(QString());
-    const int fixedWidth = widthOf(font, record.source.applicationName) + spacing + arrowSide + spacing
-        + widthOf(font, record.destination.applicationName)
-        + (role.isEmpty() ? 0 : spacing + widthOf(font, role));
+    const QString role = recordRow::roleText(record.destination.accessibilityRole.value_or(QString()));
+    const bool hasDomain = record.source.url.has_value();
+    const QList<QString> names { record.source.applicationName, hasDomain ? record.source.domain : QString(),
+        record.destination.applicationName, role };
+    QList<int> natural;
+    for (const QString &name : names)
+        natural.append(name.isEmpty() ? 0 : widthOf(font, name));
+    // Source, arrow and destination, with the dot and domain and the role
+    // where there are some; a space between each two.
+    const int pieces = 3 + (hasDomain ? 2 : 0) + (role.isEmpty() ? 0 : 1);
+    const int fixedWidth = arrowSide + (hasDomain ? widthOf(font, dot) : 0) + (pieces - 1) * spacing;
+    const QList<int> widths = fairWidths(natural, line.width() - fixedWidth);
+
     int x = line.left();
     const auto piece = [&](const QString &text, int width, Qt::TextElideMode elide) {
-        const int shown = std::max(0, std::min(width, line.right() + 1 - x));
-        drawText(painter, QRect(x, line.top(), shown, line.height()), text, elide);
-        x += shown + spacing;
+        drawText(painter, QRect(x, line.top(), width, line.height()), text, elide);
+        x += width + spacing;
     };
     painter->setPen(secondary);
-    piece(record.source.applicationName, widthOf(font, record.source.applicationName), Qt::ElideRight);
-    if (record.source.url) {
+    piece(names[0], widths[0], Qt::ElideRight);
+    if (hasDomain) {
         piece(dot, widthOf(font, dot), Qt::ElideNone);
-        const int room = line.width() - fixedWidth - widthOf(font, dot) - 2 * spacing;
-        piece(record.source.domain, std::min(widthOf(font, record.source.domain), std::max(room, 24)),
-            Qt::ElideMiddle);
+        piece(names[1], widths[1], Qt::ElideMiddle);
     }
     const QRect arrow(x, line.center().y() - arrowSide / 2 + 1, arrowSide, arrowSide);
-    if (arrow.right() <= line.right())
-        painter->drawPixmap(arrow, SymbolIcons::tinted(QStringLiteral("arrow.right"), secondary, arrowSide));
+    painter->drawPixmap(arrow, SymbolIcons::tinted(QStringLiteral("arrow.right"), secondary, arrowSide));
     x += arrowSide + spacing;
-    piece(record.destination.applicationName, widthOf(font, record.destination.applicationName),
-        Qt::ElideRight);
+    piece(names[2], widths[2], Qt::ElideRight);
     if (!role.isEmpty()) {
         painter->setPen(palette::withAlpha(secondary, 0.6));
-        piece(role, widthOf(font, role), Qt::ElideRight);
+        piece(role, widths[3], Qt::ElideRight);
     }
 }
 
@@ -179,16 +206,18 @@ void RecordRowDelegate::paint(
     const QColor textColor = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     const QColor secondary = selected ? palette::withAlpha(textColor, 0.75) : palette::secondary;
     const TraceConfidenceStyle confidence = traceConfidenceStyle(record->confidence);
+    // The status colours would sink into the selection's blue: a selected
+    // row draws its status in the selection's text colour, as its title.
+    const QColor statusColor = selected ? textColor : confidence.color;
     const RowLayout layout = layoutRow(option.rect, option.font, *record, records->relativeTimeReference());
 
-    painter->drawPixmap(
-        layout.status, SymbolIcons::tinted(confidence.symbolName, confidence.color, statusSide));
+    painter->drawPixmap(layout.status, SymbolIcons::tinted(confidence.symbolName, statusColor, statusSide));
 
     painter->setFont(calloutFont(option.font));
     painter->setPen(textColor);
     drawText(painter, layout.title, recordRow::sourceTitle(*record), Qt::ElideRight);
     painter->setFont(confidenceFont(option.font));
-    painter->setPen(confidence.color);
+    painter->setPen(statusColor);
     drawText(painter, layout.confidence, confidence.title, Qt::ElideNone);
 
     painter->setFont(palette::captionFont(option.font));
@@ -205,9 +234,10 @@ void RecordRowDelegate::paint(
         painter, layout.time, recordRow::pasteTime(*record, records->relativeTimeReference()), Qt::ElideNone);
 
     painter->drawPixmap(layout.open.adjusted(2, 2, -2, -2),
-        SymbolIcons::tinted(QStringLiteral("arrow.up.forward.square"), palette::accent, buttonSide - 4));
+        SymbolIcons::tinted(QStringLiteral("arrow.up.forward.square"), selected ? textColor : palette::accent,
+            buttonSide - 4));
     painter->drawPixmap(layout.remove.adjusted(2, 2, -2, -2),
-        SymbolIcons::tinted(QStringLiteral("trash"), palette::red, buttonSide - 4));
+        SymbolIcons::tinted(QStringLiteral("trash"), selected ? textColor : palette::red, buttonSide - 4));
 
     painter->setPen(QPen(palette::withAlpha(palette::secondary, 0.25), 1));
     painter->drawLine(

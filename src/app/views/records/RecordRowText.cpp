@@ -3,6 +3,8 @@
 #include "app/views/RelativeTimeText.h"
 #include "app/views/TraceConfidenceStyle.h"
 
+#include <QHash>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace tovra::app::views::recordRow {
@@ -20,6 +22,30 @@ WindowLine windowLine(const ProvenanceRecord &record)
     if (title && !title->isEmpty())
         return { *title, false };
     return { QStringLiteral("仅确认到目标 App"), true };
+}
+
+QString roleText(const QString &role)
+{
+    static const QHash<QString, QString> names {
+        { QStringLiteral("text"), QStringLiteral("文本框") },
+        { QStringLiteral("entry"), QStringLiteral("输入框") },
+        { QStringLiteral("password text"), QStringLiteral("密码框") },
+        { QStringLiteral("paragraph"), QStringLiteral("段落") },
+        { QStringLiteral("document text"), QStringLiteral("文档") },
+        { QStringLiteral("document frame"), QStringLiteral("文档") },
+        { QStringLiteral("document web"), QStringLiteral("网页") },
+        { QStringLiteral("document email"), QStringLiteral("邮件") },
+        { QStringLiteral("terminal"), QStringLiteral("终端") },
+        { QStringLiteral("editbar"), QStringLiteral("编辑栏") },
+        { QStringLiteral("combo box"), QStringLiteral("组合框") },
+        { QStringLiteral("spin button"), QStringLiteral("数值框") },
+    };
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    const QString trimmed = role.trimmed();
+    // A role already named in words other than English stays as named.
+    if (!trimmed.contains(latin))
+        return trimmed;
+    return names.value(trimmed.toLower(), QStringLiteral("输入区域"));
 }
 
 QString pasteTime(const ProvenanceRecord &record, const QDateTime &reference)

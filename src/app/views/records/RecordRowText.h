@@ -20,6 +20,11 @@ struct WindowLine {
 };
 WindowLine windowLine(const ProvenanceRecord &record);
 
+// The kind of field pasted into, in Chinese: the accessibility bus names
+// roles in English ("text", "entry"). An English role without a Chinese name
+// reads "输入区域".
+QString roleText(const QString &role);
+
 // How long ago the paste was, never in the future.
 QString pasteTime(const ProvenanceRecord &record, const QDateTime &reference);
 

@@ -44,7 +44,8 @@ void PermissionRow::setGranted(bool granted)
 
 void PermissionRow::setSettingsPageAvailable(bool available)
 {
-    m_openSettings->setVisible(available);
+    m_openSettings->setEnabled(available);
+    m_openSettings->setToolTip(available ? QString() : QStringLiteral("此桌面没有该权限的系统设置页面"));
 }
 
 } // namespace tovra::app::views::settings

@@ -19,7 +19,8 @@ public:
     PermissionRow(const QString &title, const QString &explanation, QWidget *parent = nullptr);
 
     void setGranted(bool granted);
-    // A desktop without such a page gets no button rather than a dead one.
+    // The button stays in its place either way; on a desktop without such a
+    // page it is disabled, and its tooltip says why.
     void setSettingsPageAvailable(bool available);
 
 signals:

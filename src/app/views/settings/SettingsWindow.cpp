@@ -3,6 +3,7 @@
 #include "app/model/TovraAppModel.h"
 #include "app/views/AlertBox.h"
 #include "app/views/FeedbackBanners.h"
+#include "app/views/ScreenFit.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/ViewParts.h"
 #include "app/views/denylist/DenylistEditor.h"
@@ -29,7 +30,8 @@ SettingsWindow::SettingsWindow(TovraAppModel &model, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Tovra设置"));
     setAccessibleName(windowTitle());
-    setFixedSize(fixedSize);
+    // Less where the screen has less room; the form scrolls.
+    setFixedSize(fixedSize.boundedTo(availableContentArea(this).size()));
 
     auto *stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
@@ -87,6 +89,7 @@ void SettingsWindow::done(int result)
 void SettingsWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    fitToScreen(this, fixedSize, Placement::keep);
     presentObservationEducation();
 }
 
