@@ -168,10 +168,11 @@ TEST_P(HeldHotKey, ACopyFollowedAtOnceByTheHotKeyIsRecorded)
     // One run of xdotool: the copy, the cursor to the end of the field, the
     // hot key, with no time between them.
     const double holdSeconds = GetParam().count() / 1000.0;
-    ASSERT_TRUE(xdotool({ QStringLiteral("key"), QStringLiteral("ctrl+c"), QStringLiteral("key"),
-        QStringLiteral("End"), QStringLiteral("keydown"), QStringLiteral("alt+shift+v"),
-        QStringLiteral("sleep"), QString::number(holdSeconds), QStringLiteral("keyup"), QStringLiteral("v"),
-        QStringLiteral("keyup"), QStringLiteral("alt+shift") }));
+    const QString noDelay = QStringLiteral("--delay=0");
+    ASSERT_TRUE(xdotool({ QStringLiteral("key"), noDelay, QStringLiteral("ctrl+c"), QStringLiteral("End"),
+        QStringLiteral("keydown"), noDelay, QStringLiteral("alt+shift+v"), QStringLiteral("sleep"),
+        QString::number(holdSeconds), QStringLiteral("keyup"), QStringLiteral("v"), QStringLiteral("keyup"),
+        QStringLiteral("alt+shift") }));
 
     EXPECT_TRUE(waitUntil([&] { return copier.fieldText("plain") == text + text; }, arrivalTimeout))
         << copier.fieldText("plain").value_or(QString()).toStdString();
