@@ -38,8 +38,8 @@ std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::make(const QPro
     std::unique_ptr<TovraKeyProviding> keyProvider, std::shared_ptr<const Clock> clock)
 {
     try {
-        std::unique_ptr<TovraLedger> ledger
-            = TovraLedger::live(TovraPaths::defaultLedgerURL(environment), *keyProvider);
+        std::unique_ptr<TovraLedger> ledger = TovraLedger::live(
+            TovraPaths::defaultLedgerURL(environment), *keyProvider, TovraLedger::Opening::withTraceRecords);
         return std::make_shared<TovraCoreDataStore>(std::move(ledger), std::move(clock));
     } catch (...) {
         return unavailableStore(std::current_exception());
@@ -57,7 +57,8 @@ std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::makeOpeningInBa
     return std::make_shared<TovraCoreDataStore>(
         [environment]() -> std::unique_ptr<TovraLedger> {
             const std::unique_ptr<TovraKeyProviding> keys = TovraKeyProviders::live(environment);
-            return TovraLedger::live(TovraPaths::defaultLedgerURL(environment), *keys);
+            return TovraLedger::live(
+                TovraPaths::defaultLedgerURL(environment), *keys, TovraLedger::Opening::withTraceRecords);
         },
         std::move(clock));
 }
