@@ -61,8 +61,7 @@ TovraRuntime &TovraRuntime::shared()
     // desktop connections after the GUI application is gone would only risk
     // a crash on the way out. What runs is ended by shutDownShared() instead.
     if (!liveRuntime) {
-        // First, so that the ledger is read while the desktop connections
-        // and the window are made.
+        // Opened by the model's first operation, on the store's thread.
         auto dataStore = TovraAppDataStoreFactory::makeDefaultOpeningInBackground();
         liveSession = new LiveSession;
         liveRuntime = new TovraRuntime(liveSession->services(), std::move(dataStore), SettingsFile::open(),
