@@ -10,6 +10,10 @@
 //   export_10000            the 10,000 records exported as CSV
 // Each is reported as its worst stall (min/median/max over the runs) against
 // the 16 ms of one frame, and the capture also by its whole duration.
+// A second benchmark reads the same picture from another X client (xclip)
+// through the X11 pasteboard, as a copy in another application is captured:
+//   x11_image_capture       from the request to the decoded picture
+// Run it inside scripts/with-desktop-session.sh.
 
 #include "LedgerSeed.h"
 #include "OffscreenApplication.h"
@@ -19,18 +23,26 @@
 #include "app/data/TovraAppDataStoreFactory.h"
 #include "app/model/ModelTestSupport.h"
 #include "app/model/UserDefaultsKeys.h"
+#include "core/clipboard/SessionClipboardShelf.h"
 #include "core/crypto/FixedTovraKeyProvider.h"
+#include "platform/BackgroundWork.h"
 #include "platform/PasteboardChangeObserver.h"
+#include "platform/PasteboardImageSnapshot.h"
 #include "platform/PasteboardType.h"
 #include "platform/SystemClock.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Pasteboard.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -211,5 +223,61 @@ void BM_GuiThreadStall(benchmark::State &state)
     bench::reportRow(state, QStringLiteral("export_10000_stall_ms"), exportStall, frameMs);
 }
 BENCHMARK(BM_GuiThreadStall)->Arg(5)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_GuiThreadStallReadingX11Picture(benchmark::State &state)
+{
+    tovra::bench::ensureOffscreenApplication();
+    X11Connection connection;
+    if (!connection.isUsable()) {
+        state.SkipWithError("no X display: run inside scripts/with-desktop-session.sh");
+        return;
+    }
+    X11Pasteboard pasteboard(connection);
+    PooledBackgroundWork work;
+    QTemporaryDir folder;
+    const QString picturePath = folder.filePath(QStringLiteral("picture.png"));
+    const QByteArray picture = bench::largestPicture();
+    QFile file(picturePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(picture) != picture.size()) {
+        state.SkipWithError("the picture could not be written");
+        return;
+    }
+    file.close();
+
+    QList<double> stall, took;
+    StallWatch watch;
+    for (auto _ : state) {
+        for (int run = 0; run < state.range(0); ++run) {
+            // A new owner for every run, as a copy in another application.
+            QProcess owner;
+            const qint64 before = pasteboard.changeCount();
+            owner.start(QStringLiteral("xclip"),
+                { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                    PasteboardType::png, QStringLiteral("-quiet"), QStringLiteral("-i"), picturePath });
+            if (!owner.waitForStarted() || !runUntil([&] { return pasteboard.changeCount() > before; })) {
+                state.SkipWithError("xclip did not take the clipboard");
+                return;
+            }
+            QElapsedTimer elapsed;
+            watch.start();
+            elapsed.start();
+            QFuture<PasteboardImageCaptureResult> capture = PasteboardImageSnapshot::captureDecodingThrough(
+                work, pasteboard, SessionClipboardShelf::defaultMaximumImageBytes);
+            const bool ended = runUntil([&] { return capture.isFinished(); });
+            stall.append(watch.stop());
+            took.append(double(elapsed.elapsed()));
+            owner.kill();
+            owner.waitForFinished();
+            if (!ended || capture.result().kind() != PasteboardImageCaptureResult::Kind::captured
+                || capture.result().snapshot()->image.data() != picture) {
+                state.SkipWithError("the picture was not read whole");
+                return;
+            }
+        }
+    }
+    bench::reportRow(state, QStringLiteral("x11_image_capture_stall_ms"), stall, double(frame.count()));
+    bench::reportRow(state, QStringLiteral("x11_image_capture_ms"), took);
+}
+BENCHMARK(BM_GuiThreadStallReadingX11Picture)->Arg(5)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

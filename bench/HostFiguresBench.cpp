@@ -9,7 +9,8 @@
 // in every round, so a slow moment of the machine falls on all of them; the
 // ratios are taken within a round and reported as min/median/max.
 // Run inside scripts/with-desktop-session.sh: the capture reads the X
-// clipboard, which an xclip started here owns.
+// clipboard, which an xclip started here owns, and the keyring rows need its
+// session keyring.
 
 #include "HostRun.h"
 #include "RatioFigures.h"
@@ -111,5 +112,60 @@ void BM_HostFiguresAgainstFloors(benchmark::State &state)
     reportRow(state, QStringLiteral("peak_rss_10000_vs_file"), memoryRatio, 2.5);
 }
 BENCHMARK(BM_HostFiguresAgainstFloors)->Arg(15)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The status request, which asks the ledger only for counts: at 10,000
+// records against an empty ledger, and with the master key from the session
+// keyring (as every host the browser starts) against the fixed key, the
+// difference set against libsecret's own `secret-tool lookup` of the same
+// item, which connects, opens a session and reads the secret as the host must.
+void BM_HostStatusAgainstFloors(benchmark::State &state)
+{
+    const HostEnvironment empty(0);
+    const HostEnvironment seeded(10000);
+    if (!tovra::bench::plantKeyringMasterKey()) {
+        state.SkipWithError("no unlocked keyring: run inside scripts/with-desktop-session.sh");
+        return;
+    }
+    HostEnvironment keyring(0);
+    keyring.environment = keyring.keyringEnvironment();
+    const QByteArray status = tovra::NativeMessageFraming::encodeFrame(tovra::bench::hostStatusMessage());
+    const QByteArray answered = "\"ledgerVersion\":1";
+
+    QList<double> recordsRatio;
+    QList<double> lookupRatio;
+    QList<double> statusEmptyMs, statusSeededMs, statusKeyringMs, secretToolMs;
+    for (auto _ : state) {
+        for (int round = -1; round < state.range(0); ++round) {
+            const double statusEmpty = timedRun(empty, status, answered);
+            const double statusSeeded = timedRun(seeded, status, answered);
+            const double statusKeyring = timedRun(keyring, status, answered);
+            QByteArray found;
+            const auto started = std::chrono::steady_clock::now();
+            const bool looked = runHost(QProcessEnvironment::systemEnvironment(), {}, found, {},
+                tovra::bench::secretToolProgram(), tovra::bench::secretToolLookupArguments());
+            const std::chrono::duration<double, std::milli> secretTool
+                = std::chrono::steady_clock::now() - started;
+            if (statusEmpty < 0 || statusSeeded < 0 || statusKeyring < 0 || !looked || found.isEmpty()) {
+                state.SkipWithError("a run did not end as expected");
+                return;
+            }
+            if (round < 0)
+                continue;
+            statusEmptyMs.append(statusEmpty);
+            statusSeededMs.append(statusSeeded);
+            statusKeyringMs.append(statusKeyring);
+            secretToolMs.append(secretTool.count());
+            recordsRatio.append(statusSeeded / statusEmpty);
+            lookupRatio.append((statusKeyring - statusEmpty) / secretTool.count());
+        }
+    }
+    for (const auto &[name, values] :
+        { std::pair { "status_0_ms", statusEmptyMs }, { "status_10000_ms", statusSeededMs },
+            { "status_keyring_ms", statusKeyringMs }, { "secret_tool_lookup_ms", secretToolMs } })
+        state.counters[name] = tovra::bench::spreadOf(values).median;
+    reportRow(state, QStringLiteral("status_10000_vs_status_0"), recordsRatio, 1.6);
+    reportRow(state, QStringLiteral("keyring_lookup_vs_secret_tool"), lookupRatio, 1.0);
+}
+BENCHMARK(BM_HostStatusAgainstFloors)->Arg(15)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

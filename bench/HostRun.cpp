@@ -4,6 +4,7 @@
 
 #include "core/crypto/DerivedKeys.h"
 #include "core/crypto/EncryptedEnvelope.h"
+#include "core/crypto/SecretServiceTovraKeyProvider.h"
 #include "core/ledger/LedgerFileStore.h"
 #include "platform/x11/X11ClipboardTextReader.h"
 
@@ -93,6 +94,44 @@ void HostEnvironment::resetLedger() const
         ::fsync(file.handle());
 }
 
+QProcessEnvironment HostEnvironment::keyringEnvironment() const
+{
+    QProcessEnvironment keyring = environment;
+    keyring.remove("TOVRA_TESTING");
+    keyring.remove("TOVRA_TEST_MASTER_KEY_HEX");
+    return keyring;
+}
+
+QString secretToolProgram()
+{
+    return QStringLiteral("secret-tool");
+}
+
+QStringList secretToolLookupArguments()
+{
+    return { QStringLiteral("lookup"), QString::fromLatin1(SecretServiceTovraKeyProvider::kAccountAttribute),
+        QString::fromLatin1(SecretServiceTovraKeyProvider::kDefaultAccount) };
+}
+
+bool plantKeyringMasterKey()
+{
+    QProcess store;
+    store.start(secretToolProgram(),
+        { QStringLiteral("store"),
+            QStringLiteral("--label=%1").arg(SecretServiceTovraKeyProvider::kItemLabel),
+            QStringLiteral("xdg:schema"), QString::fromLatin1(SecretServiceTovraKeyProvider::kSchemaName),
+            QString::fromLatin1(SecretServiceTovraKeyProvider::kAccountAttribute),
+            QString::fromLatin1(SecretServiceTovraKeyProvider::kDefaultAccount) });
+    store.write(masterKeyHex);
+    store.closeWriteChannel();
+    if (!store.waitForFinished() || store.exitStatus() != QProcess::NormalExit || store.exitCode() != 0)
+        return false;
+    QByteArray found;
+    return runHost(QProcessEnvironment::systemEnvironment(), {}, found, {}, secretToolProgram(),
+               secretToolLookupArguments())
+        && found.trimmed() == masterKeyHex;
+}
+
 double HostEnvironment::rewriteMilliseconds() const
 {
     resetLedger();
@@ -110,15 +149,16 @@ double HostEnvironment::rewriteMilliseconds() const
 }
 
 bool runHost(const QProcessEnvironment &environment, const QByteArray &input, QByteArray &output,
-    const QString &peakMemoryReport, const QString &program)
+    const QString &peakMemoryReport, const QString &program, const QStringList &arguments)
 {
     const QString started = program.isEmpty() ? executable : program;
     QProcess host;
     host.setProcessEnvironment(environment);
     if (peakMemoryReport.isEmpty())
-        host.start(started, {});
+        host.start(started, arguments);
     else
-        host.start(QStringLiteral("/usr/bin/time"), { "-f", "%M", "-o", peakMemoryReport, started });
+        host.start(QStringLiteral("/usr/bin/time"),
+            QStringList { "-f", "%M", "-o", peakMemoryReport, started } + arguments);
     if (!input.isEmpty()) {
         host.write(input);
     }

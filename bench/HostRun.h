@@ -39,6 +39,10 @@ public:
     // the way the ledger does (written, synced, renamed, folder synced).
     double rewriteMilliseconds() const;
     qint64 fileBytes() const { return m_seeded.size(); }
+    // The same host taking its master key from the session keyring, as
+    // every host the browser starts does; plantKeyringMasterKey() puts the
+    // key this ledger was sealed with there.
+    QProcessEnvironment keyringEnvironment() const;
 
     QTemporaryDir folder;
     QProcessEnvironment environment;
@@ -47,12 +51,20 @@ private:
     QByteArray m_seeded;
 };
 
+// Stores the master key every HostEnvironment seals its ledger with as the
+// keyring item the host looks up, with libsecret's own `secret-tool`; false
+// when there is no unlocked session keyring.
+bool plantKeyringMasterKey();
+// The `secret-tool` command that looks that item up and prints it.
+QString secretToolProgram();
+QStringList secretToolLookupArguments();
+
 // Starts `program` (the host unless told otherwise), writes `input`, closes
 // its input and reads everything it answers. Returns false when it did not
 // exit with status 0. With `peakMemoryReport` the program runs under GNU
 // time, which forks it from a small process, so that the peak resident set
 // written to that file is the program's own.
 bool runHost(const QProcessEnvironment &environment, const QByteArray &input, QByteArray &output,
-    const QString &peakMemoryReport = {}, const QString &program = {});
+    const QString &peakMemoryReport = {}, const QString &program = {}, const QStringList &arguments = {});
 
 } // namespace tovra::bench

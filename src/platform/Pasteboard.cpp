@@ -14,7 +14,15 @@ std::optional<QString> Pasteboard::string() const
 
 std::optional<PasteboardImageData> Pasteboard::imageData() const
 {
-    const QStringList offered = types();
+    for (const QString &type : imageTypesToTry(types())) {
+        if (auto bytes = data(type))
+            return PasteboardImageData { std::move(*bytes), type };
+    }
+    return std::nullopt;
+}
+
+QStringList Pasteboard::imageTypesToTry(const QStringList &offered)
+{
     QStringList candidates;
     for (const QString &type : PasteboardType::preferredImageTypes) {
         if (offered.contains(type, Qt::CaseInsensitive))
@@ -24,20 +32,19 @@ std::optional<PasteboardImageData> Pasteboard::imageData() const
         if (PasteboardType::isImageType(type) && !candidates.contains(type, Qt::CaseInsensitive))
             candidates.append(type);
     }
-    for (const QString &type : candidates) {
-        if (auto bytes = data(type))
-            return PasteboardImageData { std::move(*bytes), type };
-    }
-    return std::nullopt;
+    return candidates;
 }
 
 QList<QUrl> Pasteboard::fileURLs() const
 {
     const auto bytes = data(PasteboardType::uriList);
-    if (!bytes)
-        return {};
+    return bytes ? fileURLsIn(*bytes) : QList<QUrl>();
+}
+
+QList<QUrl> Pasteboard::fileURLsIn(const QByteArray &uriList)
+{
     QList<QUrl> urls;
-    for (const QByteArray &rawLine : bytes->split('\n')) {
+    for (const QByteArray &rawLine : uriList.split('\n')) {
         const QByteArray line = rawLine.trimmed();
         // RFC 2483: lines starting with '#' are comments.
         if (line.isEmpty() || line.startsWith('#'))
@@ -47,6 +54,11 @@ QList<QUrl> Pasteboard::fileURLs() const
             urls.append(url);
     }
     return urls;
+}
+
+Pasteboard::DetachedReader Pasteboard::detachedReader() const
+{
+    return {};
 }
 
 } // namespace tovra

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 namespace tovra {
@@ -74,6 +75,19 @@ public:
 
     // The URLs of a file list on the pasteboard; empty when there is none.
     QList<QUrl> fileURLs() const;
+
+    // Reads the current contents' data of a type as data() does, but on any
+    // thread and without this pasteboard, for a transfer from another
+    // application that may take long; plain text is not read so.
+    using DetachedReader = std::function<std::optional<QByteArray>(const QString &type)>;
+    // None when the contents are read here alone (our own contents, or a
+    // pasteboard that has no other way).
+    virtual DetachedReader detachedReader() const;
+
+    // The image types of `offered` in the order imageData() tries them, and
+    // the URLs of a file list's bytes.
+    static QStringList imageTypesToTry(const QStringList &offered);
+    static QList<QUrl> fileURLsIn(const QByteArray &uriList);
 };
 
 } // namespace tovra

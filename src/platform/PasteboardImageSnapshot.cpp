@@ -1,5 +1,7 @@
 #include "platform/PasteboardImageSnapshot.h"
 
+#include "platform/PasteboardType.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +9,7 @@
 #include <QImageReader>
 #include <QMimeDatabase>
 
+#include <functional>
 #include <future>
 #include <variant>
 
@@ -46,10 +49,9 @@ std::optional<DecodedImage> decode(const QByteArray &data)
     return DecodedImage { image.width(), image.height(), thumbnailPNG };
 }
 
-// The first file named on the pasteboard, when it is a local image file.
-std::optional<QFileInfo> imageFileOn(const Pasteboard &pasteboard)
+// The first of the files named on the pasteboard, when it is a local image file.
+std::optional<QFileInfo> imageFileOf(const QList<QUrl> &urls)
 {
-    const QList<QUrl> urls = pasteboard.fileURLs();
     if (urls.isEmpty() || !urls.first().isLocalFile())
         return std::nullopt;
     const QFileInfo info(urls.first().toLocalFile());
@@ -69,18 +71,37 @@ struct ImageRead {
     PasteboardImageValidation validation;
 };
 
-// Reads the image data first, else an image file named on the pasteboard;
+using DataReading = std::function<std::optional<QByteArray>(const QString &type)>;
+
+// The pasteboard's image data in the first of the `offered` types that
+// delivers it, as Pasteboard::imageData() finds it.
+std::optional<PasteboardImageData> imageDataOf(const QStringList &offered, const DataReading &data)
+{
+    for (const QString &type : Pasteboard::imageTypesToTry(offered)) {
+        if (auto bytes = data(type))
+            return PasteboardImageData { std::move(*bytes), type };
+    }
+    return std::nullopt;
+}
+
+// Reads the image data first, else an image file named on the pasteboard,
+// of the contents at `changeCount` that offer `offered`, through `data`;
 // the answer when there is nothing to decode.
-std::variant<ImageRead, PasteboardImageCaptureResult> readImage(const Pasteboard &from, qint64 maximumBytes)
+std::variant<ImageRead, PasteboardImageCaptureResult> readImage(
+    qint64 changeCount, const QStringList &offered, const DataReading &data, qint64 maximumBytes)
 {
     ImageRead read;
-    read.changeCount = from.changeCount();
+    read.changeCount = changeCount;
 
-    if (auto image = from.imageData()) {
+    const auto fileList = [&] {
+        const auto bytes = data(PasteboardType::uriList);
+        return bytes ? Pasteboard::fileURLsIn(*bytes) : QList<QUrl>();
+    };
+    if (auto image = imageDataOf(offered, data)) {
         read.data = std::move(image->data);
         read.type = image->type;
         read.validation = PasteboardImageValidation::imageData(image->type);
-    } else if (const auto file = imageFileOn(from)) {
+    } else if (const auto file = imageFileOf(fileList())) {
         // Judge the size before reading, so an enormous file is never loaded.
         if (file->size() > maximumBytes)
             return PasteboardImageCaptureResult::tooLarge(file->size());
@@ -94,13 +115,22 @@ std::variant<ImageRead, PasteboardImageCaptureResult> readImage(const Pasteboard
     } else {
         return PasteboardImageCaptureResult::noImage();
     }
-
-    // Whatever was read may belong to the next contents if the owner changed
-    // meanwhile; it must not be attributed to this change count.
-    if (from.changeCount() != read.changeCount)
-        return PasteboardImageCaptureResult::changed();
     if (read.data.size() > maximumBytes)
         return PasteboardImageCaptureResult::tooLarge(read.data.size());
+    return read;
+}
+
+// readImage() of the pasteboard on its own thread.
+std::variant<ImageRead, PasteboardImageCaptureResult> readImageHere(
+    const Pasteboard &from, qint64 maximumBytes)
+{
+    const qint64 changeCount = from.changeCount();
+    std::variant<ImageRead, PasteboardImageCaptureResult> read = readImage(
+        changeCount, from.types(), [&](const QString &type) { return from.data(type); }, maximumBytes);
+    // Whatever was read may belong to the next contents if the owner changed
+    // meanwhile; it must not be attributed to this change count.
+    if (from.changeCount() != changeCount)
+        return PasteboardImageCaptureResult::changed();
     return read;
 }
 
@@ -153,7 +183,7 @@ bool PasteboardImageSnapshot::matches(const Pasteboard &pasteboard) const
 
 PasteboardImageCaptureResult PasteboardImageSnapshot::capture(const Pasteboard &from, qint64 maximumBytes)
 {
-    std::variant<ImageRead, PasteboardImageCaptureResult> read = readImage(from, maximumBytes);
+    std::variant<ImageRead, PasteboardImageCaptureResult> read = readImageHere(from, maximumBytes);
     if (auto *answer = std::get_if<PasteboardImageCaptureResult>(&read))
         return std::move(*answer);
     return decodeRead(std::get<ImageRead>(std::move(read)));
@@ -162,7 +192,19 @@ PasteboardImageCaptureResult PasteboardImageSnapshot::capture(const Pasteboard &
 QFuture<PasteboardImageCaptureResult> PasteboardImageSnapshot::captureDecodingThrough(
     BackgroundWork &work, const Pasteboard &from, qint64 maximumBytes)
 {
-    std::variant<ImageRead, PasteboardImageCaptureResult> read = readImage(from, maximumBytes);
+    if (Pasteboard::DetachedReader reader = from.detachedReader()) {
+        return work.run<PasteboardImageCaptureResult>(
+            [changeCount = from.changeCount(), offered = from.types(), reader, maximumBytes] {
+                std::variant<ImageRead, PasteboardImageCaptureResult> read
+                    = readImage(changeCount, offered, reader, maximumBytes);
+                PasteboardImageCaptureResult result = std::holds_alternative<ImageRead>(read)
+                    ? decodeRead(std::get<ImageRead>(std::move(read)))
+                    : std::get<PasteboardImageCaptureResult>(std::move(read));
+                result.m_readOffThread = true;
+                return result;
+            });
+    }
+    std::variant<ImageRead, PasteboardImageCaptureResult> read = readImageHere(from, maximumBytes);
     if (auto *answer = std::get_if<PasteboardImageCaptureResult>(&read))
         return QtFuture::makeReadyFuture(std::move(*answer));
     return work.run<PasteboardImageCaptureResult>(
@@ -174,7 +216,7 @@ PasteboardImageCaptureResult PasteboardImageSnapshot::stillCurrent(
 {
     const bool decoded = result.kind() == PasteboardImageCaptureResult::Kind::captured
         || result.kind() == PasteboardImageCaptureResult::Kind::unsupportedImage;
-    if (decoded && pasteboard.changeCount() != readAtChangeCount)
+    if ((decoded || result.wasReadOffThread()) && pasteboard.changeCount() != readAtChangeCount)
         return PasteboardImageCaptureResult::changed();
     return result;
 }

@@ -50,14 +50,17 @@ struct PasteboardImageSnapshot {
     static PasteboardImageCaptureResult capture(const Pasteboard &from, qint64 maximumBytes);
 
     // The same capture with the decoding and the fingerprint, which take long
-    // for a large image, given to `work`: the bytes are read here, on the
-    // pasteboard's thread. The pasteboard may change while `work` runs, so
-    // the answer goes through `stillCurrent` before it is used.
+    // for a large image, given to `work`. The bytes are read there too when
+    // the pasteboard has a detached reader (another application's picture,
+    // which may take long to travel), else here, on the pasteboard's thread.
+    // The pasteboard may change while `work` runs, so the answer goes through
+    // `stillCurrent` before it is used.
     static QFuture<PasteboardImageCaptureResult> captureDecodingThrough(
         BackgroundWork &work, const Pasteboard &from, qint64 maximumBytes);
 
-    // `result`, or `changed` when the image it decoded was read at
-    // `readAtChangeCount` and the pasteboard has changed since.
+    // `result`, or `changed` when the image it decoded (or any answer read
+    // off the pasteboard's thread) was read at `readAtChangeCount` and the
+    // pasteboard has changed since.
     static PasteboardImageCaptureResult stillCurrent(
         PasteboardImageCaptureResult result, qint64 readAtChangeCount, const Pasteboard &pasteboard);
 
@@ -89,17 +92,21 @@ public:
     const std::optional<PasteboardImageSnapshot> &snapshot() const noexcept { return m_snapshot; }
     // The image's size for `tooLarge`, else 0.
     qint64 byteCount() const noexcept { return m_byteCount; }
+    // The contents were read on another thread than the pasteboard's.
+    bool wasReadOffThread() const noexcept { return m_readOffThread; }
 
     friend bool operator==(const PasteboardImageCaptureResult &, const PasteboardImageCaptureResult &)
         = default;
 
 private:
+    friend struct PasteboardImageSnapshot;
     PasteboardImageCaptureResult(
         Kind kind, std::optional<PasteboardImageSnapshot> snapshot, qint64 byteCount);
 
     Kind m_kind;
     std::optional<PasteboardImageSnapshot> m_snapshot;
     qint64 m_byteCount;
+    bool m_readOffThread = false;
 };
 
 } // namespace tovra

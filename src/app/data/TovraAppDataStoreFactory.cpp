@@ -38,26 +38,32 @@ std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::make(const QPro
     std::unique_ptr<TovraKeyProviding> keyProvider, std::shared_ptr<const Clock> clock)
 {
     try {
-        std::unique_ptr<TovraLedger> ledger
-            = TovraLedger::live(TovraPaths::defaultLedgerURL(environment), *keyProvider);
+        std::unique_ptr<TovraLedger> ledger = TovraLedger::live(
+            TovraPaths::defaultLedgerURL(environment), *keyProvider, TovraLedger::Opening::withTraceRecords);
         return std::make_shared<TovraCoreDataStore>(std::move(ledger), std::move(clock));
     } catch (...) {
         return unavailableStore(std::current_exception());
     }
 }
 
-std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::makeDefaultOpeningInBackground()
+std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::makeDefaultOpeningInBackground(
+    std::function<void()> beforeOpening)
 {
-    return makeOpeningInBackground(QProcessEnvironment::systemEnvironment(), std::make_shared<SystemClock>());
+    return makeOpeningInBackground(
+        QProcessEnvironment::systemEnvironment(), std::make_shared<SystemClock>(), std::move(beforeOpening));
 }
 
 std::shared_ptr<TovraAppDataProviding> TovraAppDataStoreFactory::makeOpeningInBackground(
-    const QProcessEnvironment &environment, std::shared_ptr<const Clock> clock)
+    const QProcessEnvironment &environment, std::shared_ptr<const Clock> clock,
+    std::function<void()> beforeOpening)
 {
     return std::make_shared<TovraCoreDataStore>(
-        [environment]() -> std::unique_ptr<TovraLedger> {
+        [environment, beforeOpening = std::move(beforeOpening)]() -> std::unique_ptr<TovraLedger> {
+            if (beforeOpening)
+                beforeOpening();
             const std::unique_ptr<TovraKeyProviding> keys = TovraKeyProviders::live(environment);
-            return TovraLedger::live(TovraPaths::defaultLedgerURL(environment), *keys);
+            return TovraLedger::live(
+                TovraPaths::defaultLedgerURL(environment), *keys, TovraLedger::Opening::withTraceRecords);
         },
         std::move(clock));
 }

@@ -4,6 +4,7 @@
 
 #include <QProcessEnvironment>
 
+#include <functional>
 #include <memory>
 
 namespace tovra {
@@ -33,9 +34,12 @@ public:
     // operation fails as the unavailable store's do when it cannot be opened.
     // The app starts with this one, so its window paints without waiting for
     // the file or the keyring.
-    static std::shared_ptr<TovraAppDataProviding> makeDefaultOpeningInBackground();
+    // `beforeOpening` runs first on the store's thread, and may wait.
+    static std::shared_ptr<TovraAppDataProviding> makeDefaultOpeningInBackground(
+        std::function<void()> beforeOpening = {});
     static std::shared_ptr<TovraAppDataProviding> makeOpeningInBackground(
-        const QProcessEnvironment &environment, std::shared_ptr<const Clock> clock);
+        const QProcessEnvironment &environment, std::shared_ptr<const Clock> clock,
+        std::function<void()> beforeOpening = {});
 };
 
 } // namespace tovra::app

@@ -39,7 +39,6 @@ TovraCoreDataStore::TovraCoreDataStore(LedgerOnFirstUse::Opening opening, std::s
     : m_ledger(std::make_unique<LedgerOnFirstUse>(std::move(opening)))
     , m_clock(std::move(clock))
 {
-    m_queue.submit([ledger = m_ledger.get()] { ledger->open(); });
 }
 
 TovraCoreDataStore::~TovraCoreDataStore() = default;

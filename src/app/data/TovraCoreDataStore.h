@@ -22,7 +22,7 @@ namespace tovra::app {
 class TovraCoreDataStore final : public TovraAppDataProviding {
 public:
     TovraCoreDataStore(std::unique_ptr<TovraLedger> ledger, std::shared_ptr<const Clock> clock);
-    // Opens the ledger with `opening` on the store's thread, starting at once.
+    // Opens the ledger with `opening` on the store's thread, for the first job.
     TovraCoreDataStore(LedgerOnFirstUse::Opening opening, std::shared_ptr<const Clock> clock);
     // Finishes the operations already asked for before it returns.
     ~TovraCoreDataStore() override;

@@ -16,6 +16,8 @@ namespace tovra::app {
 namespace {
 
 constexpr std::chrono::milliseconds relaunchRecoveryDelay { 150 };
+// How long the ledger's read waits at most for the main window's first frame.
+constexpr std::chrono::milliseconds firstFrameWait { 500 };
 
 QCoro::Task<void> startModelAndRecover(
     TovraRuntime &runtime, TovraMainWindowPresenter &mainWindow, bool relaunchedForPermission)
@@ -28,6 +30,12 @@ QCoro::Task<void> startModelAndRecover(
     co_await runtime.clock().sleep(relaunchRecoveryDelay);
     if (model && !model->isStopping())
         model->presentPermissionRelaunchRecovery();
+}
+
+QCoro::Task<void> letLedgerBeReadSoon(TovraRuntime &runtime)
+{
+    co_await runtime.clock().sleep(firstFrameWait);
+    runtime.letLedgerBeRead();
 }
 
 } // namespace
@@ -60,6 +68,17 @@ void TovraApplicationDelegate::applicationDidFinishLaunching()
     const bool relaunchedForPermission
         = PermissionRelaunchIntentStore(m_runtime.userDefaults()).consumeInputMonitoringRelaunchIntent();
     model.updateObsidianResolverStatus(ResolverServerStatus::stopped);
+    if (m_statusItem) {
+        m_runtime.letLedgerBeRead();
+    } else {
+        // The ledger is read once the window's first frame is on the
+        // screen, so that its records never delay it; a window that is not
+        // painted (kept minimised) holds the read back only a moment.
+        connect(
+            &m_mainWindow, &TovraMainWindowPresenter::firstFramePainted, this,
+            [this] { m_runtime.letLedgerBeRead(); }, Qt::SingleShotConnection);
+        letLedgerBeReadSoon(m_runtime);
+    }
     startModelAndRecover(m_runtime, m_mainWindow, relaunchedForPermission);
 
     if (!m_statusItem)

@@ -8,6 +8,7 @@
 
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tovra::app {
@@ -46,6 +47,7 @@ QWidget *TovraMainWindowPresenter::buildWindow(TovraAppModel &model)
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     auto *panel = new MainPanelView(model, window);
+    panel->installEventFilter(this);
     connect(panel, &MainPanelView::quitRequested, this, &TovraMainWindowPresenter::quitRequested);
     // On a screen with less room than the panel (a small or a scaled one) the
     // window takes what there is and the panel scrolls inside it.
@@ -93,6 +95,16 @@ void TovraMainWindowPresenter::show(TovraAppModel &model)
     m_window->raise();
     m_window->activateWindow();
     refreshTargetSoon(m_clock, &model);
+}
+
+bool TovraMainWindowPresenter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint) {
+        watched->removeEventFilter(this);
+        // Once the frame being painted has gone to the screen.
+        QTimer::singleShot(0, this, &TovraMainWindowPresenter::firstFramePainted);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void TovraMainWindowPresenter::toggle(TovraAppModel &model)

@@ -42,6 +42,11 @@ public:
 signals:
     // The window's own "退出": the app is to end, as from the tray's menu.
     void quitRequested();
+    // A window just built has put its first frame on the screen.
+    void firstFramePainted();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *buildWindow(TovraAppModel &model);

@@ -6,6 +6,7 @@
 #include "app/resolver/ObsidianResolutionCoordinator.h"
 #include "app/resolver/ResolverPeerValidator.h"
 #include "app/resolver/ResolverSocketServer.h"
+#include "app/shell/FirstFrameGate.h"
 #include "app/shell/SettingsFile.h"
 #include "app/shell/StoppableClock.h"
 #include "app/views/FileDialogSavePanel.h"
@@ -29,6 +30,7 @@ constexpr int finishingRounds = 20;
 
 // What the shared runtime is built over, made before it and kept as long.
 struct LiveSession {
+    FirstFrameGate ledgerGate;
     X11PlatformBackend backend { ProcessIdentifier(getpid()) };
     StoppableClock clock;
     TraceDetailWindowPresenter traceDetailPresenter;
@@ -61,10 +63,11 @@ TovraRuntime &TovraRuntime::shared()
     // desktop connections after the GUI application is gone would only risk
     // a crash on the way out. What runs is ended by shutDownShared() instead.
     if (!liveRuntime) {
-        // First, so that the ledger is read while the desktop connections
-        // and the window are made.
-        auto dataStore = TovraAppDataStoreFactory::makeDefaultOpeningInBackground();
         liveSession = new LiveSession;
+        // Opened by the model's first operation, on the store's thread,
+        // once the main window is painted.
+        auto dataStore = TovraAppDataStoreFactory::makeDefaultOpeningInBackground(
+            [gate = &liveSession->ledgerGate] { gate->wait(); });
         liveRuntime = new TovraRuntime(liveSession->services(), std::move(dataStore), SettingsFile::open(),
             liveSession->traceDetailPresenter, liveSession->exportSavePanel);
     }
@@ -76,9 +79,17 @@ bool TovraRuntime::shutDownShared(Deadline deadline)
     if (!liveRuntime)
         return true;
     liveRuntime->m_model->stop();
+    // A read still held back must not hold the store's end up.
+    liveSession->ledgerGate.open();
     // The stopping model is told first, so that each woken task ends.
     liveSession->clock.stop();
     return liveRuntime->shutDown(deadline);
+}
+
+void TovraRuntime::letLedgerBeRead()
+{
+    if (this == liveRuntime)
+        liveSession->ledgerGate.open();
 }
 
 bool TovraRuntime::shutDown(Deadline deadline)

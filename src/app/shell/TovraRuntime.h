@@ -35,6 +35,10 @@ public:
     // sleeps short, so that no background task outlives the event loop.
     // True when nothing was built.
     static bool shutDownShared(Deadline deadline);
+    // The shared runtime reads its ledger only once this was called: when
+    // the main window has painted its first frame, or at once when there is
+    // none to wait for. Other runtimes read theirs at once.
+    void letLedgerBeRead();
 
     // Over given services, data provider and windows (tests); the objects
     // handed in must outlive the runtime.

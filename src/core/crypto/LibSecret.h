@@ -3,6 +3,9 @@
 // GLib names a struct member `signals`, which Qt defines as a macro.
 #pragma push_macro("signals")
 #undef signals
+// For the item-path functions (libsecret's secret-paths.h), which read an
+// item's secret without making an object of the item first.
+#define SECRET_API_SUBJECT_TO_CHANGE
 #include <libsecret/secret.h>
 #pragma pop_macro("signals")
 
@@ -17,7 +20,9 @@ namespace tovra {
     F(secret_item_get_locked)                                                                                \
     F(secret_item_get_secret)                                                                                \
     F(secret_item_load_secret_sync)                                                                          \
+    F(secret_service_get_secret_for_dbus_path_sync)                                                          \
     F(secret_service_get_sync)                                                                               \
+    F(secret_service_search_for_dbus_paths_sync)                                                             \
     F(secret_service_search_sync)                                                                            \
     F(secret_value_get)                                                                                      \
     F(secret_value_new)                                                                                      \
@@ -34,7 +39,8 @@ namespace tovra {
     F(g_list_free_full)                                                                                      \
     F(g_object_unref)                                                                                        \
     F(g_str_equal)                                                                                           \
-    F(g_str_hash)
+    F(g_str_hash)                                                                                            \
+    F(g_strfreev)
 
 // The functions of libsecret, and of the GLib libraries under it, that the
 // keyring provider calls, each a member of the C function's name. The

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <thread>
 #include <tuple>
@@ -154,6 +155,41 @@ SecretItem *oldestItem(const std::vector<SecretItem *> &items)
         items.begin(), items.end(), [&order](SecretItem *a, SecretItem *b) { return order(a) < order(b); });
 }
 
+// The object paths of a search's items, freed with the list.
+class PathList {
+public:
+    PathList() = default;
+    PathList(const PathList &) = delete;
+    PathList &operator=(const PathList &) = delete;
+    ~PathList() { libSecret().g_strfreev(m_paths); }
+
+    gchar ***out() { return &m_paths; }
+    std::size_t size() const
+    {
+        std::size_t count = 0;
+        while (m_paths && m_paths[count])
+            ++count;
+        return count;
+    }
+    const gchar *first() const { return m_paths[0]; }
+
+private:
+    gchar **m_paths = nullptr;
+};
+
+// The key an item's secret holds.
+QByteArray keyOf(const ValuePtr &value)
+{
+    if (!value)
+        throw TovraCryptoError(
+            Kind::keyStoreUnavailable, QStringLiteral("the master key item has no readable secret."));
+    gsize length = 0;
+    const gchar *text = libSecret().secret_value_get(value.get(), &length);
+    if (auto key = decodeMasterKeyHex(QByteArrayView(text, qsizetype(length))))
+        return *key;
+    throw TovraCryptoError(Kind::malformedMasterKey, QStringLiteral("the keyring"));
+}
+
 class MasterKeyItemStore {
 public:
     MasterKeyItemStore(const QString &account, std::chrono::milliseconds timeout)
@@ -168,6 +204,8 @@ public:
     QByteArray masterKey()
     {
         connect();
+        if (std::optional<QByteArray> key = onlyItemKey())
+            return *key;
         {
             const ItemList existing = search();
             if (!existing.items().empty())
@@ -193,6 +231,29 @@ private:
             SECRET_SERVICE_OPEN_SESSION, m_deadline.cancellable(), error.out()));
         if (!m_service)
             failFrom(error, m_deadline);
+    }
+
+    // The key of the one item, as the keyring holds it after the first
+    // start, read by the item's path: making an object of the item first
+    // would cost a round trip to the keyring of its own. None when there is
+    // no item or several.
+    std::optional<QByteArray> onlyItemKey()
+    {
+        ErrorSlot error;
+        PathList unlocked;
+        PathList locked;
+        if (!libSecret().secret_service_search_for_dbus_paths_sync(m_service.get(), masterKeySchema(),
+                m_attributes.get(), m_deadline.cancellable(), unlocked.out(), locked.out(), error.out()))
+            failFrom(error, m_deadline);
+        if (unlocked.size() + locked.size() != 1)
+            return std::nullopt;
+        if (locked.size() == 1)
+            throw TovraCryptoError(Kind::keyStoreLocked);
+        ValuePtr value(libSecret().secret_service_get_secret_for_dbus_path_sync(
+            m_service.get(), unlocked.first(), m_deadline.cancellable(), error.out()));
+        if (!value && error.get())
+            failFrom(error, m_deadline);
+        return keyOf(value);
     }
 
     // Every matching item, locked ones included; asking to unlock would prompt.
@@ -247,14 +308,7 @@ private:
                 failFrom(error, m_deadline);
             value.reset(libSecret().secret_item_get_secret(item));
         }
-        if (!value)
-            throw TovraCryptoError(
-                Kind::keyStoreUnavailable, QStringLiteral("the master key item has no readable secret."));
-        gsize length = 0;
-        const gchar *text = libSecret().secret_value_get(value.get(), &length);
-        if (auto key = decodeMasterKeyHex(QByteArrayView(text, qsizetype(length))))
-            return *key;
-        throw TovraCryptoError(Kind::malformedMasterKey, QStringLiteral("the keyring"));
+        return keyOf(value);
     }
 
     QByteArray m_account;

@@ -23,11 +23,12 @@ EncryptedLedgerPersistence::EncryptedLedgerPersistence(
 {
 }
 
-LedgerSnapshot EncryptedLedgerPersistence::read(bool withTraceRecords)
+LedgerSnapshot EncryptedLedgerPersistence::read(TraceRecordNeed need)
 {
+    const bool withTraceRecords = need == TraceRecordNeed::decoded;
     {
         const auto lock = m_store.lockShared();
-        const Cached &state = current(lock, withTraceRecords);
+        const Cached &state = current(lock, need);
         if (state.storedVersion >= m_codec.currentVersion())
             return withTraceRecords ? state.snapshot : withoutTraceRecords(state.snapshot);
     }
@@ -39,7 +40,8 @@ LedgerSnapshot EncryptedLedgerPersistence::read(bool withTraceRecords)
 LedgerSnapshot EncryptedLedgerPersistence::write(const Change &change, bool withTraceRecords)
 {
     const auto lock = m_store.lockExclusive();
-    const Cached &state = current(lock, withTraceRecords);
+    const Cached &state
+        = current(lock, withTraceRecords ? TraceRecordNeed::decoded : TraceRecordNeed::checked);
     const int storedVersion = state.storedVersion;
     LedgerSnapshot snapshot = withTraceRecords ? state.snapshot : withoutTraceRecords(state.snapshot);
 
@@ -76,7 +78,7 @@ LedgerSnapshot EncryptedLedgerPersistence::write(const Change &change, bool with
         LedgerJsonReader::Stream::Checked now { {}, checked.traceRecordCount, begin,
             begin + checked.traceRecordsEnd - checked.traceRecordsBegin };
         m_cache = Cached { snapshot, false, {}, m_codec.currentVersion(), written.stamp,
-            std::move(written.pin), std::move(now) };
+            std::move(written.pin), std::move(now), true };
         return snapshot;
     }
     LedgerFileStore::Contents written = m_store.replace(
@@ -87,16 +89,20 @@ LedgerSnapshot EncryptedLedgerPersistence::write(const Change &change, bool with
     if (!withTraceRecords)
         cached.traceRecords = previous.snapshot.traceRecords;
     m_cache = Cached { std::move(cached), decoded, std::move(records), m_codec.currentVersion(),
-        written.stamp, std::move(written.pin), std::nullopt };
+        written.stamp, std::move(written.pin), std::nullopt, true };
     return snapshot;
 }
 
 const EncryptedLedgerPersistence::Cached &EncryptedLedgerPersistence::current(
-    const LedgerFileStore::Lock &lock, bool withTraceRecords)
+    const LedgerFileStore::Lock &lock, TraceRecordNeed need)
 {
+    const bool withTraceRecords = need == TraceRecordNeed::decoded;
     const LedgerFileStamp stamp = m_store.stamp(lock);
-    // Trace records that were never held are read with the whole file.
-    if (m_cache && m_cache->streamed && withTraceRecords)
+    // Trace records that were never held are read with the whole file, and
+    // ones never checked are read again for whoever needs them checked.
+    if (m_cache
+        && ((m_cache->streamed && withTraceRecords)
+            || (!m_cache->traceRecordsChecked && need != TraceRecordNeed::unchecked)))
         m_cache.reset();
     if (!m_cache || m_cache->stamp != stamp) {
         // The state read last helps to read the new one: another process
@@ -106,7 +112,7 @@ const EncryptedLedgerPersistence::Cached &EncryptedLedgerPersistence::current(
         // whole file, helped by them; one that never held them (the browser
         // host) need not.
         if (!withTraceRecords && (!previous || previous->streamed))
-            m_cache = readStreamed(lock);
+            m_cache = readStreamed(lock, need == TraceRecordNeed::checked);
         if (!m_cache)
             m_cache = decodeContents(m_store.read(lock), previous ? &*previous : nullptr);
     }
@@ -128,7 +134,7 @@ EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
         LedgerSnapshot empty;
         empty.version = m_codec.currentVersion();
         return Cached { std::move(empty), true, {}, m_codec.currentVersion(), contents.stamp, nullptr,
-            std::nullopt };
+            std::nullopt, true };
     }
     // Records spelled as in the previous state are not checked again, and
     // when all of them are, their decoded form is kept too.
@@ -136,7 +142,7 @@ EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
         LedgerCodec::TraceRecordDecoding::keptEncoded, previous ? &previous->encodedTraceRecords : nullptr);
     Cached state { std::move(decoded.snapshot), decoded.traceRecordsDecoded,
         std::move(decoded.encodedTraceRecords), decoded.storedVersion, contents.stamp,
-        std::move(contents.pin), std::nullopt };
+        std::move(contents.pin), std::nullopt, true };
     if (!state.traceRecordsDecoded && previous && previous->traceRecordsDecoded
         && state.encodedTraceRecords.count() == previous->encodedTraceRecords.count()
         && state.encodedTraceRecords.text() == previous->encodedTraceRecords.text()) {
@@ -147,14 +153,14 @@ EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
 }
 
 std::optional<EncryptedLedgerPersistence::Cached> EncryptedLedgerPersistence::readStreamed(
-    const LedgerFileStore::Lock &lock) const
+    const LedgerFileStore::Lock &lock, bool checkTraceRecords) const
 {
     LedgerFileStore::Opened opened = m_store.open(lock);
     if (!opened.pin || opened.stamp.size < m_streamedFromBytes)
         return std::nullopt;
-    Cached state { {}, false, {}, m_codec.currentVersion(), opened.stamp, std::move(opened.pin),
-        std::nullopt };
-    state.streamed = m_codec.checkStreaming(opened.stamp.size, readerOf(state));
+    Cached state { {}, false, {}, m_codec.currentVersion(), opened.stamp, std::move(opened.pin), std::nullopt,
+        checkTraceRecords };
+    state.streamed = m_codec.checkStreaming(opened.stamp.size, readerOf(state), checkTraceRecords);
     if (!state.streamed)
         return std::nullopt;
     state.snapshot = std::exchange(state.streamed->snapshot, {});

@@ -33,14 +33,18 @@ public:
         LedgerMigrations migrations = LedgerMigrations::standard(),
         qint64 streamedFromBytes = defaultStreamedFromBytes);
 
-    LedgerSnapshot load() override { return read(true); }
+    LedgerSnapshot load() override { return read(TraceRecordNeed::decoded); }
     LedgerSnapshot update(const Change &change) override { return write(change, true); }
-    LedgerSnapshot loadWithoutTraceRecords() override { return read(false); }
+    LedgerSnapshot loadWithoutTraceRecords() override { return read(TraceRecordNeed::checked); }
     LedgerSnapshot updateWithoutTraceRecords(const Change &change) override { return write(change, false); }
+    LedgerSnapshot loadSummary() override { return read(TraceRecordNeed::unchecked); }
 
     const LedgerFileStore &fileStore() const noexcept { return m_store; }
 
 private:
+    // What an operation needs of the stored trace records.
+    enum class TraceRecordNeed { unchecked, checked, decoded };
+
     struct Cached {
         // With its trace records only when they were decoded.
         LedgerSnapshot snapshot;
@@ -52,14 +56,17 @@ private:
         // Set instead of `encodedTraceRecords` when the file was read a
         // slice at a time: the records' text stays in the pinned file.
         std::optional<LedgerJsonReader::Stream::Checked> streamed;
+        // False only for a streamed read that skipped the records' check.
+        bool traceRecordsChecked = true;
     };
 
-    LedgerSnapshot read(bool withTraceRecords);
+    LedgerSnapshot read(TraceRecordNeed need);
     LedgerSnapshot write(const Change &change, bool withTraceRecords);
-    // The stored state under `lock`, from the cache when the stamp is unchanged.
-    const Cached &current(const LedgerFileStore::Lock &lock, bool withTraceRecords);
+    // The stored state under `lock`, from the cache when the stamp is
+    // unchanged and the cached state has what `need` asks for.
+    const Cached &current(const LedgerFileStore::Lock &lock, TraceRecordNeed need);
     Cached decodeContents(LedgerFileStore::Contents contents, const Cached *previous) const;
-    std::optional<Cached> readStreamed(const LedgerFileStore::Lock &lock) const;
+    std::optional<Cached> readStreamed(const LedgerFileStore::Lock &lock, bool checkTraceRecords) const;
     EncryptedEnvelope::Reader readerOf(const Cached &state) const;
 
     LedgerFileStore m_store;

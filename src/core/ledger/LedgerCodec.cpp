@@ -87,11 +87,11 @@ void LedgerCodec::seal(const LedgerJsonWriter::Frame &frame, const EncodedTraceR
 }
 
 std::optional<LedgerJsonReader::Stream::Checked> LedgerCodec::checkStreaming(
-    qint64 size, const EncryptedEnvelope::Reader &read) const
+    qint64 size, const EncryptedEnvelope::Reader &read, bool checkTraceRecords) const
 {
     if (m_migrations.currentVersion() != LedgerSnapshot::currentVersion)
         return std::nullopt;
-    LedgerJsonReader::Stream stream;
+    LedgerJsonReader::Stream stream(checkTraceRecords);
     try {
         EncryptedEnvelope::openStreaming(
             size, read, m_envelopeKey, [&](QByteArrayView json) { stream.feed(json); });

@@ -67,10 +67,12 @@ public:
     // of `size` bytes, read through `read`, as decode() with keptEncoded
     // does; none when it does not open or is anything but a current file
     // spelled as written: decode() then reads it and tells what is wrong.
-    // sealStreaming is seal() with the trace records' text copied from such a
-    // checked file, opened again (and verified again) as it is copied.
+    // Without `checkTraceRecords` only the envelope and the text around the
+    // trace records are checked. sealStreaming is seal() with the trace
+    // records' text copied from a file checked whole, opened again (and
+    // verified again) as it is copied.
     std::optional<LedgerJsonReader::Stream::Checked> checkStreaming(
-        qint64 size, const EncryptedEnvelope::Reader &read) const;
+        qint64 size, const EncryptedEnvelope::Reader &read, bool checkTraceRecords = true) const;
     void sealStreaming(const LedgerJsonWriter::Frame &frame, qint64 size,
         const EncryptedEnvelope::Reader &read, const LedgerJsonReader::Stream::Checked &checked,
         const CryptoPrimitives::Sink &write) const;

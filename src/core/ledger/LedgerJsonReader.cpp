@@ -195,6 +195,10 @@ void LedgerJsonReader::Stream::feed(QByteArrayView text)
 {
     if (m_failed)
         return;
+    if (m_inTraceRecords && !m_checkTraceRecords) {
+        skipRecords(text);
+        return;
+    }
     m_pending.append(text);
     if (!m_inTraceRecords) {
         static constexpr QByteArrayView recordsKey = ",\"traceRecords\":[";
@@ -214,7 +218,46 @@ void LedgerJsonReader::Stream::feed(QByteArrayView text)
         m_pending.remove(0, headEnd);
         m_pendingOffset = headEnd;
     }
-    checkCompleteRecords();
+    if (m_checkTraceRecords) {
+        checkCompleteRecords();
+        return;
+    }
+    const QByteArray rest = std::exchange(m_pending, {});
+    skipRecords(rest);
+}
+
+void LedgerJsonReader::Stream::skipRecords(QByteArrayView text)
+{
+    // The text after the records is a date and a version: only what may
+    // still hold it is kept, the records before it are dropped unread.
+    static constexpr qsizetype kept = 4096;
+    if (text.size() >= kept) {
+        m_pendingOffset += m_pending.size() + text.size() - kept;
+        m_pending = text.last(kept).toByteArray();
+        return;
+    }
+    m_pending.append(text);
+    if (m_pending.size() > 2 * kept) {
+        const qsizetype dropped = m_pending.size() - kept;
+        m_pending.remove(0, dropped);
+        m_pendingOffset += dropped;
+    }
+}
+
+std::optional<LedgerJsonReader::Stream::Checked> LedgerJsonReader::Stream::finishAfterSkippedRecords()
+{
+    // The records end at the last "]" before the tail: no text inside a
+    // record can hold the tail's unescaped quotes, and readTail() proves
+    // that the tail runs to the end.
+    static constexpr QByteArrayView recordsEnd = "],\"updatedAt\":";
+    const qsizetype end = QByteArrayView(m_pending).lastIndexOf(recordsEnd);
+    if (end < 0)
+        return std::nullopt;
+    m_recordsEnd = m_pendingOffset + end;
+    JsonTextScanner scanner(QByteArrayView(m_pending).sliced(end + 1));
+    if (!readTail(scanner, m_snapshot))
+        return std::nullopt;
+    return Checked { std::move(m_snapshot), 0, m_recordsBegin, m_recordsEnd };
 }
 
 void LedgerJsonReader::Stream::checkCompleteRecords()
@@ -247,6 +290,8 @@ std::optional<LedgerJsonReader::Stream::Checked> LedgerJsonReader::Stream::finis
 {
     if (m_failed || !m_inTraceRecords)
         return std::nullopt;
+    if (!m_checkTraceRecords)
+        return finishAfterSkippedRecords();
     JsonTextScanner scanner(m_pending);
     if (m_recordCount > 0 || !scanner.expect("]")) {
         do {

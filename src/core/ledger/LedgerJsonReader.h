@@ -36,11 +36,19 @@ public:
     // The check of read() without decoding the trace records, over a
     // document handed over a slice at a time: only the text before the trace
     // records and the records not yet whole are held, never the document.
+    // Without `checkTraceRecords`, the records are skipped and only the text
+    // around them is checked, for a reader that wants nothing of them.
     class Stream {
     public:
+        explicit Stream(bool checkTraceRecords = true)
+            : m_checkTraceRecords(checkTraceRecords)
+        {
+        }
+
         struct Checked {
             // Without trace records.
             LedgerSnapshot snapshot;
+            // 0 when the records were skipped.
             qsizetype traceRecordCount = 0;
             // Where the trace records' text (commas between them included)
             // begins and ends in the document.
@@ -54,7 +62,10 @@ public:
 
     private:
         void checkCompleteRecords();
+        void skipRecords(QByteArrayView text);
+        std::optional<Checked> finishAfterSkippedRecords();
 
+        bool m_checkTraceRecords = true;
         LedgerSnapshot m_snapshot;
         // The text not yet read, starting at m_pendingOffset in the document.
         QByteArray m_pending;

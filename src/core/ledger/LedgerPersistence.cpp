@@ -11,6 +11,11 @@ LedgerSnapshot LedgerPersistence::loadWithoutTraceRecords()
     return snapshot;
 }
 
+LedgerSnapshot LedgerPersistence::loadSummary()
+{
+    return loadWithoutTraceRecords();
+}
+
 LedgerSnapshot LedgerPersistence::updateWithoutTraceRecords(const Change &change)
 {
     LedgerSnapshot stored = update([&](LedgerSnapshot &snapshot) {

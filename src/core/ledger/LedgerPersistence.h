@@ -35,6 +35,11 @@ public:
     virtual LedgerSnapshot loadWithoutTraceRecords();
     virtual LedgerSnapshot updateWithoutTraceRecords(const Change &change);
 
+    // The same read for a reader of the other fields alone (the status): the
+    // stored trace records need not be checked. Everything else of the
+    // stored snapshot is, and its errors are reported as by load().
+    virtual LedgerSnapshot loadSummary();
+
 protected:
     static void requireNoTraceRecords(const LedgerSnapshot &snapshot);
 };

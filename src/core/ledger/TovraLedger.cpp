@@ -56,7 +56,8 @@ QDateTime expiryFor(const QDateTime &capturedAt)
 
 } // namespace
 
-std::unique_ptr<TovraLedger> TovraLedger::live(const QString &url, TovraKeyProviding &keyProvider)
+std::unique_ptr<TovraLedger> TovraLedger::live(
+    const QString &url, TovraKeyProviding &keyProvider, Opening opening)
 {
     DerivedKeys keys;
     try {
@@ -65,7 +66,16 @@ std::unique_ptr<TovraLedger> TovraLedger::live(const QString &url, TovraKeyProvi
         throw TovraLedgerError::keyUnavailable(error.localizedDescription());
     }
     auto persistence = std::make_unique<EncryptedLedgerPersistence>(url, keys.ledgerEnvelopeKey);
-    persistence->loadWithoutTraceRecords();
+    switch (opening) {
+    case Opening::checked:
+        persistence->loadWithoutTraceRecords();
+        break;
+    case Opening::withTraceRecords:
+        persistence->load();
+        break;
+    case Opening::atFirstUse:
+        break;
+    }
     return std::make_unique<TovraLedger>(std::move(persistence), keys.contentFingerprintKey);
 }
 

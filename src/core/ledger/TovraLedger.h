@@ -47,11 +47,26 @@ public:
     static constexpr qsizetype maximumNameBytes = 256;
     static constexpr qsizetype maximumURLBytes = 8192;
 
+    // When and how live() reads the file it opens.
+    enum class Opening {
+        // At once, with the trace records checked but not decoded.
+        checked,
+        // At once, with the trace records decoded: a process that will use
+        // them (the app) so reads the file only once.
+        withTraceRecords,
+        // At the first operation, which reads what it needs and reports what
+        // an opening read would have: the browser host, whose status request
+        // needs no trace record checked.
+        atFirstUse,
+    };
+
     // Opens the ledger file at `url` with keys derived from the provider's
     // master key, and reads it once, so that an unreadable, undecryptable or
-    // newer file is reported here. A missing file is an empty ledger, created
-    // by the first change. Throws TovraLedgerError.
-    static std::unique_ptr<TovraLedger> live(const QString &url, TovraKeyProviding &keyProvider);
+    // newer file is reported here (or at the first operation). A missing
+    // file is an empty ledger, created by the first change. Throws
+    // TovraLedgerError.
+    static std::unique_ptr<TovraLedger> live(
+        const QString &url, TovraKeyProviding &keyProvider, Opening opening = Opening::checked);
 
     TovraLedger(std::unique_ptr<LedgerPersistence> persistence, QByteArray contentFingerprintKey);
 

@@ -66,7 +66,8 @@ void TovraLedger::setPaused(bool paused, const QDateTime &at)
 TovraStatus TovraLedger::status(const QDateTime &at)
 {
     const std::lock_guard guard(m_mutex);
-    const LedgerSnapshot snapshot = m_persistence->loadWithoutTraceRecords();
+    // Counts and flags only: the trace records need not be checked for them.
+    const LedgerSnapshot snapshot = m_persistence->loadSummary();
     TovraStatus status;
     status.paused = snapshot.isPaused;
     status.pendingSourceCount = std::count_if(snapshot.pendingSources.cbegin(),

@@ -68,7 +68,9 @@ NativeHostProcessor::LedgerOpening TovraNativeHostRuntime::ledgerOpening(
 {
     return [environment] {
         const std::unique_ptr<TovraKeyProviding> keys = TovraKeyProviders::live(environment);
-        return TovraLedger::live(TovraPaths::defaultLedgerURL(environment), *keys);
+        // Each request reads what it needs: a status needs no trace record checked.
+        return TovraLedger::live(
+            TovraPaths::defaultLedgerURL(environment), *keys, TovraLedger::Opening::atFirstUse);
     };
 }
 

@@ -70,6 +70,8 @@ X11Pasteboard::X11Pasteboard(
     if (!m_connection.isUsable())
         return;
     Display *display = m_connection.display();
+    m_detachedReader = std::make_shared<X11DetachedSelectionReader>(QByteArray(XDisplayString(display)),
+        QByteArrayLiteral("CLIPBOARD"), transferTimeout, maximumTransferBytes);
     int errorBase = 0;
     int major = 2;
     int minor = 0;
@@ -156,6 +158,24 @@ std::optional<QList<QByteArray>> X11Pasteboard::currentTargets(bool ownedByUs) c
     if (ownedByUs)
         return m_owner.offeredTargets();
     return m_reader.targets();
+}
+
+Pasteboard::DetachedReader X11Pasteboard::detachedReader() const
+{
+    if (!m_detachedReader || isOwnedByUs())
+        return {};
+    return [reader = m_detachedReader, offered = m_reader.targets()](
+               const QString &type) -> std::optional<QByteArray> {
+        if (type == PasteboardType::plainText)
+            return std::nullopt;
+        // The targets readType() would ask for, in its order.
+        QList<QByteArray> targets;
+        for (const QByteArray &target : X11ClipboardTargets::targetsForType(type)) {
+            if (!offered || offered->contains(target))
+                targets.append(target);
+        }
+        return targets.isEmpty() ? std::nullopt : reader->read(targets);
+    };
 }
 
 QStringList X11Pasteboard::types() const

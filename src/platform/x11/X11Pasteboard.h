@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/Pasteboard.h"
+#include "platform/x11/X11DetachedSelectionReader.h"
 #include "platform/x11/X11SelectionOwner.h"
 #include "platform/x11/X11SelectionReader.h"
 
 #include "platform/x11/X11Types.h"
 
 #include <chrono>
+#include <memory>
 
 namespace tovra {
 
@@ -42,6 +44,9 @@ public:
     bool writeText(const QString &text) override;
     bool writeImage(const QByteArray &data, const QString &type) override;
     bool writeItems(const QList<PasteboardItem> &items) override;
+    // Another application's contents, over an X connection of the reader's
+    // own (the targets offered are asked for here).
+    DetachedReader detachedReader() const override;
 
 private:
     void handleEvent(const X11Event &event) const;
@@ -58,6 +63,7 @@ private:
     int m_xfixesEventBase = -1;
     int m_listener = 0;
     mutable X11SelectionReader m_reader;
+    std::shared_ptr<X11DetachedSelectionReader> m_detachedReader;
     mutable X11SelectionOwner m_owner;
     mutable qint64 m_changeCount = 0;
     // Server times of our latest write and clear: owner changes stamped

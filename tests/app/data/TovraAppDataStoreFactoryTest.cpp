@@ -9,6 +9,7 @@
 #include "core/records/TovraError.h"
 #include "platform/simulated/SimulatedClock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <tuple>
 #include <vector>
 
@@ -187,6 +189,27 @@ TEST_F(StoreFactoryTest, TheStoreOpeningInTheBackgroundServesEveryOperationInOrd
     EXPECT_TRUE(awaitTask(std::move(reading)));
     FixedTovraKeyProvider keys(masterKey);
     EXPECT_TRUE(TovraLedger::live(ledgerPath(), keys)->isPaused());
+}
+
+// The app holds its ledger's read back until its window is painted: what is
+// given to run before the opening runs first, on the store's thread, and no
+// operation ends before it has.
+TEST_F(StoreFactoryTest, TheStoreOpeningInTheBackgroundOpensOnlyAfterWhatRunsBefore)
+{
+    QProcessEnvironment testing = environment(ledgerPath());
+    testing.insert(QStringLiteral("TOVRA_TESTING"), QStringLiteral("1"));
+    testing.insert(QStringLiteral("TOVRA_TEST_MASTER_KEY_HEX"), QString::fromLatin1(masterKey.toHex()));
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    const auto store = TovraAppDataStoreFactory::makeOpeningInBackground(
+        testing, m_clock, [released] { released.wait(); });
+
+    QCoro::Task<bool> reading = store->currentPausedStatus();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(reading.isReady());
+    EXPECT_FALSE(QFile::exists(ledgerPath()));
+    release.set_value();
+    EXPECT_FALSE(awaitTask(std::move(reading)));
 }
 
 // When the ledger cannot be opened, every operation fails as the unavailable

@@ -47,6 +47,23 @@ TEST(MainWindowPresenterTest, TheWindowsQuitButtonAsksTheApplicationToQuit)
     settleEvents();
 }
 
+// The window tells once that its first frame is painted, after it is shown
+// (the app's ledger is read from then on).
+TEST(MainWindowPresenterTest, AShownWindowTellsOnceThatItsFirstFrameIsPainted)
+{
+    ModelHarness harness;
+    TovraMainWindowPresenter presenter(harness.desktop.clock());
+    QSignalSpy painted(&presenter, &TovraMainWindowPresenter::firstFramePainted);
+    settleEvents();
+    EXPECT_EQ(painted.size(), 0);
+    presenter.show(harness.model());
+    settleEvents();
+    EXPECT_EQ(painted.size(), 1);
+    presenter.window()->update();
+    settleEvents();
+    EXPECT_EQ(painted.size(), 1);
+}
+
 // The window has a fixed size: its title bar offers closing and minimising,
 // and nothing to maximise.
 TEST(MainWindowPresenterTest, TheFixedSizeWindowHasNoMaximiseButton)

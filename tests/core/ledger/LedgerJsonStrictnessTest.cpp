@@ -108,20 +108,29 @@ protected:
     }
 
     // Fed in slices of each length, records cut anywhere, the check a slice
-    // at a time finds the records the whole reader finds.
+    // at a time finds the records the whole reader finds; so does the read
+    // that skips their check, and it reads the rest the same.
     static void expectSlicedCheckFinds(
         const QByteArray &json, const EncodedTraceRecords &records, std::initializer_list<qsizetype> lengths)
     {
         for (const qsizetype sliceLength : lengths) {
-            LedgerJsonReader::Stream stream;
-            for (qsizetype offset = 0; offset < json.size(); offset += sliceLength)
-                stream.feed(QByteArrayView(json).sliced(offset, std::min(sliceLength, json.size() - offset)));
-            const auto checked = stream.finish();
-            ASSERT_TRUE(checked) << sliceLength;
-            EXPECT_EQ(checked->traceRecordCount, records.count());
-            EXPECT_EQ(QByteArrayView(json).sliced(
-                          checked->traceRecordsBegin, checked->traceRecordsEnd - checked->traceRecordsBegin),
-                records.text());
+            std::optional<LedgerSnapshot> checkedSnapshot;
+            for (const bool checkTraceRecords : { true, false }) {
+                LedgerJsonReader::Stream stream(checkTraceRecords);
+                for (qsizetype offset = 0; offset < json.size(); offset += sliceLength)
+                    stream.feed(
+                        QByteArrayView(json).sliced(offset, std::min(sliceLength, json.size() - offset)));
+                const auto checked = stream.finish();
+                ASSERT_TRUE(checked) << sliceLength << checkTraceRecords;
+                EXPECT_EQ(checked->traceRecordCount, checkTraceRecords ? records.count() : 0);
+                EXPECT_EQ(QByteArrayView(json).sliced(checked->traceRecordsBegin,
+                              checked->traceRecordsEnd - checked->traceRecordsBegin),
+                    records.text());
+                if (checkedSnapshot) {
+                    EXPECT_EQ(checked->snapshot, *checkedSnapshot) << sliceLength;
+                }
+                checkedSnapshot = checked->snapshot;
+            }
         }
     }
 

@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <functional>
+#include <variant>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -111,6 +114,17 @@ TEST_F(LedgerStreamedPersistenceTest, DamageIsRefusedWithTheWholeReadsErrorAndTh
         }
         return QStringLiteral("no error");
     };
+    // The status's read, which skips the records' check, refuses the same.
+    const auto summaryErrorOf = [&] {
+        try {
+            EncryptedLedgerPersistence(
+                ledgerPath(), envelopeKey(), LedgerMigrations::standard(), alwaysStreamed)
+                .loadSummary();
+        } catch (const TovraLedgerError &error) {
+            return error.localizedDescription();
+        }
+        return QStringLiteral("no error");
+    };
     const qsizetype size = intact.size();
     const qsizetype flips[] = { 0, 4, 5, 20, size / 3, size / 2, size - 17, size - 1 };
     for (const qsizetype position : flips) {
@@ -120,11 +134,13 @@ TEST_F(LedgerStreamedPersistenceTest, DamageIsRefusedWithTheWholeReadsErrorAndTh
         const QString expected = errorOf(neverStreamed);
         EXPECT_NE(expected, QStringLiteral("no error")) << position;
         EXPECT_EQ(errorOf(alwaysStreamed), expected) << position;
+        EXPECT_EQ(summaryErrorOf(), expected) << position;
         EXPECT_EQ(readBytes(ledgerPath()), damaged) << position;
     }
     for (const qsizetype length : { qsizetype(3), qsizetype(30), size / 2, size - 1 }) {
         writeBytes(ledgerPath(), intact.first(length));
         EXPECT_EQ(errorOf(alwaysStreamed), errorOf(neverStreamed)) << length;
+        EXPECT_EQ(summaryErrorOf(), errorOf(neverStreamed)) << length;
         EXPECT_EQ(readBytes(ledgerPath()), intact.first(length)) << length;
     }
 }
@@ -157,4 +173,54 @@ TEST_F(LedgerStreamedPersistenceTest, AFileChangedInPlaceAfterItsReadIsNeverCopi
                   .entryList({ QStringLiteral("*.tmp-*") }, QDir::Files | QDir::Hidden)
                   .size(),
         0);
+}
+
+// The status reads every field but the trace records' as strictly as any
+// read; records it skipped are checked by the next operation that needs them,
+// which then reports what a whole read reports.
+TEST_F(LedgerStreamedPersistenceTest, AStatusReadSkipsOnlyTheRecordsCheck)
+{
+    using Outcome = std::variant<LedgerSnapshot, QString>;
+    const auto outcomeOf = [](const std::function<LedgerSnapshot()> &read) -> Outcome {
+        try {
+            return read();
+        } catch (const TovraLedgerError &error) {
+            return error.localizedDescription();
+        }
+    };
+    const LedgerSnapshot head
+        = EncryptedLedgerPersistence(ledgerPath(), envelopeKey()).loadWithoutTraceRecords();
+    const QByteArray json = decryptLedger(ledgerPath());
+    const QByteArray record = "{\"confidence\":\"observed\"";
+    ASSERT_TRUE(json.contains(record));
+    const struct {
+        const char *name;
+        QByteArray json;
+    } ledgers[] = {
+        { "intact", json },
+        { "a record of an unknown confidence",
+            QByteArray(json).replace(json.lastIndexOf(record), record.size(), "{\"confidence\":\"bogus\"") },
+    };
+    for (const auto &ledger : ledgers) {
+        SCOPED_TRACE(ledger.name);
+        writeBytes(ledgerPath(), sealLedgerJson(ledger.json));
+        const Outcome whole = outcomeOf([&] {
+            return EncryptedLedgerPersistence(
+                ledgerPath(), envelopeKey(), LedgerMigrations::standard(), neverStreamed)
+                .loadWithoutTraceRecords();
+        });
+        for (const qint64 streamedFrom : { alwaysStreamed, neverStreamed }) {
+            EncryptedLedgerPersistence persistence(
+                ledgerPath(), envelopeKey(), LedgerMigrations::standard(), streamedFrom);
+            if (streamedFrom == alwaysStreamed) {
+                EXPECT_EQ(persistence.loadSummary(), head);
+            } else {
+                EXPECT_EQ(outcomeOf([&] { return persistence.loadSummary(); }), whole);
+            }
+            // The same persistence, the file unchanged: the next read checks
+            // the records all the same.
+            EXPECT_EQ(outcomeOf([&] { return persistence.loadWithoutTraceRecords(); }), whole)
+                << streamedFrom;
+        }
+    }
 }

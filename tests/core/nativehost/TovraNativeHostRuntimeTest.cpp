@@ -3,8 +3,12 @@
 #include "core/nativehost/NativeMessageFraming.h"
 #include "core/nativehost/TovraNativeHostRuntime.h"
 
+#include "core/ledger/EncryptedLedgerPersistence.h"
+
 #include <QBuffer>
 #include <QTemporaryDir>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +22,18 @@ const QString requestId = QStringLiteral("0f0e0d0c-0b0a-4908-8706-050403020100")
 QByteArray frame(const QByteArray &message)
 {
     return NativeMessageFraming::encodeFrame(message);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
 }
 
 class NativeHostRuntimeTest : public ::testing::Test {
@@ -126,4 +142,117 @@ TEST_F(NativeHostRuntimeTest, AnOutputThatRefusesWritesEndsWithStatusOne)
     QBuffer readOnly;
     readOnly.open(QIODevice::ReadOnly);
     EXPECT_EQ(TovraNativeHostRuntime::run(environment, in, readOnly, clipboard), 1);
+}
+
+// Each request reads only what it needs of the ledger, and the answers stay
+// byte for byte those of a host that checked the whole ledger on opening it
+// (the fresh id of a stored source aside), whatever the ledger holds.
+TEST_F(NativeHostRuntimeTest, AnswersAreThoseOfALedgerCheckedWholeOnOpening)
+{
+    const QString path = folder.filePath("ledger.json.enc");
+    const QByteArray envelopeKey = DerivedKeys::derive(hostTestMasterKey()).ledgerEnvelopeKey;
+    // A ledger of `records` traces and two sources, written whole.
+    const auto ledgerOf = [&](int records, bool paused) {
+        QFile::remove(path);
+        EncryptedLedgerPersistence(path, envelopeKey).update([&](LedgerSnapshot &snapshot) {
+            for (int index = 0; index < 2; ++index) {
+                PendingSource source;
+                source.id = QUuid(uint(index), 1, 1, 1, 1, 1, 1, 1, 1, 1, 1);
+                source.captureMethod = CaptureMethod::chromeExtension;
+                source.sanitizedURL = QStringLiteral("https://example.org/%1").arg(index);
+                source.capturedAt = hostTime(-60 * 60 * index);
+                source.expiresAt = source.capturedAt.addSecs(TovraLedger::pendingSourceLifetimeSeconds);
+                snapshot.pendingSources.append(source);
+            }
+            for (int index = 0; index < records; ++index) {
+                TraceRecord trace;
+                trace.id = QUuid(uint(index), 2, 2, 2, 2, 2, 2, 2, 2, 2, 2);
+                trace.paste.id = QUuid(uint(index), 3, 3, 3, 3, 3, 3, 3, 3, 3, 3);
+                trace.paste.destination.appBundleID = QStringLiteral("md.obsidian");
+                trace.paste.destination.windowTitle
+                    = QStringLiteral("A note of a long-used vault, number %1").arg(index);
+                trace.paste.pastedAt = hostTime(-index);
+                trace.confidence = TraceConfidence::observed;
+                trace.receiptStatus = PasteReceiptStatus::posted;
+                snapshot.traceRecords.append(trace);
+            }
+            snapshot.isPaused = paused;
+            snapshot.updatedAt = hostTime(0);
+            return true;
+        });
+        return fileBytes(path);
+    };
+    const QByteArray newer = EncryptedEnvelope::seal(
+        QByteArray(R"({"customDenylistEntries":[],"isPaused":false,"pendingSources":[],"traceRecords":[],)"
+                   R"("updatedAt":"2026-03-01T09:00:00.000Z","version":99})"),
+        envelopeKey);
+    const QByteArray longUsed = ledgerOf(9000, false);
+    ASSERT_GT(longUsed.size(), EncryptedLedgerPersistence::defaultStreamedFromBytes);
+    QByteArray flipped = longUsed;
+    flipped[flipped.size() / 2] = char(flipped.at(flipped.size() / 2) ^ 0x04);
+    const struct {
+        const char *name;
+        QByteArray file;
+    } ledgers[] = {
+        { "none yet", {} },
+        { "a few records", ledgerOf(3, false) },
+        { "paused", ledgerOf(3, true) },
+        { "long used", longUsed },
+        { "long used, one bit flipped", flipped },
+        { "of another key",
+            EncryptedEnvelope::seal(
+                decryptedLedger(path), DerivedKeys::derive(QByteArray(32, '\x07')).ledgerEnvelopeKey) },
+        { "of a newer version", newer },
+    };
+    clipboard.text = QStringLiteral("quoted passage");
+    const QByteArray capture = frame(captureMessage(
+        requestId, QJsonObject { { "url", "https://example.org/a" }, { "selectedText", "quoted passage" } }));
+    const QByteArray status = frame(statusMessage(requestId));
+    const QByteArray requests[] = { status, capture, status + capture + status };
+    // The answers, with a stored source's fresh id masked.
+    const auto answered = [&](const std::function<void(QBuffer &, QBuffer &)> &serve) {
+        QByteArray output;
+        QBuffer out(&output);
+        out.open(QIODevice::WriteOnly);
+        QBuffer in;
+        serve(in, out);
+        const QByteArray key = R"("sourceId":")";
+        for (qsizetype at = output.indexOf(key); at >= 0; at = output.indexOf(key, at + 1))
+            output.replace(at + key.size(), 36, QByteArray(36, 'x'));
+        return output;
+    };
+    for (const auto &ledger : ledgers) {
+        for (const QByteArray &input : requests) {
+            SCOPED_TRACE(
+                std::string(ledger.name) + ", " + std::to_string(input.size()) + " bytes of requests");
+            const auto restore = [&] {
+                QFile::remove(path);
+                if (!ledger.file.isEmpty())
+                    writeFile(path, ledger.file);
+            };
+            qint64 tick = 0;
+            const auto clock = [&] { return hostTime(tick++); };
+            restore();
+            const QByteArray now = answered([&](QBuffer &in, QBuffer &out) {
+                in.setData(input);
+                in.open(QIODevice::ReadOnly);
+                TovraNativeHostRuntime::run(environment, in, out, clipboard, clock);
+            });
+            restore();
+            tick = 0;
+            const QByteArray checkedOnOpening = answered([&](QBuffer &in, QBuffer &out) {
+                in.setData(input);
+                in.open(QIODevice::ReadOnly);
+                NativeHostProcessor processor(
+                    [&] {
+                        FixedTovraKeyProvider keys(hostTestMasterKey());
+                        return TovraLedger::live(path, keys, TovraLedger::Opening::checked);
+                    },
+                    clipboard);
+                TovraNativeHostRuntime::serve(processor, in, out, clock);
+            });
+            EXPECT_EQ(now, checkedOnOpening);
+            EXPECT_FALSE(now.isEmpty());
+        }
+    }
 }

@@ -44,6 +44,29 @@ QList<PasteboardItem> fileList(const QString &path)
         PasteboardType::uriList, QUrl::fromLocalFile(path).toEncoded() + "\r\n" } } } };
 }
 
+// The simulated pasteboard whose contents are also read apart from it, as
+// the X11 pasteboard reads another application's.
+class ReadApartPasteboard final : public Pasteboard {
+public:
+    qint64 changeCount() const override { return simulated.changeCount(); }
+    QStringList types() const override { return simulated.types(); }
+    std::optional<QByteArray> data(const QString &type) const override { return simulated.data(type); }
+    QList<PasteboardItem> items() const override { return simulated.items(); }
+    qint64 clearContents() override { return simulated.clearContents(); }
+    bool writeText(const QString &text) override { return simulated.writeText(text); }
+    bool writeImage(const QByteArray &data, const QString &type) override
+    {
+        return simulated.writeImage(data, type);
+    }
+    bool writeItems(const QList<PasteboardItem> &items) override { return simulated.writeItems(items); }
+    DetachedReader detachedReader() const override
+    {
+        return [this](const QString &type) { return simulated.data(type); };
+    }
+
+    SimulatedPasteboard simulated;
+};
+
 } // namespace
 
 TEST(PasteboardImageCapture, DecodesSizeAndRendersABoundedPngThumbnailOfThePreferredType)
@@ -248,6 +271,54 @@ TEST(PasteboardImageCapture, AnswersThatNeedNoDecodeAreReadyAndStand)
     EXPECT_EQ(broken.result().kind(), Kind::unsupportedImage);
     EXPECT_EQ(
         PasteboardImageSnapshot::stillCurrent(broken.result(), brokenAt, pasteboard).kind(), Kind::changed);
+}
+
+// Read apart from the pasteboard, the contents give what a read on its
+// thread gives; any answer so read is void once the pasteboard changed, as
+// the bytes may be of the later contents.
+TEST(PasteboardImageCapture, ContentsReadApartAnswerAsReadHereAndAChangeVoidsAnyAnswer)
+{
+    const QTemporaryDir folder;
+    const QByteArray png = encodedImage(30, 20, "PNG");
+    const struct {
+        const char *name;
+        QList<PasteboardItem> contents;
+    } cases[] = {
+        { "picture", { PasteboardItem { { PasteboardRepresentation { PasteboardType::png, png } } } } },
+        { "picture file", fileList(writeFile(folder, QStringLiteral("shot.png"), png)) },
+        { "too large",
+            { PasteboardItem {
+                { PasteboardRepresentation { PasteboardType::png, QByteArray(2000, 'x') } } } } },
+        { "text",
+            { PasteboardItem { { PasteboardRepresentation { PasteboardType::plainText, "words" } } } } },
+    };
+    for (const auto &testCase : cases) {
+        for (const bool changesMeanwhile : { false, true }) {
+            SCOPED_TRACE(std::string(testCase.name) + (changesMeanwhile ? ", changed meanwhile" : ""));
+            ReadApartPasteboard pasteboard;
+            pasteboard.writeItems(testCase.contents);
+            const qint64 readAt = pasteboard.changeCount();
+            const PasteboardImageCaptureResult here = PasteboardImageSnapshot::capture(pasteboard, 1000);
+            tovra::testing::HeldBackgroundWork work;
+            work.hold();
+            QFuture<PasteboardImageCaptureResult> apart
+                = PasteboardImageSnapshot::captureDecodingThrough(work, pasteboard, 1000);
+            if (changesMeanwhile)
+                pasteboard.writeImage(encodedImage(5, 5, "PNG"), PasteboardType::png);
+            work.release();
+            ASSERT_TRUE(apart.isFinished());
+            EXPECT_TRUE(apart.result().wasReadOffThread());
+            const PasteboardImageCaptureResult result
+                = PasteboardImageSnapshot::stillCurrent(apart.result(), readAt, pasteboard);
+            if (changesMeanwhile) {
+                EXPECT_EQ(result.kind(), Kind::changed);
+                continue;
+            }
+            EXPECT_EQ(result.kind(), here.kind());
+            EXPECT_EQ(result.snapshot(), here.snapshot());
+            EXPECT_EQ(result.byteCount(), here.byteCount());
+        }
+    }
 }
 
 // The app's runner: a thread other than the caller's, one job at a time.

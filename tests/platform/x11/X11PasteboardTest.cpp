@@ -1,6 +1,8 @@
 #include "X11TestSupport.h"
 
+#include "platform/BackgroundWork.h"
 #include "platform/PasteboardArchive.h"
+#include "platform/PasteboardImageSnapshot.h"
 #include "platform/PasteboardType.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Pasteboard.h"
@@ -9,6 +11,8 @@
 #include <QCryptographicHash>
 #include <QImage>
 #include <QMap>
+
+#include <future>
 
 #include <gtest/gtest.h>
 
@@ -206,6 +210,48 @@ TEST_F(X11PasteboardTest, LargeDataTravelsInIncrementsBothWays)
     EXPECT_EQ(pasteboard.data(QStringLiteral("application/x-tovra-large")), patternBytes(clientSize));
 }
 
+// Another application's picture read on a worker, over the reader's own
+// connection, is the one read on the pasteboard's thread: in one piece, or
+// in increments beyond the server's largest request.
+TEST_F(X11PasteboardTest, APictureReadOnAWorkerEqualsOneReadHere)
+{
+    const qint64 limit = 20 * 1024 * 1024;
+    const struct {
+        const char *name;
+        QByteArray command;
+        PasteboardImageCaptureResult::Kind kind;
+    } cases[] = {
+        { "picture", "copy-image 64 48", PasteboardImageCaptureResult::Kind::captured },
+        { "bytes in increments", "copy-large image/png " + QByteArray::number(17 * 1024 * 1024 + 5),
+            PasteboardImageCaptureResult::Kind::unsupportedImage },
+    };
+    PooledBackgroundWork work;
+    for (const auto &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        const qint64 before = pasteboard.changeCount();
+        ASSERT_TRUE(client.request(testCase.command, "ok"));
+        ASSERT_TRUE(waitForChangeAfter(before));
+        const Pasteboard::DetachedReader reader = pasteboard.detachedReader();
+        ASSERT_TRUE(reader);
+        const std::optional<QByteArray> apart
+            = std::async(std::launch::async, reader, PasteboardType::png).get();
+        ASSERT_TRUE(apart);
+        EXPECT_EQ(apart, pasteboard.data(PasteboardType::png));
+
+        QFuture<PasteboardImageCaptureResult> worker
+            = PasteboardImageSnapshot::captureDecodingThrough(work, pasteboard, limit);
+        worker.waitForFinished();
+        const PasteboardImageCaptureResult here = PasteboardImageSnapshot::capture(pasteboard, limit);
+        EXPECT_TRUE(worker.result().wasReadOffThread());
+        EXPECT_EQ(worker.result().kind(), testCase.kind);
+        EXPECT_EQ(worker.result().kind(), here.kind());
+        EXPECT_EQ(worker.result().snapshot(), here.snapshot());
+    }
+    // Our own contents are read here, from what we offer.
+    ASSERT_TRUE(pasteboard.writeImage(patternBytes(100), PasteboardType::png));
+    EXPECT_FALSE(pasteboard.detachedReader());
+}
+
 TEST_F(X11PasteboardTest, TransfersOverTheLimitAreRefused)
 {
     X11Pasteboard limited(connection, X11Pasteboard::defaultTransferTimeout, 1000);
@@ -213,6 +259,9 @@ TEST_F(X11PasteboardTest, TransfersOverTheLimitAreRefused)
     ASSERT_TRUE(client.request("copy-large application/x-tovra-large 5000", "ok"));
     ASSERT_TRUE(waitUntil([&] { return limited.changeCount() > before; }));
     EXPECT_FALSE(limited.data(QStringLiteral("application/x-tovra-large")));
+    EXPECT_FALSE(
+        std::async(std::launch::async, limited.detachedReader(), QStringLiteral("application/x-tovra-large"))
+            .get());
     EXPECT_EQ(pasteboard.data(QStringLiteral("application/x-tovra-large")), patternBytes(5000));
     const PasteboardArchive archive = PasteboardArchive::capture(limited);
     EXPECT_FALSE(archive.isComplete);
