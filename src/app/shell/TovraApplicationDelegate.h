@@ -42,8 +42,6 @@ signals:
     void quitRequested();
 
 private:
-    void startModel(bool relaunchedForPermission);
-
     TovraRuntime &m_runtime;
     TovraMainWindowPresenter &m_mainWindow;
     StatusItem *m_statusItem = nullptr;
