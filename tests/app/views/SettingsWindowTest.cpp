@@ -168,6 +168,34 @@ TEST_F(SettingsWindowTest, ObsidianSwitchPersistsItsKey)
     }
 }
 
+struct SwitchCase {
+    const char *name;
+    bool TovraAppModelState::*setting;
+};
+
+class SettingSwitchTest : public SettingsWindowTest, public ::testing::WithParamInterface<SwitchCase> { };
+
+// A screen reader toggles a switch through its accessible action, which
+// flips the mark without a click: the setting follows all the same.
+TEST_P(SettingSwitchTest, TheAccessibleToggleActionChangesTheSetting)
+{
+    auto *toggle = childNamed<QCheckBox>(&window(), QString::fromUtf8(GetParam().name));
+    ASSERT_TRUE(toggle);
+    QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(toggle)->actionInterface();
+    ASSERT_TRUE(actions);
+
+    for (const bool expected :
+        { !(h.model().state().*GetParam().setting), h.model().state().*GetParam().setting }) {
+        actions->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_EQ(h.model().state().*GetParam().setting, expected);
+        EXPECT_EQ(toggle->isChecked(), expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Switches, SettingSwitchTest,
+    ::testing::Values(SwitchCase { "观察标准复制粘贴快捷键", &TovraAppModelState::observationEnabled },
+        SwitchCase { "⌥⇧V 在 Obsidian 中粘贴为来源链接", &TovraAppModelState::obsidianCitationEnabled }));
+
 TEST_F(SettingsWindowTest, PermissionWithoutASettingsPageHasNoSettingsButton)
 {
     h.desktop.inputMonitoring().setSystemSettingsURL(std::nullopt);

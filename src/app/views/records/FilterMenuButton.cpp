@@ -3,7 +3,6 @@
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
 
-#include <QMenu>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <QtMath>
@@ -17,10 +16,8 @@ constexpr int symbolSpacing = 4;
 } // namespace
 
 FilterMenuButton::FilterMenuButton(const QString &help, QWidget *parent)
-    : QToolButton(parent)
+    : MenuButton(parent)
 {
-    setMenu(new QMenu(this));
-    setPopupMode(QToolButton::InstantPopup);
     setFocusPolicy(Qt::StrongFocus);
     setToolTip(help);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);

@@ -86,7 +86,10 @@ IntegrationSection::IntegrationSection(TovraAppModel &model, QWidget *parent)
     // checks: keystrokes, and text set by assistive or automation tools.
     connect(m_extensionID, &QLineEdit::textChanged, &m_model, &TovraAppModel::setNativeHostExtensionID);
     connect(m_install, &QPushButton::clicked, &m_model, &TovraAppModel::installChromeNativeHostManifest);
-    connect(m_obsidianCitation, &QCheckBox::clicked, this, [this](bool on) {
+    // Any toggle counts, a click or an assistive tool's toggle action.
+    connect(m_obsidianCitation, &QCheckBox::toggled, this, [this](bool on) {
+        if (on == m_model.state().obsidianCitationEnabled)
+            return;
         m_model.setObsidianCitationEnabled(on);
         m_obsidianCitation->setChecked(m_model.state().obsidianCitationEnabled);
     });

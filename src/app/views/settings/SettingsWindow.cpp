@@ -68,6 +68,9 @@ SettingsWindow::SettingsWindow(TovraAppModel &model, QWidget *parent)
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A Tab stop, so that the keyboard scrolls down to the diagnostics,
+    // which have no control of their own to move to.
+    scroll->setAccessibleName(QStringLiteral("设置内容"));
     stack->addWidget(scroll, 1);
 
     connect(&m_model, &TovraAppModel::changed, this, [this](TovraAppModelField field) {

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QToolButton>
+
+namespace tovra::app::views {
+
+// A button that opens its menu as soon as it is pressed: by the mouse, by
+// the keyboard, or by an assistive tool's action, which Qt's own tool button
+// answers with nothing for such a button. While the menu is open a screen
+// reader finds it as the button's child.
+class MenuButton : public QToolButton {
+    Q_OBJECT
+
+public:
+    explicit MenuButton(QWidget *parent = nullptr);
+};
+
+} // namespace tovra::app::views

@@ -1,0 +1,128 @@
+#include "WidgetSearch.h"
+#include "app/model/ModelTestSupport.h"
+#include "app/views/MainPanelView.h"
+#include "app/views/denylist/DenylistEditor.h"
+#include "app/views/settings/SettingsWindow.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QMenu>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace tovra::app::testing {
+namespace {
+
+// A started model whose ledger holds two records, so that every control of
+// the records section shows.
+struct StartedModel : ModelHarness {
+    StartedModel()
+    {
+        const QDateTime now = desktop.clock().now();
+        provider->willReturn(op::listRecords,
+            QList { sampleRecord(QStringLiteral("An article"), now),
+                sampleRecord(QStringLiteral("Notes"), now) });
+        finish(model().start());
+    }
+};
+
+struct WindowCase {
+    const char *window;
+    std::function<std::unique_ptr<QWidget>(TovraAppModel &)> open;
+};
+
+class EveryWindowTest : public ::testing::TestWithParam<WindowCase> { };
+
+std::unique_ptr<QWidget> mainPanelIn(TovraAppModel &model, MainPanelSection section)
+{
+    model.setMainPanelSection(section);
+    return std::make_unique<MainPanelView>(model);
+}
+
+// A screen reader announces every control the keyboard can reach by a name.
+TEST_P(EveryWindowTest, EveryTabStopHasAName)
+{
+    StartedModel h;
+    std::unique_ptr<QWidget> window = GetParam().open(h.model());
+    window->show();
+
+    QStringList unnamed;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        if (!(widget->focusPolicy() & Qt::TabFocus) || !isShownIn(widget, window.get()))
+            continue;
+        if (QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed.append(QString::fromLatin1(widget->metaObject()->className()));
+    }
+    EXPECT_EQ(unnamed, QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, EveryWindowTest,
+    ::testing::Values(
+        WindowCase { "history", [](auto &m) { return mainPanelIn(m, MainPanelSection::clipboard); } },
+        WindowCase { "records", [](auto &m) { return mainPanelIn(m, MainPanelSection::traces); } },
+        WindowCase { "settings", [](auto &m) { return std::make_unique<views::SettingsWindow>(m); } },
+        WindowCase { "denylist", [](auto &m) { return std::make_unique<views::DenylistEditor>(m); } }),
+    [](const auto &info) { return std::string(info.param.window); });
+
+// The type picker reads as what it chooses, its choice as its value.
+TEST(AccessibleControlsTest, TheDenylistTypePickerIsNamedByWhatItChooses)
+{
+    StartedModel h;
+    views::DenylistEditor editor(h.model());
+    editor.show();
+    auto *picker = childNamed<QComboBox>(&editor, QStringLiteral("排除项类型"));
+    ASSERT_TRUE(picker);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(picker);
+
+    EXPECT_EQ(accessible->role(), QAccessible::ComboBox);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("排除项类型"));
+    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("域名"));
+}
+
+// A screen reader's action on a filter or on 导出 opens its menu, and the
+// open menu is found under the button.
+TEST(AccessibleControlsTest, TheActionOfAMenuButtonOpensItsMenuAsItsChild)
+{
+    StartedModel h;
+    MainPanelView panel(h.model());
+    h.model().setMainPanelSection(MainPanelSection::traces);
+    panel.show();
+
+    for (const QString &name : { QStringLiteral("来源域名筛选，当前为 全部"),
+             QStringLiteral("目标 App 筛选，当前为 全部"), QStringLiteral("日期筛选，当前为 全部日期"),
+             QStringLiteral("确认状态筛选，当前为 全部"), QStringLiteral("导出当前筛选结果") }) {
+        SCOPED_TRACE(name.toStdString());
+        auto *button = childNamed<QToolButton>(&panel, name);
+        ASSERT_TRUE(button);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
+        QAccessibleActionInterface *actions = accessible->actionInterface();
+        ASSERT_TRUE(actions);
+        ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+
+        // The menu runs its own loop: it is looked at, and closed, from inside it.
+        bool shownAsChild = false;
+        QMetaObject::Connection opened = QObject::connect(button->menu(), &QMenu::aboutToShow, button, [&] {
+            QMetaObject::invokeMethod(
+                button,
+                [&] {
+                    shownAsChild = button->menu()->isVisible() && accessible->childCount() == 1
+                        && accessible->child(0)->object() == button->menu();
+                    button->menu()->close();
+                },
+                Qt::QueuedConnection);
+        });
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        QCoreApplication::processEvents();
+        QObject::disconnect(opened);
+
+        EXPECT_TRUE(shownAsChild);
+        EXPECT_EQ(accessible->childCount(), 0);
+    }
+}
+
+} // namespace
+} // namespace tovra::app::testing
