@@ -1,0 +1,88 @@
+#include "app/model/ModelTestSupport.h"
+#include "app/views/MainPanelView.h"
+#include "app/views/denylist/DenylistEditor.h"
+
+#include <QLabel>
+#include <QTextLayout>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace tovra::app::testing {
+namespace {
+
+QString withoutJoiners(QString text)
+{
+    return text.remove(QChar(0x2060));
+}
+
+// The lines a wrapping label draws its text in, as it lays them out.
+QStringList drawnLines(const QLabel &label)
+{
+    QTextLayout layout(label.text(), label.font());
+    QTextOption option(label.alignment());
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label.contentsRect().width());
+        lines.append(withoutJoiners(label.text().mid(line.textStart(), line.textLength())));
+    }
+    layout.endLayout();
+    return lines;
+}
+
+struct WrapCase {
+    const char *place;
+    const char *text;
+    std::function<std::unique_ptr<QWidget>(ModelHarness &)> open;
+};
+
+class ClauseEndTest : public ::testing::TestWithParam<WrapCase> { };
+
+// No line starts with a clause's last character alone before its
+// punctuation ("史。", "察。", "值，").
+TEST_P(ClauseEndTest, NoLineStartsWithALoneLastCharacter)
+{
+    ModelHarness h;
+    h.finish(h.model().start());
+    std::unique_ptr<QWidget> window = GetParam().open(h);
+    window->show();
+    QCoreApplication::processEvents();
+    const QString text = QString::fromUtf8(GetParam().text);
+    const QLabel *shown = nullptr;
+    for (const QLabel *label : window->findChildren<QLabel *>()) {
+        if (withoutJoiners(label->text()) == text && label->isVisibleTo(window.get()))
+            shown = label;
+    }
+    ASSERT_TRUE(shown);
+
+    const QStringList lines = drawnLines(*shown);
+    for (const QString &line : lines) {
+        EXPECT_FALSE(line.size() >= 2 && line.at(0).script() == QChar::Script_Han
+            && QStringView(u"。，；：、！？").contains(line.at(1)))
+            << lines.join(QLatin1Char('|')).toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, ClauseEndTest,
+    ::testing::Values(WrapCase { "history", "Tovra已暂停；恢复后新的文字或图片复制会进入本次会话历史。",
+                          [](ModelHarness &h) {
+                              h.model().togglePaused();
+                              return std::make_unique<MainPanelView>(h.model());
+                          } },
+        WrapCase { "records", "在 Chrome 中完成带溯源复制，再用 ⌥⇧V 粘贴；也可在设置中开启 App 级观察。",
+            [](ModelHarness &h) {
+                h.model().setMainPanelSection(MainPanelSection::traces);
+                return std::make_unique<MainPanelView>(h.model());
+            } },
+        WrapCase { "denylist",
+            "添加来源域名或目标 App 的 Bundle ID。匹配不区分大小写；请使用完整值，避免过宽规则。",
+            [](ModelHarness &h) { return std::make_unique<views::DenylistEditor>(h.model()); } }),
+    [](const auto &info) { return std::string(info.param.place); });
+
+} // namespace
+} // namespace tovra::app::testing
