@@ -29,6 +29,19 @@ public:
     // whose name ends in a count).
     bool pressStartingWith(const QString &prefix) const;
 
+    // The names of the showing elements that have the keyboard focus.
+    QStringList focusedNames() const;
+    // Whether the showing element with this name is checked.
+    bool isChecked(const QString &name) const;
+    // The names of the showing elements inside the one with this name.
+    QStringList namesInside(const QString &name) const;
+    // Gives the keyboard focus to the showing element with this name, as a
+    // screen reader's "focus" command does; false when there is none.
+    bool grabFocus(const QString &name) const;
+    // Clicks the middle of the left quarter of the first row of a list that
+    // contains every one of these pieces; false when there is none.
+    bool clickListItem(const QStringList &pieces) const;
+
     // Waits until some showing element has this name.
     bool waitForName(const QString &name, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
     // Waits until a row of a list contains every one of these pieces, and

@@ -169,6 +169,13 @@ void pressKeys(const QString &chord)
     run(QStringLiteral("xdotool"), { QStringLiteral("key"), chord });
 }
 
+void click(int x, int y)
+{
+    run(QStringLiteral("xdotool"),
+        { QStringLiteral("mousemove"), QString::number(x), QString::number(y), QStringLiteral("click"),
+            QStringLiteral("1") });
+}
+
 WindowManager::WindowManager()
 {
     // Openbox leaves its announcement on the root window when it ends: taken
