@@ -17,8 +17,8 @@
 namespace tovra::app::testing {
 namespace {
 
-// A started model whose ledger holds two records, so that every control of
-// the records section shows.
+// A started model whose ledger holds two records and two denylist rules, so
+// that every control of the records section and of the denylist shows.
 struct StartedModel : ModelHarness {
     StartedModel()
     {
@@ -26,6 +26,9 @@ struct StartedModel : ModelHarness {
         provider->willReturn(op::listRecords,
             QList { sampleRecord(QStringLiteral("An article"), now),
                 sampleRecord(QStringLiteral("Notes"), now) });
+        provider->willReturn(op::listDenylistEntries,
+            { DenylistEntry { DenylistEntryKind::bundleID, QStringLiteral("com.apple.Terminal"), true },
+                DenylistEntry { DenylistEntryKind::domain, QStringLiteral("bank.example.com"), false } });
         finish(model().start());
     }
 };

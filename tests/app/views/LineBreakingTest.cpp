@@ -1,7 +1,9 @@
-#include "app/model/ModelTestSupport.h"
+#include "app/model/DesktopScene.h"
+#include "app/views/InterfaceFont.h"
 #include "app/views/MainPanelView.h"
 #include "app/views/denylist/DenylistEditor.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTextLayout>
 
@@ -38,16 +40,24 @@ QStringList drawnLines(const QLabel &label)
 struct WrapCase {
     const char *place;
     const char *text;
-    std::function<std::unique_ptr<QWidget>(ModelHarness &)> open;
+    std::function<std::unique_ptr<QWidget>(DesktopScene &)> open;
 };
 
-class ClauseEndTest : public ::testing::TestWithParam<WrapCase> { };
+// In the app's own typeface, which decides where the lines wrap.
+class ClauseEndTest : public ::testing::TestWithParam<WrapCase> {
+protected:
+    void SetUp() override { QApplication::setFont(views::interfaceFont(m_systemFont)); }
+    void TearDown() override { QApplication::setFont(m_systemFont); }
+
+private:
+    const QFont m_systemFont = QApplication::font();
+};
 
 // No line starts with a clause's last character alone before its
 // punctuation ("史。", "察。", "值，").
 TEST_P(ClauseEndTest, NoLineStartsWithALoneLastCharacter)
 {
-    ModelHarness h;
+    DesktopScene h;
     h.finish(h.model().start());
     std::unique_ptr<QWidget> window = GetParam().open(h);
     window->show();
@@ -69,19 +79,21 @@ TEST_P(ClauseEndTest, NoLineStartsWithALoneLastCharacter)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, ClauseEndTest,
-    ::testing::Values(WrapCase { "history", "Tovra已暂停；恢复后新的文字或图片复制会进入本次会话历史。",
-                          [](ModelHarness &h) {
-                              h.model().togglePaused();
+    ::testing::Values(WrapCase { "target", "先在目标 App 放好光标，再回到Tovra选择历史。",
+                          [](DesktopScene &h) {
+                              h.desktop.switchTo(h.editor);
+                              h.model().refreshClipboardShelfTarget();
                               return std::make_unique<MainPanelView>(h.model());
                           } },
         WrapCase { "records", "在 Chrome 中完成带溯源复制，再用 ⌥⇧V 粘贴；也可在设置中开启 App 级观察。",
-            [](ModelHarness &h) {
+            [](DesktopScene &h) {
+                h.model().setObservationEnabled(false);
                 h.model().setMainPanelSection(MainPanelSection::traces);
                 return std::make_unique<MainPanelView>(h.model());
             } },
         WrapCase { "denylist",
             "添加来源域名或目标 App 的 Bundle ID。匹配不区分大小写；请使用完整值，避免过宽规则。",
-            [](ModelHarness &h) { return std::make_unique<views::DenylistEditor>(h.model()); } }),
+            [](DesktopScene &h) { return std::make_unique<views::DenylistEditor>(h.model()); } }),
     [](const auto &info) { return std::string(info.param.place); });
 
 } // namespace
