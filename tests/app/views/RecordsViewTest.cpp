@@ -2,6 +2,7 @@
 #include "WidgetSearch.h"
 #include "app/model/ModelTestSupport.h"
 #include "app/views/ContentUnavailableView.h"
+#include "app/views/InterfaceFont.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/records/FilterMenuButton.h"
 #include "app/views/records/RecordRowDelegate.h"
@@ -376,6 +377,51 @@ TEST(RecordsViewTest, AFilterTitleFitsTheWidthItAsksFor)
         button.resize(button.sizeHint());
         EXPECT_EQ(button.shownTitle(), QString::fromUtf8(title));
     }
+}
+
+// The vertical middle of the ink at the right end of a filter's text: where
+// its ellipsis sits.
+double ellipsisMiddle(const QString &title)
+{
+    FilterMenuButton button(QStringLiteral("来源"));
+    button.setLabel({ title, QStringLiteral("globe"), true, title });
+    button.resize(FilterMenuButton::maximumWidth, FilterMenuButton::minimumHeight);
+    const QImage image = button.grab().toImage();
+    const QColor ground = image.pixelColor(image.width() - 3, image.height() / 2);
+    const auto inked = [&](int x, int y) {
+        const QColor pixel = image.pixelColor(x, y);
+        return std::abs(pixel.red() - ground.red()) + std::abs(pixel.blue() - ground.blue()) > 80;
+    };
+    int right = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (inked(x, y))
+                right = x;
+        }
+    }
+    double rows = 0;
+    int count = 0;
+    for (int x = std::max(0, right - 5); x <= right; ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (inked(x, y)) {
+                rows += y;
+                ++count;
+            }
+        }
+    }
+    return count ? rows / count : -1;
+}
+
+// A cut title ends in the same ellipsis after Latin as after Chinese.
+TEST(RecordsViewTest, ACutFilterTitleEndsInTheSameEllipsisAfterLatinAndChinese)
+{
+    const QFont systemFont = QApplication::font();
+    QApplication::setFont(views::interfaceFont(systemFont));
+    const double afterLatin = ellipsisMiddle(QStringLiteral("news.example.organisation.org"));
+    const double afterChinese = ellipsisMiddle(QStringLiteral("一个名字很长的中文应用程序"));
+    QApplication::setFont(systemFont);
+    ASSERT_GT(afterLatin, 0);
+    EXPECT_NEAR(afterLatin, afterChinese, 1.0);
 }
 
 } // namespace

@@ -196,6 +196,22 @@ INSTANTIATE_TEST_SUITE_P(Switches, SettingSwitchTest,
     ::testing::Values(SwitchCase { "观察标准复制粘贴快捷键", &TovraAppModelState::observationEnabled },
         SwitchCase { "⌥⇧V 在 Obsidian 中粘贴为来源链接", &TovraAppModelState::obsidianCitationEnabled }));
 
+// Framed buttons keep a margin around their text, and the ID field's
+// placeholder stands off its frame.
+TEST_F(SettingsWindowTest, ButtonsAndTheIDFieldLeaveRoomInsideTheirFrames)
+{
+    for (QPushButton *button : window().findChildren<QPushButton *>()) {
+        if (button->isFlat() || !isShownIn(button, &window()))
+            continue;
+        SCOPED_TRACE(button->text().toStdString());
+        const int symbol = button->icon().isNull() ? 0 : button->iconSize().width();
+        EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + symbol + 24);
+    }
+    auto *field = childNamed<QLineEdit>(&window(), QStringLiteral("Chrome 扩展 ID"));
+    ASSERT_TRUE(field);
+    EXPECT_GE(field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(), 6);
+}
+
 TEST_F(SettingsWindowTest, PermissionWithoutASettingsPageHasNoSettingsButton)
 {
     h.desktop.inputMonitoring().setSystemSettingsURL(std::nullopt);

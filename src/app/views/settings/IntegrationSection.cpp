@@ -62,6 +62,8 @@ IntegrationSection::IntegrationSection(TovraAppModel &model, QWidget *parent)
 
     m_extensionID->setPlaceholderText(QStringLiteral("Chrome 扩展 ID（32 位 a–p）"));
     m_extensionID->setAccessibleName(QStringLiteral("Chrome 扩展 ID"));
+    // The style sets the text against the frame.
+    m_extensionID->setTextMargins(5, 0, 5, 0);
     rows->addWidget(m_extensionID);
 
     auto *installRow = new QHBoxLayout;

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace tovra::app::views::settings {
@@ -34,6 +35,13 @@ QCheckBox *settingSwitch(const QString &text, QWidget *parent)
     auto *toggle = new QCheckBox(text, parent);
     toggle->setAccessibleName(text);
     return toggle;
+}
+
+int roomyButtonWidth(const QPushButton &button)
+{
+    constexpr int textMargin = 14;
+    const int symbol = button.icon().isNull() ? 0 : button.iconSize().width() + 4;
+    return button.fontMetrics().horizontalAdvance(button.text()) + symbol + 2 * textMargin;
 }
 
 } // namespace tovra::app::views::settings

@@ -73,6 +73,12 @@ SettingsWindow::SettingsWindow(TovraAppModel &model, QWidget *parent)
     scroll->setAccessibleName(QStringLiteral("设置内容"));
     stack->addWidget(scroll, 1);
 
+    // The style's buttons hug their text; these keep room inside their frame.
+    for (QPushButton *button : findChildren<QPushButton *>()) {
+        if (!button->isFlat())
+            button->setMinimumWidth(roomyButtonWidth(*button));
+    }
+
     connect(&m_model, &TovraAppModel::changed, this, [this](TovraAppModelField field) {
         if (field == TovraAppModelField::showObservationEducation)
             presentObservationEducation();
