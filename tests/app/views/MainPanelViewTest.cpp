@@ -405,6 +405,32 @@ TEST_F(MainPanelViewTest, TheEmptyRecordsStateFitsBelowTheHintsAndAFailure)
     EXPECT_LE(buttonBottom, scroll->viewport()->height() - 6);
 }
 
+// The 导出 menu's arrow stands in the text's line, not in the corner below
+// the text's baseline.
+TEST_F(MainPanelViewTest, TheExportArrowStandsInTheTextsLine)
+{
+    panel(records(2)).show();
+    harness.model().setMainPanelSection(MainPanelSection::traces);
+    auto *button = control<QToolButton>(QStringLiteral("导出当前筛选结果"));
+    ASSERT_TRUE(button);
+    const QImage image = button->grab().toImage();
+    const QColor ground = image.pixelColor(image.width() - 1, 0);
+    const QFontMetrics metrics = button->fontMetrics();
+    const int baseline = (image.height() + metrics.ascent() - metrics.descent()) / 2;
+
+    int inkInLine = 0;
+    int inkBelowBaseline = 0;
+    for (int x = image.width() - 12; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - ground.red()) + std::abs(pixel.green() - ground.green()) > 80)
+                ++(y > baseline + 1 ? inkBelowBaseline : inkInLine);
+        }
+    }
+    EXPECT_GT(inkInLine, 0);
+    EXPECT_EQ(inkBelowBaseline, 0);
+}
+
 // Each section's main action is filled with the accent colour, and neither
 // wears the default button's frame, which looks like the focus.
 TEST_F(MainPanelViewTest, EachSectionsMainActionIsProminentAndNotTheDefault)
