@@ -95,6 +95,9 @@ TEST_F(ScreenReaderDesktop, SpaceResumesWhatSpacePausedAndSwitchesToggledByAScre
     // 2. The switches' toggle action changes the settings, not only the mark.
     ASSERT_TRUE(appTree().waitAndPress(QStringLiteral("设置")));
     ASSERT_TRUE(appTree().waitForName(observeSwitch));
+    // Both windows carry the app's icon.
+    EXPECT_TRUE(desktop::showsAnIcon(QStringLiteral("Tovra")));
+    EXPECT_TRUE(desktop::showsAnIcon(QStringLiteral("Tovra设置")));
     ASSERT_TRUE(appTree().press(observeSwitch));
     EXPECT_TRUE(waitUntil([&] { return !appTree().hasShowingName(QStringLiteral("专用模式")); }, soon));
     ASSERT_TRUE(appTree().press(citationSwitch));
