@@ -1,5 +1,6 @@
 #include "app/views/ContentUnavailableView.h"
 
+#include "app/views/KeySymbols.h"
 #include "app/views/LineBreaking.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
@@ -46,7 +47,7 @@ void ContentUnavailableView::setContent(const QString &symbolName, const QString
 {
     m_symbol->setPixmap(SymbolIcons::tinted(symbolName, palette::secondary, symbolSize));
     m_title->setText(title);
-    m_description->setText(keepClauseEndsTogether(description));
+    setTextWithKeySymbols(m_description, keepClauseEndsTogether(description));
     m_description->setAccessibleName(description);
     setAccessibleName(title);
     setAccessibleDescription(description);

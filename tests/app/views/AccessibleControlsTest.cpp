@@ -1,12 +1,20 @@
 #include "WidgetSearch.h"
 #include "app/model/ModelTestSupport.h"
+#include "app/views/InterfaceFont.h"
 #include "app/views/MainPanelView.h"
 #include "app/views/denylist/DenylistEditor.h"
 #include "app/views/settings/SettingsWindow.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
+#include <QRawFont>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -70,6 +78,42 @@ INSTANTIATE_TEST_SUITE_P(Windows, EveryWindowTest,
         WindowCase { "settings", [](auto &m) { return std::make_unique<views::SettingsWindow>(m); } },
         WindowCase { "denylist", [](auto &m) { return std::make_unique<views::DenylistEditor>(m); } }),
     [](const auto &info) { return std::string(info.param.window); });
+
+// Every text a window shows takes its key symbols (⌥ ⇧ ⌘) from one face that
+// draws them all, never each from another fallback.
+TEST_P(EveryWindowTest, KeySymbolsComeFromOneFaceThatHasThemAll)
+{
+    // In the app's own typeface, which lacks some of them.
+    const QFont systemFont = QApplication::font();
+    QApplication::setFont(views::interfaceFont(systemFont));
+    const auto restoreFont = qScopeGuard([&] { QApplication::setFont(systemFont); });
+    StartedModel h;
+    h.model().setObservationEnabled(false);
+    std::unique_ptr<QWidget> window = GetParam().open(h.model());
+    window->show();
+
+    for (const QLabel *label : window->findChildren<QLabel *>()) {
+        if (!isShownIn(label, window.get()))
+            continue;
+        QTextDocument document;
+        document.setDefaultFont(label->font());
+        if (label->textFormat() == Qt::RichText)
+            document.setHtml(label->text());
+        else
+            document.setPlainText(label->text());
+        SCOPED_TRACE(document.toPlainText().toStdString());
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+            for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+                const QString text = fragment.fragment().text();
+                if (!text.contains(QRegularExpression(QStringLiteral("[⌥⇧⌘]"))))
+                    continue;
+                const QRawFont face = QRawFont::fromFont(fragment.fragment().charFormat().font());
+                for (const QChar symbol : { QChar(u'⌥'), QChar(u'⇧'), QChar(u'⌘') })
+                    EXPECT_TRUE(face.supportsCharacter(symbol)) << face.familyName().toStdString();
+            }
+        }
+    }
+}
 
 // The type picker reads as what it chooses, its choice as its value.
 TEST(AccessibleControlsTest, TheDenylistTypePickerIsNamedByWhatItChooses)

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 
 #include <gtest/gtest.h>
@@ -20,20 +22,32 @@ QString withoutJoiners(QString text)
     return text.remove(QChar(0x2060));
 }
 
-// The lines a wrapping label draws its text in, as it lays them out.
+// A label's text laid out as the label lays it out, at its width.
+std::unique_ptr<QTextDocument> laidOut(const QLabel &label)
+{
+    auto document = std::make_unique<QTextDocument>();
+    document->setDocumentMargin(0);
+    document->setDefaultFont(label.font());
+    if (label.textFormat() == Qt::RichText)
+        document->setHtml(label.text());
+    else
+        document->setPlainText(label.text());
+    document->setTextWidth(label.contentsRect().width());
+    return document;
+}
+
+// The lines a wrapping label draws its text in.
 QStringList drawnLines(const QLabel &label)
 {
-    QTextLayout layout(label.text(), label.font());
-    QTextOption option(label.alignment());
-    option.setWrapMode(QTextOption::WordWrap);
-    layout.setTextOption(option);
+    const std::unique_ptr<QTextDocument> document = laidOut(label);
     QStringList lines;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(label.contentsRect().width());
-        lines.append(withoutJoiners(label.text().mid(line.textStart(), line.textLength())));
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        for (int index = 0; index < layout->lineCount(); ++index) {
+            const QTextLine line = layout->lineAt(index);
+            lines.append(withoutJoiners(block.text().mid(line.textStart(), line.textLength())));
+        }
     }
-    layout.endLayout();
     return lines;
 }
 
@@ -65,7 +79,7 @@ TEST_P(ClauseEndTest, NoLineStartsWithALoneLastCharacter)
     const QString text = QString::fromUtf8(GetParam().text);
     const QLabel *shown = nullptr;
     for (const QLabel *label : window->findChildren<QLabel *>()) {
-        if (withoutJoiners(label->text()) == text && label->isVisibleTo(window.get()))
+        if (withoutJoiners(laidOut(*label)->toPlainText()) == text && label->isVisibleTo(window.get()))
             shown = label;
     }
     ASSERT_TRUE(shown);

@@ -1,6 +1,7 @@
 #include "app/views/panel/MainPanelHeader.h"
 
 #include "app/model/TovraAppModel.h"
+#include "app/views/KeySymbols.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/panel/HeaderAppearance.h"
@@ -73,7 +74,7 @@ void MainPanelHeader::refresh()
         = HeaderAppearance::of(state.isPaused, state.observationStatus, m_model.isFollowingPasteboard());
     m_symbol->setPixmap(SymbolIcons::tinted(appearance.symbolName, appearance.color, 24));
     m_title->setText(appearance.title);
-    m_detail->setText(appearance.detail);
+    setTextWithKeySymbols(m_detail, appearance.detail);
     m_pauseButton->setText(state.isPaused ? QStringLiteral("继续") : QStringLiteral("暂停"));
     m_pauseButton->setAccessibleName(state.isPaused ? QStringLiteral("恢复Tovra") : QStringLiteral("暂停Tovra"));
     setPauseEnabled(!state.isUpdatingPauseState);
