@@ -159,26 +159,19 @@ QStringList AccessibleTree::focusedNames() const
 bool AccessibleTree::isChecked(const QString &name) const
 {
     bool checked = false;
-    visitApplication(m_processId, [&](AtspiAccessible *element) {
-        if (nameOf(element) != name)
-            return false;
-        checked = hasState(element, ATSPI_STATE_CHECKED);
-        return true;
-    });
+    visitNamed(
+        name, [&checked](AtspiAccessible *element) { checked = hasState(element, ATSPI_STATE_CHECKED); });
     return checked;
 }
 
 QStringList AccessibleTree::namesInside(const QString &name) const
 {
     QStringList names;
-    visitApplication(m_processId, [&](AtspiAccessible *element) {
-        if (nameOf(element) != name)
-            return false;
+    visitNamed(name, [&names](AtspiAccessible *element) {
         visitShowing(element, [&names](AtspiAccessible *inner) {
             names.append(nameOf(inner));
             return false;
         });
-        return true;
     });
     return names;
 }
@@ -186,16 +179,24 @@ QStringList AccessibleTree::namesInside(const QString &name) const
 bool AccessibleTree::grabFocus(const QString &name) const
 {
     bool focused = false;
-    visitApplication(m_processId, [&](AtspiAccessible *element) {
-        if (nameOf(element) != name)
-            return false;
+    visitNamed(name, [&focused](AtspiAccessible *element) {
         if (AtspiComponent *component = atspi_accessible_get_component_iface(element)) {
             focused = atspi_component_grab_focus(component, nullptr);
             g_object_unref(component);
         }
-        return true;
     });
     return focused;
+}
+
+bool AccessibleTree::visitNamed(
+    const QString &name, const std::function<void(AtspiAccessible *)> &visit) const
+{
+    return visitApplication(m_processId, [&](AtspiAccessible *element) {
+        if (nameOf(element) != name)
+            return false;
+        visit(element);
+        return true;
+    });
 }
 
 bool AccessibleTree::clickListItem(const QStringList &pieces) const

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <functional>
 
+using AtspiAccessible = struct _AtspiAccessible;
+
 namespace tovra::testing {
 
 // One application's windows as a screen reader meets them: through AT-SPI on
@@ -51,6 +53,9 @@ public:
     bool waitAndPress(const QString &name, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
 
 private:
+    // Runs `visit` on the first showing element with this name; whether
+    // there was one.
+    bool visitNamed(const QString &name, const std::function<void(AtspiAccessible *)> &visit) const;
     bool pressFirst(const std::function<bool(const QString &)> &matches) const;
 
     qint64 m_processId;

@@ -32,10 +32,7 @@ TEST_F(ScreenReaderDesktop, TheCurrentRowsButtonsAndTheMenusAreOnTheBusAndTheRow
     ASSERT_TRUE(editor.start());
     ASSERT_TRUE(mail.start());
     const QString line = QStringLiteral("Lunch is at noon.");
-    ASSERT_TRUE(editor.focus("plain"));
-    ASSERT_TRUE(desktop::waitForActiveWindow(QStringLiteral("Tovra test client")));
-    ASSERT_TRUE(editor.selectText("plain", line));
-    desktop::pressKeys(QStringLiteral("ctrl+c"));
+    ASSERT_TRUE(copyWithKeys(editor, line));
     ASSERT_TRUE(appTree().waitForName(QStringLiteral("复制历史 1")));
     ASSERT_TRUE(tracedPaste(mail, line)) << mail.fieldText("plain")->toStdString();
     ASSERT_NO_FATAL_FAILURE(showRecords());

@@ -11,6 +11,32 @@ namespace tovra::app::views {
 
 namespace {
 
+// A control that opens a popup: it says so, and whether the popup is open.
+QAccessible::State withPopup(QAccessible::State state, bool shown)
+{
+    state.hasPopup = true;
+    state.expandable = true;
+    state.expanded = shown;
+    return state;
+}
+
+// Pressing the control and asking for its popup both open it; the widget's
+// own actions (focus) follow.
+QStringList withOpenActions(const QWidget *widget, const QStringList &own)
+{
+    if (!widget->isEnabled())
+        return own;
+    return QStringList { QAccessibleActionInterface::pressAction(),
+        QAccessibleActionInterface::showMenuAction() }
+    + own;
+}
+
+bool opens(const QString &action)
+{
+    return action == QAccessibleActionInterface::pressAction()
+        || action == QAccessibleActionInterface::showMenuAction();
+}
+
 // A menu button: pressing it, or asking for its menu, opens the menu, and
 // the open menu is its child, as a screen reader expects of a menu button.
 class AccessibleMenuButton final : public QAccessibleWidget {
@@ -27,14 +53,7 @@ public:
         return QAccessibleWidget::text(text);
     }
 
-    QAccessible::State state() const override
-    {
-        QAccessible::State state = QAccessibleWidget::state();
-        state.hasPopup = true;
-        state.expandable = true;
-        state.expanded = menuShown();
-        return state;
-    }
+    QAccessible::State state() const override { return withPopup(QAccessibleWidget::state(), menuShown()); }
 
     int childCount() const override { return menuShown() ? 1 : 0; }
 
@@ -50,15 +69,12 @@ public:
 
     QStringList actionNames() const override
     {
-        QStringList names = QAccessibleWidget::actionNames();
-        if (widget()->isEnabled())
-            names = QStringList { pressAction(), showMenuAction() } + names;
-        return names;
+        return withOpenActions(widget(), QAccessibleWidget::actionNames());
     }
 
     void doAction(const QString &action) override
     {
-        if (action != pressAction() && action != showMenuAction()) {
+        if (!opens(action)) {
             QAccessibleWidget::doAction(action);
             return;
         }
@@ -91,11 +107,7 @@ public:
 
     QAccessible::State state() const override
     {
-        QAccessible::State state = QAccessibleWidget::state();
-        state.hasPopup = true;
-        state.expandable = true;
-        state.expanded = box()->view()->isVisible();
-        return state;
+        return withPopup(QAccessibleWidget::state(), box()->view()->isVisible());
     }
 
     int childCount() const override { return 1; }
@@ -112,15 +124,12 @@ public:
 
     QStringList actionNames() const override
     {
-        QStringList names = QAccessibleWidget::actionNames();
-        if (widget()->isEnabled())
-            names = QStringList { pressAction(), showMenuAction() } + names;
-        return names;
+        return withOpenActions(widget(), QAccessibleWidget::actionNames());
     }
 
     void doAction(const QString &action) override
     {
-        if (action != pressAction() && action != showMenuAction())
+        if (!opens(action))
             QAccessibleWidget::doAction(action);
         else if (widget()->isEnabled())
             box()->showPopup();

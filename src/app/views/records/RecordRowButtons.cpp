@@ -6,8 +6,7 @@
 #include "app/views/records/RecordRowText.h"
 #include "app/views/records/RecordsListModel.h"
 
-#include <QApplication>
-#include <QEvent>
+#include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QScrollBar>
@@ -69,7 +68,10 @@ bool RecordRowButtons::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_viewport && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         follow();
-    else if (watched == m_list && event->type() == QEvent::FocusOut)
+    else if (watched == m_list
+        && event->type() == QEvent::FocusOut
+        // A menu opened over the list leaves it the focus owner.
+        && static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
         lendCurrentRow();
     else if (watched == m_list && event->type() == QEvent::FocusIn)
         takeBackCurrentRow();
@@ -78,8 +80,7 @@ bool RecordRowButtons::eventFilter(QObject *watched, QEvent *event)
 
 void RecordRowButtons::lendCurrentRow()
 {
-    // A menu opened over the list keeps it the focus owner.
-    if (!m_row.isValid() || QApplication::activePopupWidget())
+    if (!m_row.isValid())
         return;
     m_list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
