@@ -9,13 +9,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QMenu>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -128,47 +126,6 @@ TEST(AccessibleControlsTest, TheDenylistTypePickerIsNamedByWhatItChooses)
     EXPECT_EQ(accessible->role(), QAccessible::ComboBox);
     EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("排除项类型"));
     EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("域名"));
-}
-
-// A screen reader's action on a filter or on 导出 opens its menu, and the
-// open menu is found under the button.
-TEST(AccessibleControlsTest, TheActionOfAMenuButtonOpensItsMenuAsItsChild)
-{
-    StartedModel h;
-    MainPanelView panel(h.model());
-    h.model().setMainPanelSection(MainPanelSection::traces);
-    panel.show();
-
-    for (const QString &name : { QStringLiteral("来源域名筛选，当前为 全部"),
-             QStringLiteral("目标 App 筛选，当前为 全部"), QStringLiteral("日期筛选，当前为 全部日期"),
-             QStringLiteral("确认状态筛选，当前为 全部"), QStringLiteral("导出当前筛选结果") }) {
-        SCOPED_TRACE(name.toStdString());
-        auto *button = childNamed<QToolButton>(&panel, name);
-        ASSERT_TRUE(button);
-        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
-        QAccessibleActionInterface *actions = accessible->actionInterface();
-        ASSERT_TRUE(actions);
-        ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
-
-        // The menu runs its own loop: it is looked at, and closed, from inside it.
-        bool shownAsChild = false;
-        QMetaObject::Connection opened = QObject::connect(button->menu(), &QMenu::aboutToShow, button, [&] {
-            QMetaObject::invokeMethod(
-                button,
-                [&] {
-                    shownAsChild = button->menu()->isVisible() && accessible->childCount() == 1
-                        && accessible->child(0)->object() == button->menu();
-                    button->menu()->close();
-                },
-                Qt::QueuedConnection);
-        });
-        actions->doAction(QAccessibleActionInterface::pressAction());
-        QCoreApplication::processEvents();
-        QObject::disconnect(opened);
-
-        EXPECT_TRUE(shownAsChild);
-        EXPECT_EQ(accessible->childCount(), 0);
-    }
 }
 
 } // namespace
