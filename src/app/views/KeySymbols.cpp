@@ -47,6 +47,11 @@ QString findKeySymbolFamily()
 
 } // namespace
 
+bool hasKeySymbol(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), isKeySymbol);
+}
+
 QString keySymbolFamily()
 {
     static const QString family = findKeySymbolFamily();
@@ -57,7 +62,7 @@ void setTextWithKeySymbols(QLabel *label, const QString &text)
 {
     label->setAccessibleName(QString(text).remove(QChar(0x2060)));
     const QString family = keySymbolFamily();
-    if (family.isEmpty() || std::none_of(text.begin(), text.end(), isKeySymbol)) {
+    if (family.isEmpty() || !hasKeySymbol(text)) {
         label->setTextFormat(Qt::PlainText);
         label->setText(text);
         return;

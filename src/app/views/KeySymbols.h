@@ -13,6 +13,9 @@ namespace tovra::app::views {
 // The face that draws every key symbol; empty when none is installed.
 QString keySymbolFamily();
 
+// Whether `text` holds a key symbol.
+bool hasKeySymbol(const QString &text);
+
 // Shows `text` in `label`, its key symbols in `keySymbolFamily()`. The
 // label's accessible name is the text as read, without the joiners that
 // only steer where lines wrap.

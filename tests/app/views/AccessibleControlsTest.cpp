@@ -5,6 +5,7 @@
 #include "app/views/denylist/DenylistEditor.h"
 #include "app/views/settings/SettingsWindow.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
@@ -77,8 +78,9 @@ INSTANTIATE_TEST_SUITE_P(Windows, EveryWindowTest,
         WindowCase { "denylist", [](auto &m) { return std::make_unique<views::DenylistEditor>(m); } }),
     [](const auto &info) { return std::string(info.param.window); });
 
-// Every text a window shows takes its key symbols (⌥ ⇧ ⌘) from one face that
-// draws them all, never each from another fallback.
+// Every text a window shows, in a label or on a button, takes its key
+// symbols (⌥ ⇧ ⌘) from one face that draws them all, never each from another
+// fallback.
 TEST_P(EveryWindowTest, KeySymbolsComeFromOneFaceThatHasThemAll)
 {
     // In the app's own typeface, which lacks some of them.
@@ -90,6 +92,18 @@ TEST_P(EveryWindowTest, KeySymbolsComeFromOneFaceThatHasThemAll)
     std::unique_ptr<QWidget> window = GetParam().open(h.model());
     window->show();
 
+    const auto drawsEveryKeySymbol = [](const QRawFont &face) {
+        for (const QChar symbol : { QChar(u'⌥'), QChar(u'⇧'), QChar(u'⌘') })
+            EXPECT_TRUE(face.supportsCharacter(symbol)) << face.familyName().toStdString();
+    };
+    const QRegularExpression keySymbol(QStringLiteral("[⌥⇧⌘]"));
+    // A button's text is in one font: its first face draws the symbols.
+    for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        if (isShownIn(button, window.get()) && button->text().contains(keySymbol)) {
+            SCOPED_TRACE(button->text().toStdString());
+            drawsEveryKeySymbol(QRawFont::fromFont(button->font()));
+        }
+    }
     for (const QLabel *label : window->findChildren<QLabel *>()) {
         if (!isShownIn(label, window.get()))
             continue;
@@ -103,11 +117,8 @@ TEST_P(EveryWindowTest, KeySymbolsComeFromOneFaceThatHasThemAll)
         for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
             for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
                 const QString text = fragment.fragment().text();
-                if (!text.contains(QRegularExpression(QStringLiteral("[⌥⇧⌘]"))))
-                    continue;
-                const QRawFont face = QRawFont::fromFont(fragment.fragment().charFormat().font());
-                for (const QChar symbol : { QChar(u'⌥'), QChar(u'⇧'), QChar(u'⌘') })
-                    EXPECT_TRUE(face.supportsCharacter(symbol)) << face.familyName().toStdString();
+                if (text.contains(keySymbol))
+                    drawsEveryKeySymbol(QRawFont::fromFont(fragment.fragment().charFormat().font()));
             }
         }
     }

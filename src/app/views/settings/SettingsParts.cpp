@@ -1,5 +1,7 @@
 #include "app/views/settings/SettingsParts.h"
 
+#include "app/views/KeySymbols.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -34,6 +36,13 @@ QCheckBox *settingSwitch(const QString &text, QWidget *parent)
 {
     auto *toggle = new QCheckBox(text, parent);
     toggle->setAccessibleName(text);
+    // A switch draws its text in one face: one that has the key symbols
+    // draws them, and its own Latin; Chinese falls to the interface face.
+    if (const QString symbols = keySymbolFamily(); hasKeySymbol(text) && !symbols.isEmpty()) {
+        QFont font = toggle->font();
+        font.setFamilies(QStringList { symbols } + font.families());
+        toggle->setFont(font);
+    }
     return toggle;
 }
 
