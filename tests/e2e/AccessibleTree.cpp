@@ -1,4 +1,5 @@
 #include "AccessibleTree.h"
+#include "AppUnderTest.h"
 #include "WaitUntil.h"
 
 #include <QDeadlineTimer>
@@ -38,6 +39,15 @@ bool visitShowing(AtspiAccessible *element, const std::function<bool(AtspiAccess
             return true;
     }
     return false;
+}
+
+bool hasState(AtspiAccessible *element, AtspiStateType state)
+{
+    AtspiStateSet *states = atspi_accessible_get_state_set(element);
+    const bool has = states && atspi_state_set_contains(states, state);
+    if (states)
+        g_object_unref(states);
+    return has;
 }
 
 QString nameOf(AtspiAccessible *element)
@@ -133,6 +143,84 @@ bool AccessibleTree::pressFirst(const std::function<bool(const QString &)> &matc
         return true;
     });
     return pressed;
+}
+
+QStringList AccessibleTree::focusedNames() const
+{
+    QStringList names;
+    visitApplication(m_processId, [&names](AtspiAccessible *element) {
+        if (hasState(element, ATSPI_STATE_FOCUSED))
+            names.append(nameOf(element));
+        return false;
+    });
+    return names;
+}
+
+bool AccessibleTree::isChecked(const QString &name) const
+{
+    bool checked = false;
+    visitNamed(
+        name, [&checked](AtspiAccessible *element) { checked = hasState(element, ATSPI_STATE_CHECKED); });
+    return checked;
+}
+
+QStringList AccessibleTree::namesInside(const QString &name) const
+{
+    QStringList names;
+    visitNamed(name, [&names](AtspiAccessible *element) {
+        visitShowing(element, [&names](AtspiAccessible *inner) {
+            names.append(nameOf(inner));
+            return false;
+        });
+    });
+    return names;
+}
+
+bool AccessibleTree::grabFocus(const QString &name) const
+{
+    bool focused = false;
+    visitNamed(name, [&focused](AtspiAccessible *element) {
+        if (AtspiComponent *component = atspi_accessible_get_component_iface(element)) {
+            focused = atspi_component_grab_focus(component, nullptr);
+            g_object_unref(component);
+        }
+    });
+    return focused;
+}
+
+bool AccessibleTree::visitNamed(
+    const QString &name, const std::function<void(AtspiAccessible *)> &visit) const
+{
+    return visitApplication(m_processId, [&](AtspiAccessible *element) {
+        if (nameOf(element) != name)
+            return false;
+        visit(element);
+        return true;
+    });
+}
+
+bool AccessibleTree::clickListItem(const QStringList &pieces) const
+{
+    bool clicked = false;
+    visitApplication(m_processId, [&](AtspiAccessible *element) {
+        const AtspiRole role = atspi_accessible_get_role(element, nullptr);
+        const QString name = nameOf(element);
+        if ((role != ATSPI_ROLE_LIST_ITEM && role != ATSPI_ROLE_TABLE_CELL)
+            || !std::all_of(pieces.cbegin(), pieces.cend(),
+                [&name](const QString &piece) { return name.contains(piece); }))
+            return false;
+        AtspiComponent *component = atspi_accessible_get_component_iface(element);
+        if (!component)
+            return true;
+        if (AtspiRect *extents = atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr)) {
+            desktop::click(extents->x + extents->width / 8, extents->y + extents->height / 2);
+            clicked = true;
+            g_free(extents);
+        }
+        g_object_unref(component);
+        return true;
+    });
+    return clicked;
 }
 
 bool AccessibleTree::waitForName(const QString &name, std::chrono::milliseconds timeout) const

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <functional>
 
+using AtspiAccessible = struct _AtspiAccessible;
+
 namespace tovra::testing {
 
 // One application's windows as a screen reader meets them: through AT-SPI on
@@ -29,6 +31,19 @@ public:
     // whose name ends in a count).
     bool pressStartingWith(const QString &prefix) const;
 
+    // The names of the showing elements that have the keyboard focus.
+    QStringList focusedNames() const;
+    // Whether the showing element with this name is checked.
+    bool isChecked(const QString &name) const;
+    // The names of the showing elements inside the one with this name.
+    QStringList namesInside(const QString &name) const;
+    // Gives the keyboard focus to the showing element with this name, as a
+    // screen reader's "focus" command does; false when there is none.
+    bool grabFocus(const QString &name) const;
+    // Clicks the middle of the left quarter of the first row of a list that
+    // contains every one of these pieces; false when there is none.
+    bool clickListItem(const QStringList &pieces) const;
+
     // Waits until some showing element has this name.
     bool waitForName(const QString &name, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
     // Waits until a row of a list contains every one of these pieces, and
@@ -38,6 +53,9 @@ public:
     bool waitAndPress(const QString &name, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
 
 private:
+    // Runs `visit` on the first showing element with this name; whether
+    // there was one.
+    bool visitNamed(const QString &name, const std::function<void(AtspiAccessible *)> &visit) const;
     bool pressFirst(const std::function<bool(const QString &)> &matches) const;
 
     qint64 m_processId;

@@ -169,6 +169,32 @@ void pressKeys(const QString &chord)
     run(QStringLiteral("xdotool"), { QStringLiteral("key"), chord });
 }
 
+bool showsAnIcon(const QString &title)
+{
+    const QString exact = QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$');
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), exact });
+    search.waitForFinished(processTimeoutMilliseconds);
+    const QStringList windows
+        = QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (windows.isEmpty())
+        return false;
+    QProcess property;
+    property.start(
+        QStringLiteral("xprop"), { QStringLiteral("-id"), windows.first(), QStringLiteral("_NET_WM_ICON") });
+    property.waitForFinished(processTimeoutMilliseconds);
+    return QString::fromUtf8(property.readAllStandardOutput())
+        .contains(QLatin1String("_NET_WM_ICON(CARDINAL) ="));
+}
+
+void click(int x, int y)
+{
+    run(QStringLiteral("xdotool"),
+        { QStringLiteral("mousemove"), QString::number(x), QString::number(y), QStringLiteral("click"),
+            QStringLiteral("1") });
+}
+
 WindowManager::WindowManager()
 {
     // Openbox leaves its announcement on the root window when it ends: taken

@@ -80,6 +80,11 @@ bool waitForNoVisibleWindow(const QString &title, std::chrono::milliseconds time
 // Presses a chord ("alt+shift+v", "ctrl+c") through XTest, as the user's
 // keyboard would, with nothing else held.
 void pressKeys(const QString &chord);
+// Whether the visible window with exactly this title carries an icon of its
+// own for the window manager and the task bar.
+bool showsAnIcon(const QString &title);
+// Clicks the left mouse button at this point of the screen.
+void click(int x, int y);
 
 // A window manager (openbox) for as long as it lives: focus, activation and
 // stacking then work as on a user's desktop.

@@ -25,6 +25,15 @@ void DesktopScenario::showRecords()
     ASSERT_TRUE(appTree().pressStartingWith(QStringLiteral("流向记录 ")));
 }
 
+bool DesktopScenario::copyWithKeys(ClientWindow &source, const QString &text)
+{
+    if (!source.focus("plain") || !desktop::waitForActiveWindow(QStringLiteral("Tovra test client"))
+        || !source.selectText("plain", text))
+        return false;
+    desktop::pressKeys(QStringLiteral("ctrl+c"));
+    return true;
+}
+
 bool DesktopScenario::tracedPaste(ClientWindow &target, const QString &text)
 {
     if (!target.focus("plain") || !desktop::waitForActiveWindow(QStringLiteral("Tovra test client")))

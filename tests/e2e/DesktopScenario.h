@@ -28,6 +28,9 @@ protected:
     // Alt+Shift+V in the client's plain field, and waits until `text` has
     // arrived there; whether it did.
     bool tracedPaste(ClientWindow &target, const QString &text);
+    // Selects `text` in the client's plain field and presses Ctrl+C there;
+    // whether the field could be focused and the text selected.
+    static bool copyWithKeys(ClientWindow &source, const QString &text);
     // Waits until the field holds `text`; whether it did.
     static bool waitForFieldText(ClientWindow &client, const QString &text,
         std::chrono::milliseconds timeout = std::chrono::seconds(10));

@@ -64,10 +64,7 @@ TEST_F(TraceDesktop, CtrlCInOneAppThenHotKeyPasteInAnotherRecordsTheFirstAsSourc
 
     // 1. The user selects a line in the editor and presses Ctrl+C.
     const QString line = QStringLiteral("Meeting moved to Thursday, 10:00.");
-    ASSERT_TRUE(editor.focus("plain"));
-    ASSERT_TRUE(desktop::waitForActiveWindow(QStringLiteral("Tovra test client")));
-    ASSERT_TRUE(editor.selectText("plain", line));
-    desktop::pressKeys(QStringLiteral("ctrl+c"));
+    ASSERT_TRUE(copyWithKeys(editor, line));
     // The copy reaches the app's history.
     ASSERT_TRUE(appTree().waitForName(QStringLiteral("复制历史 1")));
 

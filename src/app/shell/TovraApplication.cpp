@@ -10,6 +10,7 @@
 #include "app/views/LocaleText.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 
 #include <chrono>
@@ -18,6 +19,13 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
+
+// The app's icon lives in a static library; naming its resource here keeps
+// the linker from dropping it. It must be called outside any namespace.
+static void initialiseAppIcon()
+{
+    Q_INIT_RESOURCE(appicon);
+}
 
 namespace tovra::app {
 
@@ -79,6 +87,10 @@ int TovraApplication::run(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Tovra"));
     QApplication::setApplicationName(QStringLiteral("Tovra"));
     QApplication::setDesktopFileName(QStringLiteral("tovra"));
+    // Every window, the dialogs included, carries the app's own icon, the
+    // one its desktop entry names.
+    initialiseAppIcon();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tovra/app/tovra.svg")));
     // The app lives in the tray: closing its window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,5 +1,7 @@
 #include "app/views/ContentUnavailableView.h"
 
+#include "app/views/KeySymbols.h"
+#include "app/views/LineBreaking.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/ViewParts.h"
@@ -13,6 +15,7 @@ namespace tovra::app::views {
 namespace {
 
 constexpr int symbolSize = 40;
+constexpr int spacing = 8;
 
 } // namespace
 
@@ -24,7 +27,7 @@ ContentUnavailableView::ContentUnavailableView(QWidget *parent)
     , m_action(new QPushButton(this))
 {
     auto *stack = new QVBoxLayout(this);
-    stack->setSpacing(8);
+    stack->setSpacing(spacing);
     stack->addStretch();
     m_symbol->setAlignment(Qt::AlignCenter);
     stack->addWidget(m_symbol);
@@ -44,9 +47,36 @@ void ContentUnavailableView::setContent(const QString &symbolName, const QString
 {
     m_symbol->setPixmap(SymbolIcons::tinted(symbolName, palette::secondary, symbolSize));
     m_title->setText(title);
-    m_description->setText(description);
+    setTextWithKeySymbols(m_description, keepClauseEndsTogether(description));
+    m_description->setAccessibleName(description);
     setAccessibleName(title);
     setAccessibleDescription(description);
+}
+
+int ContentUnavailableView::symbolHeight() const
+{
+    return symbolSize + spacing;
+}
+
+QSize ContentUnavailableView::minimumSizeHint() const
+{
+    QSize size = QWidget::minimumSizeHint();
+    if (!m_symbol->isHidden())
+        size.rheight() -= symbolHeight();
+    return size;
+}
+
+int ContentUnavailableView::heightForWidth(int width) const
+{
+    const int height = QWidget::heightForWidth(width);
+    return height < 0 || m_symbol->isHidden() ? height : height - symbolHeight();
+}
+
+void ContentUnavailableView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int compact = hasHeightForWidth() ? heightForWidth(width()) : minimumSizeHint().height();
+    m_symbol->setVisible(height() >= compact + symbolHeight());
 }
 
 void ContentUnavailableView::setActionText(const QString &text)

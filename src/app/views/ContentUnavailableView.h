@@ -21,7 +21,17 @@ public:
     void setActionText(const QString &text);
     QPushButton *actionButton() const noexcept { return m_action; }
 
+    // Without its symbol: where banners above leave too little height, the
+    // symbol goes first, so that the texts and the button still fit.
+    QSize minimumSizeHint() const override;
+    int heightForWidth(int width) const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    int symbolHeight() const;
+
     QLabel *m_symbol;
     QLabel *m_title;
     QLabel *m_description;

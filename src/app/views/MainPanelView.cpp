@@ -11,6 +11,7 @@
 #include "app/views/panel/PanelHints.h"
 #include "app/views/panel/PanelMotion.h"
 #include "app/views/panel/SectionPicker.h"
+#include "app/views/panel/TabOrder.h"
 #include "app/views/panel/TracePasteButton.h"
 #include "app/views/records/RecordsControls.h"
 #include "app/views/records/RecordsView.h"
@@ -101,7 +102,8 @@ MainPanelView::MainPanelView(TovraAppModel &model, QWidget *parent)
     auto *controls = new QVBoxLayout;
     controls->setContentsMargins(16, 16, 16, 16);
     controls->setSpacing(10);
-    controls->addWidget(new views::SectionPicker(model, this));
+    m_sectionPicker = new views::SectionPicker(model, this);
+    controls->addWidget(m_sectionPicker);
     controls->addWidget(m_permissionHint);
     controls->addWidget(m_hostStatusBanner);
     controls->addWidget(m_feedbackBanners);
@@ -125,6 +127,7 @@ MainPanelView::MainPanelView(TovraAppModel &model, QWidget *parent)
     auto *footer = new views::MainPanelFooter(model, this);
     connect(footer, &views::MainPanelFooter::quitRequested, this, &MainPanelView::quitRequested);
     stack->addWidget(footer);
+    m_footer = footer;
 
     m_relativeTimeTimer->setInterval(relativeTimeRefreshInterval);
     m_relativeTimeTimer->setTimerType(Qt::PreciseTimer);
@@ -133,9 +136,17 @@ MainPanelView::MainPanelView(TovraAppModel &model, QWidget *parent)
 
     connect(&m_model, &TovraAppModel::changed, this,
         [this](TovraAppModelField field) { onModelChanged(int(field)); });
+    orderTabs();
     showSection();
     refreshHints();
     setRelativeTimeReference(m_relativeTimeReference);
+}
+
+void MainPanelView::orderTabs()
+{
+    // Tab follows the panel from top to bottom, whichever part was built last.
+    views::orderTabs({ m_header, m_sectionPicker, m_hostStatusBanner, m_feedbackBanners, m_sectionControls,
+        m_sectionContent, m_footer });
 }
 
 MainPanelView::~MainPanelView()
@@ -199,6 +210,7 @@ void MainPanelView::showSection()
         m_records = new views::RecordsView(m_model, this);
         m_records->setRelativeTimeReference(m_relativeTimeReference);
         m_sectionContent->addWidget(m_records);
+        orderTabs();
     }
     // The controls take the height of the shown page only: a stack sized
     // for the records' search and filters would stretch the target bar.

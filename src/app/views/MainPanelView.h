@@ -49,9 +49,11 @@ private:
     void refreshHints();
     void presentModals();
     void setRelativeTimeReference(const QDateTime &reference);
+    void orderTabs();
 
     TovraAppModel &m_model;
     QWidget *m_header;
+    QWidget *m_sectionPicker = nullptr;
     QWidget *m_permissionHint;
     QWidget *m_hostStatusBanner;
     QWidget *m_feedbackBanners;
@@ -61,6 +63,7 @@ private:
     // Built when the records section is first shown: until then the
     // records need no list, and the window paints sooner.
     views::RecordsView *m_records = nullptr;
+    QWidget *m_footer = nullptr;
     QTimer *m_relativeTimeTimer;
     QDateTime m_relativeTimeReference;
     QList<QDateTime> m_clipboardCaptureTimes;

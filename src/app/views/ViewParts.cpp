@@ -1,5 +1,6 @@
 #include "app/views/ViewParts.h"
 
+#include "app/views/KeySymbols.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
 
@@ -16,8 +17,8 @@ QLabel *captionLabel(const QString &text, QWidget *parent)
 
 QLabel *captionLabel(const QString &text, const QColor &color, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
+    auto *label = new QLabel(parent);
+    setTextWithKeySymbols(label, text);
     label->setWordWrap(true);
     label->setFont(palette::captionFont(label->font()));
     setTextColor(label, color);

@@ -1,11 +1,15 @@
+#include "app/views/MainPanelView.h"
 #include "../model/ModelTestSupport.h"
 #include "WidgetSearch.h"
-#include "app/views/MainPanelView.h"
+#include "app/views/ContentUnavailableView.h"
 #include "app/views/Palette.h"
 #include "app/views/ViewParts.h"
 #include "app/views/panel/HeaderAppearance.h"
 #include "app/views/panel/MainPanelFooter.h"
+#include "app/views/panel/MainPanelHeader.h"
 #include "app/views/panel/PanelMotion.h"
+#include "app/views/panel/SectionPicker.h"
+#include "app/views/panel/TracePasteButton.h"
 #include "app/views/records/RecordsView.h"
 
 #include <QLabel>
@@ -14,6 +18,8 @@
 #include <QPropertyAnimation>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -138,6 +144,58 @@ TEST_F(MainPanelViewTest, ThePauseAndPasteButtonsFollowThePauseAndItsSyncWithThe
     harness.provider->release(op::setPaused);
     EXPECT_TRUE(pause->isEnabled());
     EXPECT_FALSE(tracePaste->isEnabled());
+}
+
+// The button is disabled while the ledger takes the change, which would
+// hand its focus to the next control: a second Space must resume, not close
+// the new notice or open the settings.
+TEST_F(MainPanelViewTest, SpaceOnPauseAndResumeLeavesTheFocusOnTheButton)
+{
+    panel().show();
+    auto *pause = control<QPushButton>(QStringLiteral("暂停Tovra"));
+    ASSERT_TRUE(pause);
+    pause->setFocus();
+
+    for (const bool paused : { true, false }) {
+        harness.provider->hold(op::setPaused);
+        QTest::keyClick(view->focusWidget(), Qt::Key_Space);
+        harness.provider->release(op::setPaused);
+        EXPECT_EQ(harness.model().state().isPaused, paused);
+        EXPECT_EQ(view->focusWidget(), pause);
+    }
+}
+
+// Tab walks the panel as it stands: header, section picker, the section's
+// controls, its list, then the footer from left to right, whichever part was
+// built last.
+TEST_F(MainPanelViewTest, TabFollowsThePanelFromTopToBottomAndTheFooterLeftToRight)
+{
+    panel(records(3)).show();
+    harness.model().setMainPanelSection(MainPanelSection::traces);
+    const QList<QWidget *> regions { view->findChild<views::MainPanelHeader *>(),
+        view->findChild<views::SectionPicker *>(),
+        view->findChild<views::TracePasteButton *>()->parentWidget(), view->findChild<views::RecordsView *>(),
+        view->findChild<views::MainPanelFooter *>() };
+
+    QList<qsizetype> visited;
+    QList<int> footerLefts;
+    for (QWidget *stop = view->nextInFocusChain(); stop != view.get(); stop = stop->nextInFocusChain()) {
+        if (!(stop->focusPolicy() & Qt::TabFocus) || !shows(stop) || !stop->isEnabled())
+            continue;
+        const auto region = std::find_if(regions.begin(), regions.end(),
+            [stop](const QWidget *part) { return part == stop || part->isAncestorOf(stop); });
+        visited.append(region - regions.begin());
+        if (region == regions.end() - 1)
+            footerLefts.append(stop->mapTo(view.get(), QPoint()).x());
+    }
+    QList<qsizetype> inOrder = visited;
+    std::sort(inOrder.begin(), inOrder.end());
+    EXPECT_EQ(visited, inOrder);
+    EXPECT_EQ(QSet<qsizetype>(visited.begin(), visited.end()), (QSet<qsizetype> { 0, 1, 2, 3, 4 }));
+    QList<int> leftToRight = footerLefts;
+    std::sort(leftToRight.begin(), leftToRight.end());
+    EXPECT_EQ(footerLefts, leftToRight);
+    EXPECT_EQ(footerLefts.size(), 4);
 }
 
 TEST_F(MainPanelViewTest, TheFooterShowsWhatBelongsToTheSectionAndCountsTextsAndImagesApart)
@@ -390,6 +448,73 @@ TEST_F(MainPanelViewTest, TheRecordsCountIsGroupedInThousands)
 {
     panel(records(10000)).show();
     EXPECT_TRUE(control<QPushButton>(QStringLiteral("流向记录 10,000")));
+}
+
+// Below the hints, the host banner and a failure, the empty records state
+// still fits: no scroll bar, and its button clear of the divider below.
+TEST_F(MainPanelViewTest, TheEmptyRecordsStateFitsBelowTheHintsAndAFailure)
+{
+    harness.desktop.accessibility().setTrusted(false);
+    harness.provider->willReturn(op::nativeHostStatus, NativeHostStatus::disconnected);
+    panel();
+    harness.model().refreshPermissions();
+    harness.model().publishFailure(QStringLiteral("无法打开本地加密账本"),
+        QStringLiteral("账本文件已损坏；文件保持原样。请从备份恢复，或移走该文件后重新启动Tovra。"),
+        AppFeedbackScope::records, AppRecoveryAction::reloadData());
+    harness.model().setMainPanelSection(MainPanelSection::traces);
+    view->show();
+    QCoreApplication::processEvents();
+
+    auto *placeholder = view->findChild<views::RecordsView *>()->findChild<views::ContentUnavailableView *>();
+    ASSERT_TRUE(placeholder && shows(placeholder));
+    auto *scroll = qobject_cast<QScrollArea *>(placeholder->parentWidget()->parentWidget());
+    ASSERT_TRUE(scroll);
+    EXPECT_FALSE(scroll->verticalScrollBar()->isVisible());
+    const QWidget *button = placeholder->actionButton();
+    const int buttonBottom = button->mapTo(scroll->viewport(), QPoint(0, button->height())).y();
+    EXPECT_LE(buttonBottom, scroll->viewport()->height() - 6);
+}
+
+// The 导出 menu's arrow stands in the text's line, not in the corner below
+// the text's baseline.
+TEST_F(MainPanelViewTest, TheExportArrowStandsInTheTextsLine)
+{
+    panel(records(2)).show();
+    harness.model().setMainPanelSection(MainPanelSection::traces);
+    auto *button = control<QToolButton>(QStringLiteral("导出当前筛选结果"));
+    ASSERT_TRUE(button);
+    const QImage image = button->grab().toImage();
+    const QColor ground = image.pixelColor(image.width() - 1, 0);
+    const QFontMetrics metrics = button->fontMetrics();
+    const int baseline = (image.height() + metrics.ascent() - metrics.descent()) / 2;
+
+    int inkInLine = 0;
+    int inkBelowBaseline = 0;
+    for (int x = image.width() - 12; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - ground.red()) + std::abs(pixel.green() - ground.green()) > 80)
+                ++(y > baseline + 1 ? inkBelowBaseline : inkInLine);
+        }
+    }
+    EXPECT_GT(inkInLine, 0);
+    EXPECT_EQ(inkBelowBaseline, 0);
+}
+
+// Each section's main action is filled with the accent colour, and neither
+// wears the default button's frame, which looks like the focus.
+TEST_F(MainPanelViewTest, EachSectionsMainActionIsProminentAndNotTheDefault)
+{
+    panel().show();
+    for (const auto &[section, name] : { std::pair { MainPanelSection::clipboard, "回粘所选" },
+             std::pair { MainPanelSection::traces, "带溯源粘贴" } }) {
+        SCOPED_TRACE(name);
+        harness.model().setMainPanelSection(section);
+        auto *button = control<QPushButton>(QString::fromUtf8(name));
+        ASSERT_TRUE(button);
+        EXPECT_EQ(button->palette().color(QPalette::Active, QPalette::Button), views::palette::accent);
+        EXPECT_FALSE(button->isDefault());
+    }
 }
 
 // The records list is built the first time its section is shown, and only

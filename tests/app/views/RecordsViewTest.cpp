@@ -2,14 +2,17 @@
 #include "WidgetSearch.h"
 #include "app/model/ModelTestSupport.h"
 #include "app/views/ContentUnavailableView.h"
+#include "app/views/InterfaceFont.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/records/FilterMenuButton.h"
 #include "app/views/records/RecordRowDelegate.h"
 #include "app/views/records/RecordsControls.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QListView>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -248,12 +251,13 @@ TEST(RecordsViewTest, TheCurrentRowsButtonsAreNamedControlsThatTabReaches)
         SCOPED_TRACE(row.row);
         const QModelIndex index = list->model()->index(row.row, 0);
         list->setCurrentIndex(index);
-        auto *open = childNamed<QToolButton>(list, QString::fromUtf8(row.open));
-        auto *remove = childNamed<QToolButton>(list, QString::fromUtf8(row.remove));
+        auto *open = childNamed<QToolButton>(&view, QString::fromUtf8(row.open));
+        auto *remove = childNamed<QToolButton>(&view, QString::fromUtf8(row.remove));
         ASSERT_TRUE(open && remove);
         EXPECT_TRUE(isShownIn(open, &view) && isShownIn(remove, &view));
-        EXPECT_TRUE(list->visualRect(index).contains(open->geometry()));
-        EXPECT_TRUE(list->visualRect(index).contains(remove->geometry()));
+        const QRect rowRect = list->visualRect(index).translated(list->viewport()->mapTo(&view, QPoint()));
+        EXPECT_TRUE(rowRect.contains(open->geometry()));
+        EXPECT_TRUE(rowRect.contains(remove->geometry()));
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(open);
         ASSERT_TRUE(accessible);
         EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromUtf8(row.open));
@@ -278,6 +282,83 @@ TEST(RecordsViewTest, TheCurrentRowsButtonsAreNamedControlsThatTabReaches)
     EXPECT_EQ(r.traceDetails.shown, QList { TraceDetailContent::record(r.records.at(2)) });
 }
 
+// Whether `target` is reachable from `root` through the accessible children,
+// as a screen reader walks a window.
+bool inAccessibleTree(QAccessibleInterface *root, QAccessibleInterface *target)
+{
+    if (root == target)
+        return true;
+    for (int child = 0; child < root->childCount(); ++child) {
+        if (QAccessibleInterface *next = root->child(child); next && inAccessibleTree(next, target))
+            return true;
+    }
+    return false;
+}
+
+// A screen reader finds the current row's buttons under the window, and the
+// row reports the focus only while the list has it.
+TEST(RecordsViewTest, TheRowButtonsAreInTheAccessibleTreeAndTheRowLetsTheFocusGo)
+{
+    LoadedRecords r;
+    views::RecordsView view(r.model());
+    view.resize(440, 400);
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    auto *list = view.findChild<QListView *>();
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(1, 0));
+    auto *open = childNamed<QToolButton>(&view, QStringLiteral("打开来源：A recipe"));
+    ASSERT_TRUE(open);
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&view);
+    EXPECT_TRUE(inAccessibleTree(window, QAccessible::queryAccessibleInterface(open)));
+
+    const auto rowFocused = [&] {
+        QAccessibleInterface *table = QAccessible::queryAccessibleInterface(list);
+        for (int child = 0; child < table->childCount(); ++child) {
+            if (QAccessibleInterface *cell = table->child(child); cell && cell->state().focused)
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(rowFocused());
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), open);
+    EXPECT_FALSE(rowFocused());
+
+    // Back in the list, the same row is current again.
+    QTest::keyClick(open, Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    EXPECT_EQ(list->currentIndex().row(), 1);
+    EXPECT_TRUE(rowFocused());
+}
+
+// A focused row shows where the keyboard is: it is drawn otherwise than the
+// same row without the focus.
+TEST(RecordsViewTest, AFocusedRowIsDrawnWithAHighlight)
+{
+    LoadedRecords r;
+    views::RecordsView view(r.model());
+    view.resize(440, 400);
+    view.show();
+    auto *list = view.findChild<QListView *>();
+    const QModelIndex index = list->model()->index(0, 0);
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.rect = QRect(QPoint(), list->visualRect(index).size());
+    option.widget = list;
+    const auto drawn = [&](QStyle::State focus) {
+        QImage image(option.rect.size(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QStyleOptionViewItem state = option;
+        state.state = (state.state & ~QStyle::State_HasFocus) | focus;
+        list->itemDelegate()->paint(&painter, state, index);
+        return image;
+    };
+    EXPECT_NE(drawn(QStyle::State_HasFocus), drawn(QStyle::State_None));
+}
+
 } // namespace
 } // namespace tovra::app::testing
 
@@ -296,6 +377,51 @@ TEST(RecordsViewTest, AFilterTitleFitsTheWidthItAsksFor)
         button.resize(button.sizeHint());
         EXPECT_EQ(button.shownTitle(), QString::fromUtf8(title));
     }
+}
+
+// The vertical middle of the ink at the right end of a filter's text: where
+// its ellipsis sits.
+double ellipsisMiddle(const QString &title)
+{
+    FilterMenuButton button(QStringLiteral("来源"));
+    button.setLabel({ title, QStringLiteral("globe"), true, title });
+    button.resize(FilterMenuButton::maximumWidth, FilterMenuButton::minimumHeight);
+    const QImage image = button.grab().toImage();
+    const QColor ground = image.pixelColor(image.width() - 3, image.height() / 2);
+    const auto inked = [&](int x, int y) {
+        const QColor pixel = image.pixelColor(x, y);
+        return std::abs(pixel.red() - ground.red()) + std::abs(pixel.blue() - ground.blue()) > 80;
+    };
+    int right = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (inked(x, y))
+                right = x;
+        }
+    }
+    double rows = 0;
+    int count = 0;
+    for (int x = std::max(0, right - 5); x <= right; ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (inked(x, y)) {
+                rows += y;
+                ++count;
+            }
+        }
+    }
+    return count ? rows / count : -1;
+}
+
+// A cut title ends in the same ellipsis after Latin as after Chinese.
+TEST(RecordsViewTest, ACutFilterTitleEndsInTheSameEllipsisAfterLatinAndChinese)
+{
+    const QFont systemFont = QApplication::font();
+    QApplication::setFont(views::interfaceFont(systemFont));
+    const double afterLatin = ellipsisMiddle(QStringLiteral("news.example.organisation.org"));
+    const double afterChinese = ellipsisMiddle(QStringLiteral("一个名字很长的中文应用程序"));
+    QApplication::setFont(systemFont);
+    ASSERT_GT(afterLatin, 0);
+    EXPECT_NEAR(afterLatin, afterChinese, 1.0);
 }
 
 } // namespace

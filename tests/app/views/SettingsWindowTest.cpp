@@ -168,6 +168,50 @@ TEST_F(SettingsWindowTest, ObsidianSwitchPersistsItsKey)
     }
 }
 
+struct SwitchCase {
+    const char *name;
+    bool TovraAppModelState::*setting;
+};
+
+class SettingSwitchTest : public SettingsWindowTest, public ::testing::WithParamInterface<SwitchCase> { };
+
+// A screen reader toggles a switch through its accessible action, which
+// flips the mark without a click: the setting follows all the same.
+TEST_P(SettingSwitchTest, TheAccessibleToggleActionChangesTheSetting)
+{
+    auto *toggle = childNamed<QCheckBox>(&window(), QString::fromUtf8(GetParam().name));
+    ASSERT_TRUE(toggle);
+    QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(toggle)->actionInterface();
+    ASSERT_TRUE(actions);
+
+    for (const bool expected :
+        { !(h.model().state().*GetParam().setting), h.model().state().*GetParam().setting }) {
+        actions->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_EQ(h.model().state().*GetParam().setting, expected);
+        EXPECT_EQ(toggle->isChecked(), expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Switches, SettingSwitchTest,
+    ::testing::Values(SwitchCase { "观察标准复制粘贴快捷键", &TovraAppModelState::observationEnabled },
+        SwitchCase { "⌥⇧V 在 Obsidian 中粘贴为来源链接", &TovraAppModelState::obsidianCitationEnabled }));
+
+// Framed buttons keep a margin around their text, and the ID field's
+// placeholder stands off its frame.
+TEST_F(SettingsWindowTest, ButtonsAndTheIDFieldLeaveRoomInsideTheirFrames)
+{
+    for (QPushButton *button : window().findChildren<QPushButton *>()) {
+        if (button->isFlat() || !isShownIn(button, &window()))
+            continue;
+        SCOPED_TRACE(button->text().toStdString());
+        const int symbol = button->icon().isNull() ? 0 : button->iconSize().width();
+        EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + symbol + 24);
+    }
+    auto *field = childNamed<QLineEdit>(&window(), QStringLiteral("Chrome 扩展 ID"));
+    ASSERT_TRUE(field);
+    EXPECT_GE(field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(), 6);
+}
+
 // Both permission rows offer "系统设置", granted or not; where this desktop
 // has no page for a permission, the button is there but disabled, and says why.
 TEST_F(SettingsWindowTest, BothPermissionRowsOfferSystemSettingsGrantedOrNot)

@@ -16,13 +16,14 @@ namespace {
 const ProvenanceRecord record
     = sampleRecord(QStringLiteral("Reading list"), QDateTime(QDate(2024, 3, 5), QTime(14, 3, 22), QTimeZone::utc()));
 
-// The texts the window shows, in order.
+// The texts the window shows, in order, as read: without the joiners that
+// only steer where lines wrap.
 QStringList shownTexts(const QWidget *window)
 {
     QStringList texts;
     for (const QLabel *label : window->findChildren<QLabel *>()) {
         if (!label->text().isEmpty())
-            texts.append(label->text());
+            texts.append(QString(label->text()).remove(QChar(0x2060)));
     }
     return texts;
 }

@@ -2,6 +2,7 @@
 
 #include "app/model/TovraAppModel.h"
 #include "app/views/ElidedLabel.h"
+#include "app/views/LineBreaking.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/ViewParts.h"
@@ -100,8 +101,10 @@ void ClipboardTargetBar::refresh()
     const bool available = target && target->availability.isAvailable();
     m_symbol->setPixmap(available ? m_availableSymbol : m_unavailableSymbol);
     m_title->setText(m_model.clipboardShelfTargetTitle());
-    m_detail->setText(
-        target && !available ? target->availability.unavailableReason().value_or(QString()) : defaultDetail);
+    const QString detail
+        = target && !available ? target->availability.unavailableReason().value_or(QString()) : defaultDetail;
+    m_detail->setText(keepClauseEndsTogether(detail));
+    m_detail->setAccessibleName(detail);
 
     const QString pasteTitle = state.isPasting ? QStringLiteral("回粘中") : QStringLiteral("回粘所选");
     m_pasteText->setText(pasteTitle);

@@ -4,6 +4,8 @@
 #include "app/views/AlertBox.h"
 #include "app/views/ContentUnavailableView.h"
 #include "app/views/FeedbackBanners.h"
+#include "app/views/LineBreaking.h"
+#include "app/views/NamedComboBox.h"
 #include "app/views/ScreenFit.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/ViewParts.h"
@@ -85,6 +87,9 @@ DenylistEditor::DenylistEditor(TovraAppModel &model, QWidget *parent)
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A Tab stop, so that the keyboard scrolls through the locked default
+    // rules, which have no control of their own to move to.
+    m_scroll->setAccessibleName(QStringLiteral("排除项列表"));
     m_list->addWidget(m_scroll);
     stack->addWidget(m_list, 1);
 
@@ -103,12 +108,15 @@ QWidget *DenylistEditor::addArea()
     auto *stack = new QVBoxLayout(area);
     stack->setContentsMargins(16, 16, 16, 16);
     stack->setSpacing(10);
-    stack->addWidget(captionLabel(
-        QStringLiteral("添加来源域名或目标 App 的 Bundle ID。匹配不区分大小写；请使用完整值，避免过宽规则。"), area));
+    const QString explanation = QStringLiteral(
+        "添加来源域名或目标 App 的 Bundle ID。匹配不区分大小写；请使用完整值，避免过宽规则。");
+    QLabel *caption = captionLabel(keepClauseEndsTogether(explanation), area);
+    caption->setAccessibleName(explanation);
+    stack->addWidget(caption);
 
     auto *row = new QHBoxLayout;
     row->setSpacing(8);
-    m_kind = new QComboBox(area);
+    m_kind = new NamedComboBox(area);
     m_kind->setFixedWidth(kindPickerWidth);
     m_kind->setAccessibleName(QStringLiteral("排除项类型"));
     for (const DenylistEntryKind kind : allCases<DenylistEntryKind>()) {

@@ -1,6 +1,7 @@
 #include "app/views/panel/MainPanelFooter.h"
 
 #include "app/model/TovraAppModel.h"
+#include "app/views/MenuButton.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/ViewParts.h"
@@ -37,7 +38,7 @@ QString MainPanelFooter::countersText(qsizetype textCount, qsizetype imageCount)
 MainPanelFooter::MainPanelFooter(TovraAppModel &model, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
-    , m_exportMenu(new QToolButton(this))
+    , m_exportMenu(new MenuButton(this))
     , m_clearButton(flatButton(QStringLiteral("trash"), QStringLiteral("清空"), this))
     , m_counters(new QLabel(this))
 {
@@ -53,17 +54,15 @@ MainPanelFooter::MainPanelFooter(TovraAppModel &model, QWidget *parent)
 
     m_exportMenu->setIcon(SymbolIcons::icon(QStringLiteral("square.and.arrow.up")));
     m_exportMenu->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_exportMenu->setPopupMode(QToolButton::InstantPopup);
     m_exportMenu->setAutoRaise(true);
     m_exportMenu->setAccessibleName(QStringLiteral("导出当前筛选结果"));
-    auto *formats = new QMenu(m_exportMenu);
+    QMenu *formats = m_exportMenu->menu();
     for (const auto &[format, title] : { std::pair { ExportFormat::markdown, QStringLiteral("Markdown") },
              std::pair { ExportFormat::csv, QStringLiteral("CSV") },
              std::pair { ExportFormat::json, QStringLiteral("JSON") } }) {
         connect(formats->addAction(title), &QAction::triggered, this,
             [this, format] { m_model.exportRecords(format); });
     }
-    m_exportMenu->setMenu(formats);
     row->addWidget(m_exportMenu);
 
     makeDestructive(m_clearButton, QStringLiteral("trash"));
@@ -85,6 +84,11 @@ MainPanelFooter::MainPanelFooter(TovraAppModel &model, QWidget *parent)
     quit->setAccessibleName(QStringLiteral("退出Tovra"));
     connect(quit, &QPushButton::clicked, this, &MainPanelFooter::quitRequested);
     row->addWidget(quit);
+    // Left to right, as the row stands; the export menu and the clear button
+    // were created first.
+    QWidget::setTabOrder(denylist, m_exportMenu);
+    QWidget::setTabOrder(m_exportMenu, m_clearButton);
+    QWidget::setTabOrder(m_clearButton, quit);
 
     connect(&m_model, &TovraAppModel::changed, this, [this](TovraAppModelField field) {
         switch (field) {

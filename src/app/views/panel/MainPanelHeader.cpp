@@ -1,6 +1,7 @@
 #include "app/views/panel/MainPanelHeader.h"
 
 #include "app/model/TovraAppModel.h"
+#include "app/views/KeySymbols.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
 #include "app/views/panel/HeaderAppearance.h"
@@ -73,10 +74,28 @@ void MainPanelHeader::refresh()
         = HeaderAppearance::of(state.isPaused, state.observationStatus, m_model.isFollowingPasteboard());
     m_symbol->setPixmap(SymbolIcons::tinted(appearance.symbolName, appearance.color, 24));
     m_title->setText(appearance.title);
-    m_detail->setText(appearance.detail);
+    setTextWithKeySymbols(m_detail, appearance.detail);
     m_pauseButton->setText(state.isPaused ? QStringLiteral("继续") : QStringLiteral("暂停"));
     m_pauseButton->setAccessibleName(state.isPaused ? QStringLiteral("恢复Tovra") : QStringLiteral("暂停Tovra"));
-    m_pauseButton->setEnabled(!state.isUpdatingPauseState);
+    setPauseEnabled(!state.isUpdatingPauseState);
+}
+
+void MainPanelHeader::setPauseEnabled(bool enabled)
+{
+    if (enabled == m_pauseButton->isEnabled())
+        return;
+    if (!enabled) {
+        m_pauseLentFocus = window()->focusWidget() == m_pauseButton;
+        m_pauseButton->setEnabled(false);
+        m_pauseFocusBorrower = window()->focusWidget();
+        return;
+    }
+    m_pauseButton->setEnabled(true);
+    // A person who paused with Space resumes with the next Space: the focus
+    // comes back once the change is applied, unless they moved it meanwhile.
+    if (m_pauseLentFocus && window()->focusWidget() == m_pauseFocusBorrower)
+        m_pauseButton->setFocus(Qt::OtherFocusReason);
+    m_pauseLentFocus = false;
 }
 
 } // namespace tovra::app::views

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -21,6 +22,7 @@ public:
 
 private:
     void refresh();
+    void setPauseEnabled(bool enabled);
 
     TovraAppModel &m_model;
     QLabel *m_symbol;
@@ -28,6 +30,11 @@ private:
     QLabel *m_detail;
     QPushButton *m_settingsButton;
     QPushButton *m_pauseButton;
+    // While a pause change is applied the button is disabled, which hands its
+    // focus to the next control; this remembers whether it had the focus and
+    // which control took it.
+    bool m_pauseLentFocus = false;
+    QPointer<QWidget> m_pauseFocusBorrower;
 };
 
 } // namespace tovra::app::views

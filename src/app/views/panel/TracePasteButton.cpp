@@ -3,6 +3,7 @@
 #include "app/model/TovraAppModel.h"
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
+#include "app/views/ViewParts.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -18,7 +19,10 @@ TracePasteButton::TracePasteButton(TovraAppModel &model, QWidget *parent)
     , m_progress(new QProgressBar(this))
     , m_title(new QLabel(this))
 {
-    setDefault(true);
+    // The section's main action is filled with the accent colour, like the
+    // history's 回粘所选. It is not the window's default button: that frame
+    // would make it look focused while it is not.
+    makeProminent(this);
     setMinimumHeight(36);
     setAccessibleName(QStringLiteral("带溯源粘贴"));
     setAccessibleDescription(QStringLiteral("识别当前目标并发送一次 Command V；快捷键为 Option Shift V"));
@@ -27,7 +31,7 @@ TracePasteButton::TracePasteButton(TovraAppModel &model, QWidget *parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(12, 4, 12, 4);
     row->setSpacing(8);
-    m_symbol->setPixmap(SymbolIcons::icon(QStringLiteral("doc.on.clipboard")).pixmap(18, 18));
+    m_symbol->setPixmap(SymbolIcons::tinted(QStringLiteral("doc.on.clipboard"), prominentText, 18));
     row->addWidget(m_symbol);
     // A busy indicator: no range, so it shows activity without a percentage.
     m_progress->setRange(0, 0);
@@ -44,7 +48,11 @@ TracePasteButton::TracePasteButton(TovraAppModel &model, QWidget *parent)
     QFont monospaced = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     monospaced.setPointSizeF(palette::captionFont(font()).pointSizeF());
     shortcut->setFont(monospaced);
-    shortcut->setPalette(palette::secondaryText(shortcut->palette()));
+    // Secondary to the title, on the accent fill.
+    QPalette subdued = shortcut->palette();
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive })
+        subdued.setColor(group, QPalette::WindowText, palette::withAlpha(prominentText, 0.78));
+    shortcut->setPalette(subdued);
     shortcut->setAccessibleName(QStringLiteral("快捷键 Option Shift V"));
     row->addWidget(shortcut);
     // The labels only draw the button; clicks belong to it.

@@ -3,7 +3,6 @@
 #include "app/views/Palette.h"
 #include "app/views/SymbolIcons.h"
 
-#include <QMenu>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <QtMath>
@@ -14,13 +13,12 @@ namespace {
 constexpr int horizontalPadding = 7;
 constexpr int symbolSize = 12;
 constexpr int symbolSpacing = 4;
+constexpr QChar ellipsis(0x2026);
 } // namespace
 
 FilterMenuButton::FilterMenuButton(const QString &help, QWidget *parent)
-    : QToolButton(parent)
+    : MenuButton(parent)
 {
-    setMenu(new QMenu(this));
-    setPopupMode(QToolButton::InstantPopup);
     setFocusPolicy(Qt::StrongFocus);
     setToolTip(help);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -85,7 +83,19 @@ void FilterMenuButton::paintEvent(QPaintEvent *)
     painter.setFont(labelFont());
     painter.setPen(foreground);
     const QRect textArea(symbol.right() + 1 + symbolSpacing, content.top(), textWidth(), content.height());
-    painter.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, shownTitle());
+    // An ellipsis takes the script of the text before it, and the font draws
+    // it on the baseline after Latin but centred after Chinese; drawn on its
+    // own it looks the same after both.
+    QString shown = shownTitle();
+    const bool elided = shown != m_label.title && shown.endsWith(ellipsis);
+    if (elided)
+        shown.chop(1);
+    const int flags = Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip;
+    painter.drawText(textArea, flags, shown);
+    if (elided) {
+        const int shownWidth = qCeil(QFontMetricsF(labelFont()).horizontalAdvance(shown));
+        painter.drawText(textArea.adjusted(shownWidth, 0, 0, 0), flags, QString(ellipsis));
+    }
 
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

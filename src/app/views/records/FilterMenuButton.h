@@ -2,14 +2,14 @@
 
 #include "app/views/records/RecordFilterText.h"
 
-#include <QToolButton>
+#include "app/views/MenuButton.h"
 
 namespace tovra::app::views {
 
 // One filter of the records list: a compact button that opens its menu of
 // choices and shows the current choice, highlighted while it narrows the
 // list. Its owner fills the menu just before it opens.
-class FilterMenuButton : public QToolButton {
+class FilterMenuButton : public MenuButton {
     Q_OBJECT
 
 public:

@@ -6,7 +6,7 @@
 #include "app/views/records/RecordRowText.h"
 #include "app/views/records/RecordsListModel.h"
 
-#include <QEvent>
+#include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QScrollBar>
@@ -23,19 +23,27 @@ QToolButton *rowButton(const QString &symbolName, const QColor &color, QWidget *
     button->setFocusPolicy(Qt::StrongFocus);
     button->setIcon(SymbolIcons::tinted(symbolName, color, 14));
     button->setIconSize(QSize(14, 14));
+    // The keyboard's place shows as a clear ring in the accent colour, not as
+    // the style's faint frame.
+    button->setStyleSheet(
+        QStringLiteral("QToolButton { border: 2px solid transparent; border-radius: 5px; }"
+                       "QToolButton:hover { background: %1; }"
+                       "QToolButton:focus { border-color: %2; }")
+            .arg(palette::withAlpha(palette::secondary, 0.16).name(QColor::HexArgb), palette::accent.name()));
     button->hide();
     return button;
 }
 
 } // namespace
 
-RecordRowButtons::RecordRowButtons(QListView *list, RecordsListModel *records)
+RecordRowButtons::RecordRowButtons(QListView *list, RecordsListModel *records, QWidget *host)
     : QObject(list)
     , m_list(list)
     , m_viewport(list->viewport())
     , m_records(records)
-    , m_open(rowButton(QStringLiteral("arrow.up.forward.square"), palette::accent, list->viewport()))
-    , m_delete(rowButton(QStringLiteral("trash"), palette::red, list->viewport()))
+    , m_host(host)
+    , m_open(rowButton(QStringLiteral("arrow.up.forward.square"), palette::accent, host))
+    , m_delete(rowButton(QStringLiteral("trash"), palette::red, host))
 {
     m_delete->setToolTip(QStringLiteral("删除这条记录"));
     QWidget::setTabOrder(m_list, m_open);
@@ -53,32 +61,58 @@ RecordRowButtons::RecordRowButtons(QListView *list, RecordsListModel *records)
     connect(m_records, &QAbstractItemModel::dataChanged, this, &RecordRowButtons::follow);
     connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this, &RecordRowButtons::follow);
     m_viewport->installEventFilter(this);
+    m_list->installEventFilter(this);
 }
 
 bool RecordRowButtons::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_viewport && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         follow();
+    else if (watched == m_list
+        && event->type() == QEvent::FocusOut
+        // A menu opened over the list leaves it the focus owner.
+        && static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
+        lendCurrentRow();
+    else if (watched == m_list && event->type() == QEvent::FocusIn)
+        takeBackCurrentRow();
     return QObject::eventFilter(watched, event);
+}
+
+void RecordRowButtons::lendCurrentRow()
+{
+    if (!m_row.isValid())
+        return;
+    m_list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+void RecordRowButtons::takeBackCurrentRow()
+{
+    if (m_row.isValid() && !m_list->currentIndex().isValid())
+        m_list->selectionModel()->setCurrentIndex(m_row, QItemSelectionModel::NoUpdate);
 }
 
 void RecordRowButtons::follow()
 {
-    m_row = m_list->currentIndex();
+    // While the list has lent its current row out, the buttons stay on it.
+    if (m_list->currentIndex().isValid() || m_list->hasFocus() || !m_row.isValid())
+        m_row = m_list->currentIndex();
     const ProvenanceRecord *record = m_row.isValid() ? m_records->record(m_row.row()) : nullptr;
-    if (!record) {
+    const QRect row = record ? m_list->visualRect(m_row) : QRect();
+    if (!record || !m_viewport->rect().contains(row.center())) {
         m_open->hide();
         m_delete->hide();
         return;
     }
-    const QRect row = m_list->visualRect(m_row);
-    m_open->setGeometry(RecordRowDelegate::openButtonRect(row));
-    m_delete->setGeometry(RecordRowDelegate::deleteButtonRect(row));
+    const QPoint offset = m_viewport->mapTo(m_host, QPoint());
+    m_open->setGeometry(RecordRowDelegate::openButtonRect(row).translated(offset));
+    m_delete->setGeometry(RecordRowDelegate::deleteButtonRect(row).translated(offset));
     m_open->setAccessibleName(recordRow::openAccessibleName(*record));
     m_open->setToolTip(recordRow::openHelp(*record));
     m_delete->setAccessibleName(recordRow::deleteAccessibleName(*record));
-    m_open->show();
-    m_delete->show();
+    for (QToolButton *button : { m_open, m_delete }) {
+        button->show();
+        button->raise();
+    }
 }
 
 } // namespace tovra::app::views

@@ -239,6 +239,14 @@ void RecordRowDelegate::paint(
     painter->drawPixmap(layout.remove.adjusted(2, 2, -2, -2),
         SymbolIcons::tinted(QStringLiteral("trash"), selected ? textColor : palette::red, buttonSide - 4));
 
+    // The row the keyboard is on, while the list has the focus; on the
+    // selection's own colour the ring takes the selected text's colour.
+    if (option.state.testFlag(QStyle::State_HasFocus)) {
+        painter->setPen(QPen(selected ? textColor : palette::accent, 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(option.rect).adjusted(2, 2, -2, -2), 6, 6);
+    }
+
     painter->setPen(QPen(palette::withAlpha(palette::secondary, 0.25), 1));
     painter->drawLine(
         option.rect.left() + dividerIndent, option.rect.bottom(), option.rect.right(), option.rect.bottom());

@@ -53,7 +53,7 @@ RecordsView::RecordsView(TovraAppModel &model, QWidget *parent)
     m_list->installEventFilter(this);
     connect(rows, &RecordRowDelegate::openRequested, this, &RecordsView::openRow);
     connect(rows, &RecordRowDelegate::deleteRequested, this, &RecordsView::deleteRow);
-    auto *rowButtons = new RecordRowButtons(m_list, m_records);
+    auto *rowButtons = new RecordRowButtons(m_list, m_records, this);
     connect(rowButtons, &RecordRowButtons::openRequested, this, &RecordsView::openRow);
     connect(rowButtons, &RecordRowButtons::deleteRequested, this, &RecordsView::deleteRow);
     connect(m_list, &QWidget::customContextMenuRequested, this, &RecordsView::showContextMenu);

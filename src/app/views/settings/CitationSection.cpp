@@ -99,6 +99,8 @@ CitationSection::CitationSection(TovraAppModel &model, QWidget *parent)
     m_previewArea->setWidget(m_preview);
     m_previewArea->setWidgetResizable(true);
     m_previewArea->setFrameShape(QFrame::NoFrame);
+    // The selectable preview inside takes the keyboard, not its frame.
+    m_previewArea->setFocusPolicy(Qt::NoFocus);
     m_previewArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_previewArea->viewport()->setAutoFillBackground(false);
     m_previewArea->setMinimumHeight(minimumPreviewHeight);

@@ -62,6 +62,8 @@ IntegrationSection::IntegrationSection(TovraAppModel &model, QWidget *parent)
 
     m_extensionID->setPlaceholderText(QStringLiteral("Chrome 扩展 ID（32 位 a–p）"));
     m_extensionID->setAccessibleName(QStringLiteral("Chrome 扩展 ID"));
+    // The style sets the text against the frame.
+    m_extensionID->setTextMargins(5, 0, 5, 0);
     rows->addWidget(m_extensionID);
 
     auto *installRow = new QHBoxLayout;
@@ -86,7 +88,10 @@ IntegrationSection::IntegrationSection(TovraAppModel &model, QWidget *parent)
     // checks: keystrokes, and text set by assistive or automation tools.
     connect(m_extensionID, &QLineEdit::textChanged, &m_model, &TovraAppModel::setNativeHostExtensionID);
     connect(m_install, &QPushButton::clicked, &m_model, &TovraAppModel::installChromeNativeHostManifest);
-    connect(m_obsidianCitation, &QCheckBox::clicked, this, [this](bool on) {
+    // Any toggle counts, a click or an assistive tool's toggle action.
+    connect(m_obsidianCitation, &QCheckBox::toggled, this, [this](bool on) {
+        if (on == m_model.state().obsidianCitationEnabled)
+            return;
         m_model.setObsidianCitationEnabled(on);
         m_obsidianCitation->setChecked(m_model.state().obsidianCitationEnabled);
     });

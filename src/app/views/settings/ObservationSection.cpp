@@ -32,8 +32,13 @@ ObservationSection::ObservationSection(TovraAppModel &model, QWidget *parent)
     rows->addWidget(m_downgraded);
 
     // The model decides what follows the switch (it may ask for permissions
-    // first); the switch then shows what the model holds.
-    connect(m_switch, &QCheckBox::clicked, this, [this](bool on) {
+    // first); the switch then shows what the model holds. Any toggle counts,
+    // not only a click: an assistive tool's toggle action flips the mark
+    // without clicking. Showing the model's value toggles it back to a value
+    // the model already holds, which asks nothing.
+    connect(m_switch, &QCheckBox::toggled, this, [this](bool on) {
+        if (on == m_model.state().observationEnabled)
+            return;
         m_model.setObservationEnabled(on);
         refresh();
     });

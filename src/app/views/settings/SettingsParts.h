@@ -5,6 +5,7 @@
 class QCheckBox;
 class QGroupBox;
 class QHBoxLayout;
+class QPushButton;
 class QVBoxLayout;
 class QWidget;
 
@@ -18,7 +19,12 @@ QVBoxLayout *sectionRows(QGroupBox *section, const QString &title);
 QHBoxLayout *labelledRow(const QString &label, QWidget *value, QWidget *parent);
 
 // An on/off setting. It shows the model's value and reports the user's
-// choice with `clicked(bool)`; it never keeps a value of its own.
+// choice with `toggled(bool)`, whoever toggled it; it never keeps a value of
+// its own.
 QCheckBox *settingSwitch(const QString &text, QWidget *parent);
+
+// The width that leaves a framed button's text and symbol a margin on both
+// sides, rather than touching the frame.
+int roomyButtonWidth(const QPushButton &button);
 
 } // namespace tovra::app::views::settings

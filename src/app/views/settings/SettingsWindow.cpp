@@ -70,7 +70,16 @@ SettingsWindow::SettingsWindow(TovraAppModel &model, QWidget *parent)
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A Tab stop, so that the keyboard scrolls down to the diagnostics,
+    // which have no control of their own to move to.
+    scroll->setAccessibleName(QStringLiteral("设置内容"));
     stack->addWidget(scroll, 1);
+
+    // The style's buttons hug their text; these keep room inside their frame.
+    for (QPushButton *button : findChildren<QPushButton *>()) {
+        if (!button->isFlat())
+            button->setMinimumWidth(roomyButtonWidth(*button));
+    }
 
     connect(&m_model, &TovraAppModel::changed, this, [this](TovraAppModelField field) {
         if (field == TovraAppModelField::showObservationEducation)
