@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -331,6 +332,38 @@ TEST(RecordsViewTest, TheRowButtonsAreInTheAccessibleTreeAndTheRowLetsTheFocusGo
     EXPECT_EQ(QApplication::focusWidget(), list);
     EXPECT_EQ(list->currentIndex().row(), 1);
     EXPECT_TRUE(rowFocused());
+}
+
+// The current row's real buttons lie over the ones the row draws, also once
+// a scroll bar has narrowed the list; on the selection they take its text
+// colour, as the drawn ones do.
+TEST(RecordsViewTest, TheCurrentRowsButtonsLieOverTheDrawnOnesWhenTheListScrolls)
+{
+    LoadedRecords r;
+    views::RecordsView view(r.model());
+    view.resize(440, 600);
+    view.show();
+    auto *list = view.findChild<QListView *>();
+    list->setCurrentIndex(list->model()->index(1, 0));
+    QCoreApplication::processEvents();
+    view.resize(440, 190);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list->verticalScrollBar()->isVisible());
+
+    const QRect row = list->visualRect(list->currentIndex());
+    auto *open = childNamed<QToolButton>(&view, QStringLiteral("打开来源：A recipe"));
+    ASSERT_TRUE(open && open->isVisible());
+    EXPECT_EQ(open->geometry().translated(-list->viewport()->mapTo(&view, QPoint())),
+        views::RecordRowDelegate::openButtonRect(row));
+    const QImage symbol = open->icon().pixmap(open->iconSize()).toImage();
+    QSet<QRgb> inks;
+    for (int y = 0; y < symbol.height(); ++y) {
+        for (int x = 0; x < symbol.width(); ++x) {
+            if (qAlpha(symbol.pixel(x, y)) == 255)
+                inks.insert(symbol.pixel(x, y) & 0xFFFFFF);
+        }
+    }
+    EXPECT_EQ(inks, QSet<QRgb> { list->palette().color(QPalette::HighlightedText).rgb() & 0xFFFFFF });
 }
 
 // A focused row shows where the keyboard is: it is drawn otherwise than the

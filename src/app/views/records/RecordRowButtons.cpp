@@ -16,13 +16,16 @@ namespace tovra::app::views {
 
 namespace {
 
-QToolButton *rowButton(const QString &symbolName, const QColor &color, QWidget *parent)
+const QString openSymbol = QStringLiteral("arrow.up.forward.square");
+const QString deleteSymbol = QStringLiteral("trash");
+constexpr int symbolSide = 14;
+
+QToolButton *rowButton(QWidget *parent)
 {
     auto *button = new QToolButton(parent);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::StrongFocus);
-    button->setIcon(SymbolIcons::tinted(symbolName, color, 14));
-    button->setIconSize(QSize(14, 14));
+    button->setIconSize(QSize(symbolSide, symbolSide));
     // The keyboard's place shows as a clear ring in the accent colour, not as
     // the style's faint frame.
     button->setStyleSheet(
@@ -42,8 +45,8 @@ RecordRowButtons::RecordRowButtons(QListView *list, RecordsListModel *records, Q
     , m_viewport(list->viewport())
     , m_records(records)
     , m_host(host)
-    , m_open(rowButton(QStringLiteral("arrow.up.forward.square"), palette::accent, host))
-    , m_delete(rowButton(QStringLiteral("trash"), palette::red, host))
+    , m_open(rowButton(host))
+    , m_delete(rowButton(host))
 {
     m_delete->setToolTip(QStringLiteral("删除这条记录"));
     QWidget::setTabOrder(m_list, m_open);
@@ -57,6 +60,8 @@ RecordRowButtons::RecordRowButtons(QListView *list, RecordsListModel *records, Q
             emit deleteRequested(m_row);
     });
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, &RecordRowButtons::follow);
+    connect(
+        m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &RecordRowButtons::follow);
     connect(m_records, &QAbstractItemModel::modelReset, this, &RecordRowButtons::follow);
     connect(m_records, &QAbstractItemModel::dataChanged, this, &RecordRowButtons::follow);
     connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this, &RecordRowButtons::follow);
@@ -97,7 +102,12 @@ void RecordRowButtons::follow()
     if (m_list->currentIndex().isValid() || m_list->hasFocus() || !m_row.isValid())
         m_row = m_list->currentIndex();
     const ProvenanceRecord *record = m_row.isValid() ? m_records->record(m_row.row()) : nullptr;
-    const QRect row = record ? m_list->visualRect(m_row) : QRect();
+    QRect row = record ? m_list->visualRect(m_row) : QRect();
+    // A row spans the viewport; the list lays its rows out to a new width
+    // only later (a scroll bar that just appeared), and the delegate draws
+    // them at the width the viewport has.
+    row.setLeft(0);
+    row.setWidth(m_viewport->width());
     if (!record || !m_viewport->rect().contains(row.center())) {
         m_open->hide();
         m_delete->hide();
@@ -109,6 +119,12 @@ void RecordRowButtons::follow()
     m_open->setAccessibleName(recordRow::openAccessibleName(*record));
     m_open->setToolTip(recordRow::openHelp(*record));
     m_delete->setAccessibleName(recordRow::deleteAccessibleName(*record));
+    // On the selection's colour the symbols take its text colour, as the
+    // delegate draws them.
+    const bool selected = m_list->selectionModel()->isSelected(m_row);
+    const QColor selectedText = m_list->palette().color(QPalette::HighlightedText);
+    m_open->setIcon(SymbolIcons::tinted(openSymbol, selected ? selectedText : palette::accent, symbolSide));
+    m_delete->setIcon(SymbolIcons::tinted(deleteSymbol, selected ? selectedText : palette::red, symbolSide));
     for (QToolButton *button : { m_open, m_delete }) {
         button->show();
         button->raise();
