@@ -1,5 +1,6 @@
 #include "app/views/AlertBox.h"
 
+#include "app/views/KeySymbols.h"
 #include "app/views/Palette.h"
 #include "app/views/ViewParts.h"
 
@@ -39,6 +40,7 @@ QMessageBox *newAlert(const QString &title, const QString &message, QWidget *par
         titleLabel->setMinimumWidth(std::min(titleLabel->fontMetrics().horizontalAdvance(title), textWidth));
     }
     if (auto *messageLabel = alert->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        setTextWithKeySymbols(messageLabel, message);
         messageLabel->setWordWrap(true);
         messageLabel->setMinimumWidth(
             std::min(messageLabel->fontMetrics().horizontalAdvance(message), textWidth));

@@ -3,6 +3,7 @@
 #include "app/views/InterfaceFont.h"
 #include "app/views/MainPanelView.h"
 #include "app/views/denylist/DenylistEditor.h"
+#include "app/views/panel/PanelDialogs.h"
 #include "app/views/settings/SettingsWindow.h"
 
 #include <QAbstractButton>
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -75,7 +77,11 @@ INSTANTIATE_TEST_SUITE_P(Windows, EveryWindowTest,
         WindowCase { "history", [](auto &m) { return mainPanelIn(m, MainPanelSection::clipboard); } },
         WindowCase { "records", [](auto &m) { return mainPanelIn(m, MainPanelSection::traces); } },
         WindowCase { "settings", [](auto &m) { return std::make_unique<views::SettingsWindow>(m); } },
-        WindowCase { "denylist", [](auto &m) { return std::make_unique<views::DenylistEditor>(m); } }),
+        WindowCase { "denylist", [](auto &m) { return std::make_unique<views::DenylistEditor>(m); } },
+        WindowCase { "accessibilityAlert",
+            [](auto &m) {
+                return std::unique_ptr<QWidget>(views::dialogs::openAccessibilityEducation(m, nullptr));
+            } }),
     [](const auto &info) { return std::string(info.param.window); });
 
 // Every text a window shows, in a label or on a button, takes its key
