@@ -115,6 +115,10 @@ QStringList secretToolLookupArguments()
 
 bool plantKeyringMasterKey()
 {
+    // The item is the one the real app keeps its key in: only ever replaced
+    // in the private keyring of the test session, never in the user's own.
+    if (!qEnvironmentVariableIsSet("TOVRA_DESKTOP_SESSION_INNER"))
+        return false;
     QProcess store;
     store.start(secretToolProgram(),
         { QStringLiteral("store"),

@@ -53,7 +53,8 @@ private:
 
 // Stores the master key every HostEnvironment seals its ledger with as the
 // keyring item the host looks up, with libsecret's own `secret-tool`; false
-// when there is no unlocked session keyring.
+// outside the private session of scripts/with-desktop-session.sh (the user's
+// own key must never be replaced) and when there is no unlocked keyring.
 bool plantKeyringMasterKey();
 // The `secret-tool` command that looks that item up and prints it.
 QString secretToolProgram();

@@ -12,16 +12,11 @@ std::optional<QString> Pasteboard::string() const
     return QString::fromUtf8(*bytes);
 }
 
-std::optional<PasteboardImageData> Pasteboard::imageData() const
-{
-    for (const QString &type : imageTypesToTry(types())) {
-        if (auto bytes = data(type))
-            return PasteboardImageData { std::move(*bytes), type };
-    }
-    return std::nullopt;
-}
+namespace {
 
-QStringList Pasteboard::imageTypesToTry(const QStringList &offered)
+// The image types of `offered` in the order they are tried: the most
+// faithful first.
+QStringList imageTypesToTry(const QStringList &offered)
 {
     QStringList candidates;
     for (const QString &type : PasteboardType::preferredImageTypes) {
@@ -35,13 +30,7 @@ QStringList Pasteboard::imageTypesToTry(const QStringList &offered)
     return candidates;
 }
 
-QList<QUrl> Pasteboard::fileURLs() const
-{
-    const auto bytes = data(PasteboardType::uriList);
-    return bytes ? fileURLsIn(*bytes) : QList<QUrl>();
-}
-
-QList<QUrl> Pasteboard::fileURLsIn(const QByteArray &uriList)
+QList<QUrl> fileURLsIn(const QByteArray &uriList)
 {
     QList<QUrl> urls;
     for (const QByteArray &rawLine : uriList.split('\n')) {
@@ -54,6 +43,34 @@ QList<QUrl> Pasteboard::fileURLsIn(const QByteArray &uriList)
             urls.append(url);
     }
     return urls;
+}
+
+} // namespace
+
+std::optional<PasteboardImageData> Pasteboard::imageData() const
+{
+    return imageDataFrom(types(), [this](const QString &type) { return data(type); });
+}
+
+std::optional<PasteboardImageData> Pasteboard::imageDataFrom(
+    const QStringList &offered, const DetachedReader &read)
+{
+    for (const QString &type : imageTypesToTry(offered)) {
+        if (auto bytes = read(type))
+            return PasteboardImageData { std::move(*bytes), type };
+    }
+    return std::nullopt;
+}
+
+QList<QUrl> Pasteboard::fileURLs() const
+{
+    return fileURLsFrom([this](const QString &type) { return data(type); });
+}
+
+QList<QUrl> Pasteboard::fileURLsFrom(const DetachedReader &read)
+{
+    const auto bytes = read(PasteboardType::uriList);
+    return bytes ? fileURLsIn(*bytes) : QList<QUrl>();
 }
 
 Pasteboard::DetachedReader Pasteboard::detachedReader() const

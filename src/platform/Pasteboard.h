@@ -84,10 +84,11 @@ public:
     // pasteboard that has no other way).
     virtual DetachedReader detachedReader() const;
 
-    // The image types of `offered` in the order imageData() tries them, and
-    // the URLs of a file list's bytes.
-    static QStringList imageTypesToTry(const QStringList &offered);
-    static QList<QUrl> fileURLsIn(const QByteArray &uriList);
+    // imageData() and fileURLs() of contents that offer `offered`, read
+    // through `read` (the pasteboard's own data(), or a detached reader).
+    static std::optional<PasteboardImageData> imageDataFrom(
+        const QStringList &offered, const DetachedReader &read);
+    static QList<QUrl> fileURLsFrom(const DetachedReader &read);
 };
 
 } // namespace tovra

@@ -9,7 +9,6 @@
 #include <QImageReader>
 #include <QMimeDatabase>
 
-#include <functional>
 #include <future>
 #include <variant>
 
@@ -71,33 +70,17 @@ struct ImageRead {
     PasteboardImageValidation validation;
 };
 
-using DataReading = std::function<std::optional<QByteArray>(const QString &type)>;
-
-// The pasteboard's image data in the first of the `offered` types that
-// delivers it, as Pasteboard::imageData() finds it.
-std::optional<PasteboardImageData> imageDataOf(const QStringList &offered, const DataReading &data)
-{
-    for (const QString &type : Pasteboard::imageTypesToTry(offered)) {
-        if (auto bytes = data(type))
-            return PasteboardImageData { std::move(*bytes), type };
-    }
-    return std::nullopt;
-}
-
 // Reads the image data first, else an image file named on the pasteboard,
 // of the contents at `changeCount` that offer `offered`, through `data`;
 // the answer when there is nothing to decode.
-std::variant<ImageRead, PasteboardImageCaptureResult> readImage(
-    qint64 changeCount, const QStringList &offered, const DataReading &data, qint64 maximumBytes)
+std::variant<ImageRead, PasteboardImageCaptureResult> readImage(qint64 changeCount,
+    const QStringList &offered, const Pasteboard::DetachedReader &data, qint64 maximumBytes)
 {
     ImageRead read;
     read.changeCount = changeCount;
 
-    const auto fileList = [&] {
-        const auto bytes = data(PasteboardType::uriList);
-        return bytes ? Pasteboard::fileURLsIn(*bytes) : QList<QUrl>();
-    };
-    if (auto image = imageDataOf(offered, data)) {
+    const auto fileList = [&] { return Pasteboard::fileURLsFrom(data); };
+    if (auto image = Pasteboard::imageDataFrom(offered, data)) {
         read.data = std::move(image->data);
         read.type = image->type;
         read.validation = PasteboardImageValidation::imageData(image->type);

@@ -2,7 +2,6 @@
 
 #include "DesktopScenario.h"
 #include "PasteTargets.h"
-#include "WaitUntil.h"
 
 namespace tovra::testing {
 
@@ -23,11 +22,7 @@ protected:
     void copyInAnotherApp(const QString &text)
     {
         ASSERT_TRUE(copier.start());
-        ASSERT_TRUE(copier.focus("plain"));
-        ASSERT_TRUE(
-            waitUntil([this] { return activeWindow() == copier.windowId(); }, std::chrono::seconds(10)));
-        ASSERT_TRUE(copier.selectText("plain", text));
-        desktop::pressKeys(QStringLiteral("ctrl+c"));
+        ASSERT_TRUE(copyWithKeys(copier, text));
         ASSERT_TRUE(appTree().waitForName(QStringLiteral("复制历史 1")));
     }
 

@@ -4,6 +4,7 @@
 // are still held, and a copy followed at once by the hot key.
 #include "BrowserExtension.h"
 #include "PasteScenario.h"
+#include "WaitUntil.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,16 +1,17 @@
 #include "app/model/ObsidianTarget.h"
 
+#include "app/resolver/ResolverPeerValidator.h"
+
 namespace tovra::app {
 
 bool hasObsidianBundleIdentifier(const std::optional<QString> &bundleIdentifier)
 {
-    static const QString obsidianID = QStringLiteral("md.obsidian");
-    // The desktop entry of Obsidian's own .deb and AppImage.
-    static const QString packagedEntryID = QStringLiteral("obsidian");
+    // Any other desktop entry may extend Obsidian's own ID as the Flatpak's
+    // does.
     return bundleIdentifier
-        && (bundleIdentifier->compare(obsidianID, Qt::CaseInsensitive) == 0
-            || bundleIdentifier->startsWith(obsidianID + QLatin1Char('.'), Qt::CaseInsensitive)
-            || bundleIdentifier->compare(packagedEntryID, Qt::CaseInsensitive) == 0);
+        && (ResolverPeerValidator::obsidianBundleIdentifiers().contains(
+                *bundleIdentifier, Qt::CaseInsensitive)
+            || bundleIdentifier->startsWith(QLatin1String("md.obsidian."), Qt::CaseInsensitive));
 }
 
 bool isObsidian(const std::optional<QString> &bundleIdentifier, const QString &applicationName)

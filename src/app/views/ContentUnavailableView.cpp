@@ -48,7 +48,6 @@ void ContentUnavailableView::setContent(const QString &symbolName, const QString
     m_symbol->setPixmap(SymbolIcons::tinted(symbolName, palette::secondary, symbolSize));
     m_title->setText(title);
     setTextWithKeySymbols(m_description, keepClauseEndsTogether(description));
-    m_description->setAccessibleName(description);
     setAccessibleName(title);
     setAccessibleDescription(description);
 }

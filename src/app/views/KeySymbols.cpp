@@ -61,8 +61,10 @@ QString keySymbolFamily()
 void setTextWithKeySymbols(QLabel *label, const QString &text)
 {
     label->setAccessibleName(QString(text).remove(QChar(0x2060)));
-    const QString family = keySymbolFamily();
-    if (family.isEmpty() || !hasKeySymbol(text)) {
+    // Most texts have no key symbol: the face is looked for only for those
+    // that do.
+    const QString family = hasKeySymbol(text) ? keySymbolFamily() : QString();
+    if (family.isEmpty()) {
         label->setTextFormat(Qt::PlainText);
         label->setText(text);
         return;

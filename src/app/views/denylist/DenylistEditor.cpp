@@ -110,9 +110,7 @@ QWidget *DenylistEditor::addArea()
     stack->setSpacing(10);
     const QString explanation = QStringLiteral(
         "添加来源域名或目标 App 的 Bundle ID。匹配不区分大小写；请使用完整值，避免过宽规则。");
-    QLabel *caption = captionLabel(keepClauseEndsTogether(explanation), area);
-    caption->setAccessibleName(explanation);
-    stack->addWidget(caption);
+    stack->addWidget(captionLabel(keepClauseEndsTogether(explanation), area));
 
     auto *row = new QHBoxLayout;
     row->setSpacing(8);

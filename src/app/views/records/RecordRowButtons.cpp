@@ -1,7 +1,6 @@
 #include "app/views/records/RecordRowButtons.h"
 
 #include "app/views/Palette.h"
-#include "app/views/SymbolIcons.h"
 #include "app/views/records/RecordRowDelegate.h"
 #include "app/views/records/RecordRowText.h"
 #include "app/views/records/RecordsListModel.h"
@@ -16,16 +15,12 @@ namespace tovra::app::views {
 
 namespace {
 
-const QString openSymbol = QStringLiteral("arrow.up.forward.square");
-const QString deleteSymbol = QStringLiteral("trash");
-constexpr int symbolSide = 14;
-
 QToolButton *rowButton(QWidget *parent)
 {
     auto *button = new QToolButton(parent);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::StrongFocus);
-    button->setIconSize(QSize(symbolSide, symbolSide));
+    button->setIconSize(QSize(RecordRowDelegate::buttonSymbolSide, RecordRowDelegate::buttonSymbolSide));
     // The keyboard's place shows as a clear ring in the accent colour, not as
     // the style's faint frame.
     button->setStyleSheet(
@@ -121,10 +116,11 @@ void RecordRowButtons::follow()
     m_delete->setAccessibleName(recordRow::deleteAccessibleName(*record));
     // On the selection's colour the symbols take its text colour, as the
     // delegate draws them.
-    const bool selected = m_list->selectionModel()->isSelected(m_row);
-    const QColor selectedText = m_list->palette().color(QPalette::HighlightedText);
-    m_open->setIcon(SymbolIcons::tinted(openSymbol, selected ? selectedText : palette::accent, symbolSide));
-    m_delete->setIcon(SymbolIcons::tinted(deleteSymbol, selected ? selectedText : palette::red, symbolSide));
+    const std::optional<QColor> selectedText = m_list->selectionModel()->isSelected(m_row)
+        ? std::optional<QColor>(m_list->palette().color(QPalette::HighlightedText))
+        : std::nullopt;
+    m_open->setIcon(RecordRowDelegate::openSymbol(selectedText));
+    m_delete->setIcon(RecordRowDelegate::deleteSymbol(selectedText));
     for (QToolButton *button : { m_open, m_delete }) {
         button->show();
         button->raise();

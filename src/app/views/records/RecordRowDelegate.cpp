@@ -27,7 +27,7 @@ constexpr int verticalPadding = 10;
 constexpr int columnSpacing = 10;
 constexpr int lineSpacing = 5;
 constexpr int statusSide = 22;
-constexpr int buttonSide = 18;
+constexpr int buttonSide = RecordRowDelegate::buttonSymbolSide + 4;
 constexpr int buttonSpacing = 6;
 constexpr int dividerIndent = 42;
 
@@ -175,6 +175,18 @@ void drawRoute(QPainter *painter, const QRect &line, const ProvenanceRecord &rec
 
 } // namespace
 
+QPixmap RecordRowDelegate::openSymbol(const std::optional<QColor> &selectedText)
+{
+    return SymbolIcons::tinted(
+        QStringLiteral("arrow.up.forward.square"), selectedText.value_or(palette::accent), buttonSymbolSide);
+}
+
+QPixmap RecordRowDelegate::deleteSymbol(const std::optional<QColor> &selectedText)
+{
+    return SymbolIcons::tinted(
+        QStringLiteral("trash"), selectedText.value_or(palette::red), buttonSymbolSide);
+}
+
 QRect RecordRowDelegate::openButtonRect(const QRect &row)
 {
     return QRect(row.right() - horizontalPadding - buttonSide + 1, row.top() + verticalPadding, buttonSide,
@@ -233,11 +245,9 @@ void RecordRowDelegate::paint(
     drawText(
         painter, layout.time, recordRow::pasteTime(*record, records->relativeTimeReference()), Qt::ElideNone);
 
-    painter->drawPixmap(layout.open.adjusted(2, 2, -2, -2),
-        SymbolIcons::tinted(QStringLiteral("arrow.up.forward.square"), selected ? textColor : palette::accent,
-            buttonSide - 4));
-    painter->drawPixmap(layout.remove.adjusted(2, 2, -2, -2),
-        SymbolIcons::tinted(QStringLiteral("trash"), selected ? textColor : palette::red, buttonSide - 4));
+    const std::optional<QColor> symbolColour = selected ? std::optional<QColor>(textColor) : std::nullopt;
+    painter->drawPixmap(layout.open.adjusted(2, 2, -2, -2), openSymbol(symbolColour));
+    painter->drawPixmap(layout.remove.adjusted(2, 2, -2, -2), deleteSymbol(symbolColour));
 
     // The row the keyboard is on, while the list has the focus; on the
     // selection's own colour the ring takes the selected text's colour.

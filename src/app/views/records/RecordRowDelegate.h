@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QColor>
+#include <QPixmap>
 #include <QStyledItemDelegate>
+
+#include <optional>
 
 namespace tovra::app::views {
 
@@ -29,6 +33,11 @@ public:
     // Where a row's open and delete buttons lie within `row`.
     static QRect openButtonRect(const QRect &row);
     static QRect deleteButtonRect(const QRect &row);
+    // The symbols of those buttons, in the accent and red colours, or all in
+    // `selectedText` on a selected row.
+    static constexpr int buttonSymbolSide = 14;
+    static QPixmap openSymbol(const std::optional<QColor> &selectedText);
+    static QPixmap deleteSymbol(const std::optional<QColor> &selectedText);
 
 signals:
     void openRequested(const QModelIndex &index);

@@ -38,7 +38,7 @@ QCheckBox *settingSwitch(const QString &text, QWidget *parent)
     toggle->setAccessibleName(text);
     // A switch draws its text in one face: one that has the key symbols
     // draws them, and its own Latin; Chinese falls to the interface face.
-    if (const QString symbols = keySymbolFamily(); hasKeySymbol(text) && !symbols.isEmpty()) {
+    if (const QString symbols = hasKeySymbol(text) ? keySymbolFamily() : QString(); !symbols.isEmpty()) {
         QFont font = toggle->font();
         font.setFamilies(QStringList { symbols } + font.families());
         toggle->setFont(font);

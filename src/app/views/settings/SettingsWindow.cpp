@@ -166,7 +166,6 @@ void SettingsWindow::presentObservationEducation()
         this);
     QPushButton *cancel = alerts::addButton(alert, QStringLiteral("取消"), QMessageBox::RejectRole);
     QPushButton *request = alerts::addButton(alert, QStringLiteral("了解并申请权限"), QMessageBox::AcceptRole);
-    alert->setDefaultButton(request);
     connect(alert, &QMessageBox::finished, this, [this, alert, cancel, request] {
         m_observationEducation.clear();
         m_model.setShowObservationEducation(false);
