@@ -3,13 +3,17 @@
 #include "core/privacy/SanitizedUrlForm.h"
 #include "core/privacy/UrlSanitizer.h"
 
+#include <algorithm>
+
 namespace tovra::app::mapping {
 
 namespace {
 
 std::optional<QString> nonEmpty(const std::optional<QString> &text)
 {
-    if (!text || text->trimmed().isEmpty())
+    // Scanned rather than trimmed: this runs for every name of every record.
+    if (!text
+        || std::all_of(text->cbegin(), text->cend(), [](QChar character) { return character.isSpace(); }))
         return std::nullopt;
     return text;
 }

@@ -177,7 +177,7 @@ QCoro::Task<PasteCommit> TovraCoreDataStore::commitObsidianPaste(QUuid, QUuid, Q
 QCoro::Task<QList<ProvenanceRecord>> TovraCoreDataStore::listRecords()
 {
     return async::awaitFuture(m_queue.submit([ledger = m_ledger->handle()] {
-        const QList<TraceRecord> traces = ledger->listRecords();
+        const TraceRecordListing traces = ledger->recordListing();
         // Each record's page address is parsed again: at 10,000 records
         // that is worth the ledger's part threads.
         QList<ProvenanceRecord> records(traces.size());

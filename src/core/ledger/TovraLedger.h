@@ -6,6 +6,7 @@
 #include "core/ledger/DenylistRules.h"
 #include "core/ledger/LedgerPersistence.h"
 #include "core/ledger/SourceApplication.h"
+#include "core/ledger/TraceRecordListing.h"
 #include "core/records/DestinationContext.h"
 #include "core/records/PasteCommitResult.h"
 #include "core/records/SourceCapturePayload.h"
@@ -139,6 +140,8 @@ public:
 
     // The records that match, most recently pasted first, at most `limit`.
     QList<TraceRecord> listRecords(const TraceFilter &filter = {});
+    // The same records, read in place rather than copied.
+    TraceRecordListing recordListing(const TraceFilter &filter = {});
     // False when there was no such record.
     bool deleteRecord(const QUuid &id, const QDateTime &at);
     void clearRecords(const QDateTime &at);

@@ -3,6 +3,8 @@
 #include "core/ledger/TovraLedgerError.h"
 
 #include <algorithm>
+#include <limits>
+#include <vector>
 
 namespace tovra {
 
@@ -10,21 +12,46 @@ namespace tovra {
 
 QList<TraceRecord> TovraLedger::listRecords(const TraceFilter &filter)
 {
-    QList<TraceRecord> records;
+    return recordListing(filter).toList();
+}
+
+TraceRecordListing TovraLedger::recordListing(const TraceFilter &filter)
+{
+    QList<TraceRecord> stored;
     {
         const std::lock_guard guard(m_mutex);
-        records = m_persistence->load().traceRecords;
+        stored = m_persistence->load().traceRecords;
     }
-    records.removeIf([&](const TraceRecord &trace) { return !filter.matches(trace); });
-    // Records are stored in commit order; the stable sort keeps that order
-    // for pastes of the same instant, newest commit first after the reverse.
-    std::reverse(records.begin(), records.end());
-    std::stable_sort(records.begin(), records.end(), [](const TraceRecord &left, const TraceRecord &right) {
-        return left.paste.pastedAt > right.paste.pastedAt;
+    // Newest paste first. Records are stored in commit order, so of pastes of
+    // the same instant the later commit comes first. The order is found on
+    // the instants alone: moving whole records through a sort cost more than
+    // reading the ledger.
+    struct Place {
+        qint64 pastedAt;
+        qsizetype index;
+    };
+    std::vector<Place> places;
+    places.reserve(size_t(stored.size()));
+    for (qsizetype index = 0; index < stored.size(); ++index) {
+        const TraceRecord &trace = stored.at(index);
+        if (!filter.matches(trace))
+            continue;
+        const QDateTime &pastedAt = trace.paste.pastedAt;
+        places.push_back(
+            { pastedAt.isValid() ? pastedAt.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min(),
+                index });
+    }
+    std::sort(places.begin(), places.end(), [](const Place &left, const Place &right) {
+        return left.pastedAt != right.pastedAt ? left.pastedAt > right.pastedAt : left.index > right.index;
     });
-    if (filter.limit && *filter.limit >= 0 && *filter.limit < records.size())
-        records.resize(*filter.limit);
-    return records;
+    if (filter.limit && *filter.limit >= 0 && size_t(*filter.limit) < places.size())
+        places.resize(size_t(*filter.limit));
+
+    std::vector<qsizetype> order;
+    order.reserve(places.size());
+    for (const Place &place : places)
+        order.push_back(place.index);
+    return TraceRecordListing(std::move(stored), std::move(order));
 }
 
 bool TovraLedger::deleteRecord(const QUuid &id, const QDateTime &at)

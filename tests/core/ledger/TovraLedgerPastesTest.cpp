@@ -222,6 +222,25 @@ TEST_F(TovraLedgerPastesTest, RecordsAreListedNewestFirstFilteredDeletedAndClear
     EXPECT_EQ(ledger->status(at(203)).pendingSourceCount, 4);
 }
 
+TEST_F(TovraLedgerPastesTest, PastesOfTheSameInstantAreListedLatestCommitFirst)
+{
+    QList<QUuid> committed;
+    for (const int second : { 50, 60, 50, 40, 50 }) {
+        const QString text = QStringLiteral("text %1").arg(committed.size());
+        captureFromBrowser(text, 0);
+        committed.append(ledger->commitTracePaste(obsidianNote(), text, at(second)).trace()->id);
+    }
+    const QList<QUuid> expected { committed[1], committed[4], committed[2], committed[0], committed[3] };
+
+    const QList<TraceRecord> listed = ledger->listRecords();
+    const TraceRecordListing listing = ledger->recordListing();
+    ASSERT_EQ(listing.size(), expected.size());
+    for (qsizetype position = 0; position < expected.size(); ++position) {
+        EXPECT_EQ(listed.at(position).id, expected.at(position)) << position;
+        EXPECT_EQ(listing.at(position), listed.at(position)) << position;
+    }
+}
+
 TEST_F(TovraLedgerPastesTest, PausedFlagAndStatusAreSharedThroughTheFile)
 {
     auto other = openLedger();
