@@ -147,6 +147,23 @@ void BM_FirstChangeVsPhysicalWrite(benchmark::State &state)
 }
 BENCHMARK(BM_FirstChangeVsPhysicalWrite)->Arg(15)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// The app's start: a ledger opened with its trace records read, checked and
+// decoded, from a file no process of it read before. Wall time, as the work
+// is split over threads.
+void BM_OpenWithTraceRecords(benchmark::State &state)
+{
+    const SeededLedger seeded(state.range(0));
+    for (auto _ : state) {
+        auto ledger = seeded.open(TovraLedger::Opening::withTraceRecords);
+        benchmark::DoNotOptimize(ledger);
+        state.PauseTiming();
+        ledger.reset();
+        state.ResumeTiming();
+    }
+    reportFileSize(state, seeded);
+}
+BENCHMARK(BM_OpenWithTraceRecords)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The least a change can cost: the seeded ledger's JSON sealed and stored the
 // way the ledger stores it, with nothing encoded.
 void BM_PhysicalWrite(benchmark::State &state)
