@@ -10,6 +10,7 @@
 #include "core/crypto/EncryptedEnvelope.h"
 #include "core/crypto/FixedTovraKeyProvider.h"
 #include "core/ledger/LedgerFileStore.h"
+#include "core/ledger/LedgerJsonReader.h"
 #include "core/ledger/TovraLedger.h"
 
 #include "RatioFigures.h"
@@ -163,6 +164,33 @@ void BM_OpenWithTraceRecords(benchmark::State &state)
     reportFileSize(state, seeded);
 }
 BENCHMARK(BM_OpenWithTraceRecords)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The part of the app's start that is neither file nor cipher: the seeded
+// ledger's JSON read with its trace records checked only, or decoded too.
+void BM_ReadLedgerJson(benchmark::State &state)
+{
+    const SeededLedger seeded(state.range(0));
+    const LedgerFileStore store(seeded.path());
+    QByteArray json;
+    {
+        const auto lock = store.lockShared();
+        json = EncryptedEnvelope::open(*store.read(lock).bytes, seeded.envelopeKey());
+    }
+    const bool decodeTraceRecords = state.range(1) != 0;
+    for (auto _ : state) {
+        std::optional<LedgerJsonReader::Read> read = LedgerJsonReader::read(json, decodeTraceRecords);
+        benchmark::DoNotOptimize(read);
+        state.PauseTiming();
+        read.reset();
+        state.ResumeTiming();
+    }
+    reportFileSize(state, seeded);
+}
+BENCHMARK(BM_ReadLedgerJson)
+    ->ArgsProduct({ { 10000 }, { 0, 1 } })
+    ->ArgNames({ "records", "decoded" })
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The least a change can cost: the seeded ledger's JSON sealed and stored the
 // way the ledger stores it, with nothing encoded.
