@@ -36,15 +36,15 @@ template <typename Record> bool readElements(JsonTextScanner &scanner, QList<Rec
     return scanner.expect("]");
 }
 
-// Checks the records from `from`, where one starts, up to and with the "]"
-// of their array; `ends` takes where each record ends, `end` where the array
-// does.
-bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &ends, qsizetype &end)
+// In a file spelled as written this text opens a record and nothing else,
+// since quotes inside strings are escaped; in any other file a part that
+// starts or is counted by it fails to read, and so does the file.
+constexpr QByteArrayView recordOpening = ",{\"confidence\":";
+
+// Where the parts of the records from `from`, where one starts, begin: each
+// at a record opening, a part for every megabyte or so.
+std::vector<qsizetype> partStarts(const QByteArray &json, qsizetype from)
 {
-    // Parts start at record openings. In a file spelled as written this text
-    // opens a record and nothing else, since quotes inside strings are
-    // escaped; in any other file a part fails to read, and so does the file.
-    static constexpr QByteArrayView recordOpening = ",{\"confidence\":";
     const qsizetype count = ParallelParts::count(json.size() - from);
     std::vector<qsizetype> starts { from };
     for (qsizetype index = 1; index < count; ++index) {
@@ -54,6 +54,23 @@ bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &
             break;
         starts.push_back(opening + 1);
     }
+    return starts;
+}
+
+// The text that part `index` is read from, from the document's start on:
+// but for the last, a part ends just before the comma that precedes the next.
+QByteArrayView partText(const QByteArray &json, const std::vector<qsizetype> &starts, size_t index)
+{
+    return index + 1 < starts.size() ? QByteArrayView(json).first(starts[index + 1] - 1)
+                                     : QByteArrayView(json);
+}
+
+// Checks the records from `from`, where one starts, up to and with the "]"
+// of their array; `ends` takes where each record ends, `end` where the array
+// does.
+bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &ends, qsizetype &end)
+{
+    const std::vector<qsizetype> starts = partStarts(json, from);
 
     // Room for every record's end, made here: a thread that allocates
     // memory gets an allocator arena of its own, which costs more than the
@@ -65,14 +82,10 @@ bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &
         partEnds[index].reserve((partEnd - starts[index]) / shortestRecordBytes + 1);
     }
     const bool checked = ParallelParts::run(qsizetype(starts.size()), [&](qsizetype index) {
-        const bool last = size_t(index) + 1 == starts.size();
-        // A part but the last ends just before the comma that precedes the next.
-        const QByteArrayView text
-            = last ? QByteArrayView(json) : QByteArrayView(json).first(starts[index + 1] - 1);
-        JsonTextScanner scanner(text, starts[size_t(index)]);
+        JsonTextScanner scanner(partText(json, starts, size_t(index)), starts[size_t(index)]);
         if (!checkRecords(scanner, partEnds[size_t(index)]))
             return false;
-        if (!last)
+        if (size_t(index) + 1 < starts.size())
             return scanner.atEnd();
         if (!scanner.expect("]"))
             return false;
@@ -84,6 +97,54 @@ bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &
     for (const QList<qsizetype> &part : partEnds)
         ends.append(part);
     return true;
+}
+
+// Reads the records from `from`, where one starts, up to and with the "]" of
+// their array into `records`, each checked as checkRecordsFrom() checks it:
+// reading a record is checking it, so they are read once, not checked first.
+// `ends` takes where each record ends, `end` where the array does.
+bool decodeRecordsFrom(const QByteArray &json, qsizetype from, QList<TraceRecord> &records,
+    QList<qsizetype> &ends, qsizetype &end)
+{
+    const std::vector<qsizetype> starts = partStarts(json, from);
+    const auto partCount = qsizetype(starts.size());
+
+    // Each part's records are counted by their openings first, so that the
+    // list is made once and every record is read straight into its place.
+    std::vector<qsizetype> firsts(starts.size() + 1, 0);
+    const bool counted = ParallelParts::run(partCount, [&](qsizetype index) {
+        const QByteArrayView text = partText(json, starts, size_t(index)).sliced(starts[size_t(index)]);
+        qsizetype count = 1;
+        for (qsizetype at = text.indexOf(recordOpening); at >= 0; at = text.indexOf(recordOpening, at + 1))
+            ++count;
+        firsts[size_t(index) + 1] = count;
+        return true;
+    });
+    if (!counted)
+        return false;
+    for (size_t index = 1; index < firsts.size(); ++index)
+        firsts[index] += firsts[index - 1];
+
+    records = QList<TraceRecord>(firsts.back());
+    ends = QList<qsizetype>(firsts.back());
+    TraceRecord *const places = records.data();
+    qsizetype *const endPlaces = ends.data();
+    return ParallelParts::run(partCount, [&](qsizetype index) {
+        JsonTextScanner scanner(partText(json, starts, size_t(index)), starts[size_t(index)]);
+        const qsizetype first = firsts[size_t(index)];
+        for (qsizetype record = first; record < firsts[size_t(index) + 1]; ++record) {
+            if ((record > first && !scanner.expect(","))
+                || !LedgerRecordScanner::read(scanner, places + record))
+                return false;
+            endPlaces[record] = scanner.position();
+        }
+        if (index + 1 < partCount)
+            return scanner.atEnd();
+        if (!scanner.expect("]"))
+            return false;
+        end = scanner.position();
+        return true;
+    });
 }
 
 // How many bytes `left` and `right` have in common at their start.
@@ -99,10 +160,11 @@ qsizetype commonPrefix(QByteArrayView left, QByteArrayView right)
     return same;
 }
 
-// Checks the trace records from `begin`, just after the "[" of their array,
-// up to and with its "]"; `ends` takes where each record ends, `end` where
-// the array does. The leading records spelled exactly as those of `known`
-// were checked when `known` was read and are not checked again.
+// Checks the trace records (one at least) from `begin`, just after the "["
+// of their array, up to and with its "]"; `ends` takes where each record
+// ends, `end` where the array does. The leading records spelled exactly as
+// those of `known` were checked when `known` was read and are not checked
+// again.
 bool checkTraceRecords(const QByteArray &json, qsizetype begin, const EncodedTraceRecords *known,
     QList<qsizetype> &ends, qsizetype &end)
 {
@@ -126,12 +188,6 @@ bool checkTraceRecords(const QByteArray &json, qsizetype begin, const EncodedTra
             if (!after.expect(","))
                 return false;
             next = after.position();
-        }
-    }
-    if (next == begin) {
-        if (JsonTextScanner empty(json, begin); empty.expect("]")) {
-            end = empty.position();
-            return true;
         }
     }
     return checkRecordsFrom(json, next, ends, end);
@@ -173,21 +229,19 @@ std::optional<LedgerJsonReader::Read> LedgerJsonReader::read(
     const qsizetype begin = scanner.position();
     QList<qsizetype> ends;
     qsizetype end = 0;
-    if (!checkTraceRecords(json, begin, known, ends, end))
+    if (JsonTextScanner empty(json, begin); empty.expect("]")) {
+        end = empty.position();
+    } else if (decodeTraceRecords) {
+        if (!decodeRecordsFrom(json, begin, snapshot.traceRecords, ends, end))
+            return std::nullopt;
+    } else if (!checkTraceRecords(json, begin, known, ends, end)) {
         return std::nullopt;
+    }
 
     JsonTextScanner rest(json, end);
     if (!readTail(rest, snapshot))
         return std::nullopt;
     result.traceRecords = EncodedTraceRecords(json, begin, std::move(ends));
-    if (decodeTraceRecords) {
-        // Decoded once they are known to be well spelled and counted, so
-        // that every record is read straight into its place.
-        std::optional<QList<TraceRecord>> records = decode(result.traceRecords);
-        if (!records)
-            return std::nullopt;
-        snapshot.traceRecords = std::move(*records);
-    }
     return result;
 }
 
