@@ -57,6 +57,20 @@ std::vector<qsizetype> partStarts(const QByteArray &json, qsizetype from)
     return starts;
 }
 
+// How many record openings `text` holds. They are found by their brace, of
+// which a record has but a few, since a search for the whole opening stops
+// at every colon of the text.
+qsizetype recordOpeningCount(QByteArrayView text)
+{
+    static constexpr QByteArrayView brace = recordOpening.sliced(1);
+    qsizetype count = 0;
+    for (qsizetype at = text.indexOf('{', 1); at >= 0; at = text.indexOf('{', at + 1)) {
+        if (text.at(at - 1) == ',' && text.sliced(at).startsWith(brace))
+            ++count;
+    }
+    return count;
+}
+
 // The text that part `index` is read from, from the document's start on:
 // but for the last, a part ends just before the comma that precedes the next.
 QByteArrayView partText(const QByteArray &json, const std::vector<qsizetype> &starts, size_t index)
@@ -114,10 +128,8 @@ bool decodeRecordsFrom(const QByteArray &json, qsizetype from, QList<TraceRecord
     std::vector<qsizetype> firsts(starts.size() + 1, 0);
     const bool counted = ParallelParts::run(partCount, [&](qsizetype index) {
         const QByteArrayView text = partText(json, starts, size_t(index)).sliced(starts[size_t(index)]);
-        qsizetype count = 1;
-        for (qsizetype at = text.indexOf(recordOpening); at >= 0; at = text.indexOf(recordOpening, at + 1))
-            ++count;
-        firsts[size_t(index) + 1] = count;
+        // The part's first record has no comma before it.
+        firsts[size_t(index) + 1] = 1 + recordOpeningCount(text);
         return true;
     });
     if (!counted)
