@@ -41,6 +41,9 @@ template <typename Record> bool readElements(JsonTextScanner &scanner, QList<Rec
 // starts or is counted by it fails to read, and so does the file.
 constexpr QByteArrayView recordOpening = ",{\"confidence\":";
 
+// No record is spelled in fewer bytes.
+constexpr qsizetype shortestRecordBytes = 128;
+
 // Where the parts of the records from `from`, where one starts, begin: each
 // at a record opening, a part for every megabyte or so.
 std::vector<qsizetype> partStarts(const QByteArray &json, qsizetype from)
@@ -88,8 +91,7 @@ bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &
 
     // Room for every record's end, made here: a thread that allocates
     // memory gets an allocator arena of its own, which costs more than the
-    // part it reads. No record is spelled in fewer than this many bytes.
-    constexpr qsizetype shortestRecordBytes = 128;
+    // part it reads.
     std::vector<QList<qsizetype>> partEnds(starts.size());
     for (size_t index = 0; index < starts.size(); ++index) {
         const qsizetype partEnd = index + 1 < starts.size() ? starts[index + 1] : json.size();
@@ -141,8 +143,11 @@ bool decodeRecordsFrom(const QByteArray &json, qsizetype from, QList<TraceRecord
     const bool counted = ParallelParts::run(partCount, [&](qsizetype index) {
         const QByteArrayView text = partText(json, starts, size_t(index)).sliced(starts[size_t(index)]);
         // The part's first record has no comma before it.
-        firsts[size_t(index) + 1] = 1 + recordOpeningCount(text);
-        return true;
+        const qsizetype count = 1 + recordOpeningCount(text);
+        firsts[size_t(index) + 1] = count;
+        // More openings than records fit are not records spelled as
+        // written, and would only make a list far larger than the text.
+        return count <= text.size() / shortestRecordBytes + 1;
     });
     if (!counted)
         return false;

@@ -337,8 +337,9 @@ TEST_F(LedgerJsonStrictnessTest, RecordsReadBeforeAreTakenAsCheckedAndNothingEls
 TEST_F(LedgerJsonStrictnessTest, ALargeLedgersRecordsCountOnlyWhereTheyAreSpelledAsWritten)
 {
     // The records of each part are counted by their openings before they are
-    // decoded: an opening spelled otherwise, one missing its comma and one
-    // inside a string in the first, a middle and the last part.
+    // decoded: an opening spelled otherwise, one missing its comma, one
+    // inside a string and more than records would fit in the first, a middle
+    // and the last part.
     const QByteArray json = TovraJson::encode(largeSnapshot());
     static constexpr QByteArrayView opening = ",{\"confidence\":";
     static constexpr QByteArrayView bundleKey = "\"appBundleID\":\"";
@@ -349,9 +350,12 @@ TEST_F(LedgerJsonStrictnessTest, ALargeLedgersRecordsCountOnlyWhereTheyAreSpelle
         spaced.insert(position + 1, ' ');
         QByteArray joined = json;
         joined[position] = ' ';
+        const qsizetype inString = json.indexOf(bundleKey, position) + bundleKey.size();
         QByteArray quoted = json;
-        quoted.insert(json.indexOf(bundleKey, position) + bundleKey.size(), opening.toByteArray());
-        for (const QByteArray &damaged : { spaced, joined, quoted })
+        quoted.insert(inString, opening.toByteArray());
+        QByteArray crowded = json;
+        crowded.insert(inString, opening.toByteArray().repeated(1 << 16));
+        for (const QByteArray &damaged : { spaced, joined, quoted, crowded })
             expectSameOutcome(damaged);
     }
 }
