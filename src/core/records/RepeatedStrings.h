@@ -11,7 +11,7 @@ namespace tovra {
 // from it before instead of converting and allocating it anew. A ledger
 // repeats much from record to record (the application and field pastes went
 // to, the fingerprint a paste shares with its source), and a long-used one
-// holds tens of thousands of strings: most of the time of decoding it went
+// holds tens of thousands of strings: much of the time of decoding it went
 // to allocating them and to mapping the fresh memory they took.
 //
 // The texts are remembered where they lie, so they must outlive this object;
