@@ -10,6 +10,7 @@
 #include "core/crypto/EncryptedEnvelope.h"
 #include "core/crypto/FixedTovraKeyProvider.h"
 #include "core/ledger/LedgerFileStore.h"
+#include "core/ledger/LedgerJsonReader.h"
 #include "core/ledger/TovraLedger.h"
 
 #include "RatioFigures.h"
@@ -146,6 +147,50 @@ void BM_FirstChangeVsPhysicalWrite(benchmark::State &state)
     bench::reportRow(state, QStringLiteral("host_first_capture_vs_write"), hostRatio, 2.5);
 }
 BENCHMARK(BM_FirstChangeVsPhysicalWrite)->Arg(15)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The app's start: a ledger opened with its trace records read, checked and
+// decoded, from a file no process of it read before. Wall time, as the work
+// is split over threads.
+void BM_OpenWithTraceRecords(benchmark::State &state)
+{
+    const SeededLedger seeded(state.range(0));
+    for (auto _ : state) {
+        auto ledger = seeded.open(TovraLedger::Opening::withTraceRecords);
+        benchmark::DoNotOptimize(ledger);
+        state.PauseTiming();
+        ledger.reset();
+        state.ResumeTiming();
+    }
+    reportFileSize(state, seeded);
+}
+BENCHMARK(BM_OpenWithTraceRecords)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The part of the app's start that is neither file nor cipher: the seeded
+// ledger's JSON read with its trace records checked only, or decoded too.
+void BM_ReadLedgerJson(benchmark::State &state)
+{
+    const SeededLedger seeded(state.range(0));
+    const LedgerFileStore store(seeded.path());
+    QByteArray json;
+    {
+        const auto lock = store.lockShared();
+        json = EncryptedEnvelope::open(*store.read(lock).bytes, seeded.envelopeKey());
+    }
+    const bool decodeTraceRecords = state.range(1) != 0;
+    for (auto _ : state) {
+        std::optional<LedgerJsonReader::Read> read = LedgerJsonReader::read(json, decodeTraceRecords);
+        benchmark::DoNotOptimize(read);
+        state.PauseTiming();
+        read.reset();
+        state.ResumeTiming();
+    }
+    reportFileSize(state, seeded);
+}
+BENCHMARK(BM_ReadLedgerJson)
+    ->ArgsProduct({ { 10000 }, { 0, 1 } })
+    ->ArgNames({ "records", "decoded" })
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The least a change can cost: the seeded ledger's JSON sealed and stored the
 // way the ledger stores it, with nothing encoded.

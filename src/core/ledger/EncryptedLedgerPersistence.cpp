@@ -114,7 +114,7 @@ const EncryptedLedgerPersistence::Cached &EncryptedLedgerPersistence::current(
         if (!withTraceRecords && (!previous || previous->streamed))
             m_cache = readStreamed(lock, need == TraceRecordNeed::checked);
         if (!m_cache)
-            m_cache = decodeContents(m_store.read(lock), previous ? &*previous : nullptr);
+            m_cache = decodeContents(m_store.read(lock), previous ? &*previous : nullptr, need);
     }
     if (withTraceRecords && !m_cache->traceRecordsDecoded) {
         std::optional<QList<TraceRecord>> records = LedgerJsonReader::decode(m_cache->encodedTraceRecords);
@@ -128,7 +128,7 @@ const EncryptedLedgerPersistence::Cached &EncryptedLedgerPersistence::current(
 }
 
 EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
-    LedgerFileStore::Contents contents, const Cached *previous) const
+    LedgerFileStore::Contents contents, const Cached *previous, TraceRecordNeed need) const
 {
     if (!contents.bytes) {
         LedgerSnapshot empty;
@@ -137,9 +137,13 @@ EncryptedLedgerPersistence::Cached EncryptedLedgerPersistence::decodeContents(
             std::nullopt, true };
     }
     // Records spelled as in the previous state are not checked again, and
-    // when all of them are, their decoded form is kept too.
+    // when all of them are, their decoded form is kept too. Records needed
+    // decoded that no previous ones can stand in for are decoded as they are
+    // checked, in one reading instead of two.
+    const bool decodeNow = need == TraceRecordNeed::decoded && !(previous && previous->traceRecordsDecoded);
     LedgerCodec::Decoded decoded = m_codec.decode(*std::exchange(contents.bytes, std::nullopt),
-        LedgerCodec::TraceRecordDecoding::keptEncoded, previous ? &previous->encodedTraceRecords : nullptr);
+        decodeNow ? LedgerCodec::TraceRecordDecoding::decoded : LedgerCodec::TraceRecordDecoding::keptEncoded,
+        previous ? &previous->encodedTraceRecords : nullptr);
     Cached state { std::move(decoded.snapshot), decoded.traceRecordsDecoded,
         std::move(decoded.encodedTraceRecords), decoded.storedVersion, contents.stamp,
         std::move(contents.pin), std::nullopt, true };

@@ -65,7 +65,8 @@ private:
     // The stored state under `lock`, from the cache when the stamp is
     // unchanged and the cached state has what `need` asks for.
     const Cached &current(const LedgerFileStore::Lock &lock, TraceRecordNeed need);
-    Cached decodeContents(LedgerFileStore::Contents contents, const Cached *previous) const;
+    Cached decodeContents(
+        LedgerFileStore::Contents contents, const Cached *previous, TraceRecordNeed need) const;
     std::optional<Cached> readStreamed(const LedgerFileStore::Lock &lock, bool checkTraceRecords) const;
     EncryptedEnvelope::Reader readerOf(const Cached &state) const;
 

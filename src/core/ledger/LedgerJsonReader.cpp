@@ -36,15 +36,18 @@ template <typename Record> bool readElements(JsonTextScanner &scanner, QList<Rec
     return scanner.expect("]");
 }
 
-// Checks the records from `from`, where one starts, up to and with the "]"
-// of their array; `ends` takes where each record ends, `end` where the array
-// does.
-bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &ends, qsizetype &end)
+// In a file spelled as written this text opens a record and nothing else,
+// since quotes inside strings are escaped; in any other file a part that
+// starts or is counted by it fails to read, and so does the file.
+constexpr QByteArrayView recordOpening = ",{\"confidence\":";
+
+// No record is spelled in fewer bytes.
+constexpr qsizetype shortestRecordBytes = 128;
+
+// Where the parts of the records from `from`, where one starts, begin: each
+// at a record opening, a part for every megabyte or so.
+std::vector<qsizetype> partStarts(const QByteArray &json, qsizetype from)
 {
-    // Parts start at record openings. In a file spelled as written this text
-    // opens a record and nothing else, since quotes inside strings are
-    // escaped; in any other file a part fails to read, and so does the file.
-    static constexpr QByteArrayView recordOpening = ",{\"confidence\":";
     const qsizetype count = ParallelParts::count(json.size() - from);
     std::vector<qsizetype> starts { from };
     for (qsizetype index = 1; index < count; ++index) {
@@ -54,25 +57,51 @@ bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &
             break;
         starts.push_back(opening + 1);
     }
+    return starts;
+}
+
+// How many record openings `text` holds. They are found by their brace, of
+// which a record has but a few, since a search for the whole opening stops
+// at every colon of the text.
+qsizetype recordOpeningCount(QByteArrayView text)
+{
+    static constexpr QByteArrayView brace = recordOpening.sliced(1);
+    qsizetype count = 0;
+    for (qsizetype at = text.indexOf('{', 1); at >= 0; at = text.indexOf('{', at + 1)) {
+        if (text.at(at - 1) == ',' && text.sliced(at).startsWith(brace))
+            ++count;
+    }
+    return count;
+}
+
+// The text that part `index` is read from, from the document's start on:
+// but for the last, a part ends just before the comma that precedes the next.
+QByteArrayView partText(const QByteArray &json, const std::vector<qsizetype> &starts, size_t index)
+{
+    return index + 1 < starts.size() ? QByteArrayView(json).first(starts[index + 1] - 1)
+                                     : QByteArrayView(json);
+}
+
+// Checks the records from `from`, where one starts, up to and with the "]"
+// of their array; `ends` takes where each record ends, `end` where the array
+// does.
+bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &ends, qsizetype &end)
+{
+    const std::vector<qsizetype> starts = partStarts(json, from);
 
     // Room for every record's end, made here: a thread that allocates
     // memory gets an allocator arena of its own, which costs more than the
-    // part it reads. No record is spelled in fewer than this many bytes.
-    constexpr qsizetype shortestRecordBytes = 128;
+    // part it reads.
     std::vector<QList<qsizetype>> partEnds(starts.size());
     for (size_t index = 0; index < starts.size(); ++index) {
         const qsizetype partEnd = index + 1 < starts.size() ? starts[index + 1] : json.size();
         partEnds[index].reserve((partEnd - starts[index]) / shortestRecordBytes + 1);
     }
     const bool checked = ParallelParts::run(qsizetype(starts.size()), [&](qsizetype index) {
-        const bool last = size_t(index) + 1 == starts.size();
-        // A part but the last ends just before the comma that precedes the next.
-        const QByteArrayView text
-            = last ? QByteArrayView(json) : QByteArrayView(json).first(starts[index + 1] - 1);
-        JsonTextScanner scanner(text, starts[size_t(index)]);
+        JsonTextScanner scanner(partText(json, starts, size_t(index)), starts[size_t(index)]);
         if (!checkRecords(scanner, partEnds[size_t(index)]))
             return false;
-        if (!last)
+        if (size_t(index) + 1 < starts.size())
             return scanner.atEnd();
         if (!scanner.expect("]"))
             return false;
@@ -84,6 +113,70 @@ bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &
     for (const QList<qsizetype> &part : partEnds)
         ends.append(part);
     return true;
+}
+
+// Asks for the memory of `record` to be brought into this core's cache to be
+// written. The records' list is made on the calling thread, and by the time
+// a part reads a record into its place that memory has left the caches: a
+// record asked for ahead is there when it is read.
+void prefetchForWriting(const TraceRecord *record)
+{
+    constexpr std::size_t cacheLineBytes = 64;
+    const auto *bytes = reinterpret_cast<const char *>(record);
+    for (std::size_t line = 0; line < sizeof(TraceRecord); line += cacheLineBytes)
+        __builtin_prefetch(bytes + line, 1);
+}
+
+// Reads the records from `from`, where one starts, up to and with the "]" of
+// their array into `records`, each checked as checkRecordsFrom() checks it:
+// reading a record is checking it, so they are read once, not checked first.
+// `ends` takes where each record ends, `end` where the array does.
+bool decodeRecordsFrom(const QByteArray &json, qsizetype from, QList<TraceRecord> &records,
+    QList<qsizetype> &ends, qsizetype &end)
+{
+    const std::vector<qsizetype> starts = partStarts(json, from);
+    const auto partCount = qsizetype(starts.size());
+
+    // Each part's records are counted by their openings first, so that the
+    // list is made once and every record is read straight into its place.
+    std::vector<qsizetype> firsts(starts.size() + 1, 0);
+    const bool counted = ParallelParts::run(partCount, [&](qsizetype index) {
+        const QByteArrayView text = partText(json, starts, size_t(index)).sliced(starts[size_t(index)]);
+        // The part's first record has no comma before it.
+        const qsizetype count = 1 + recordOpeningCount(text);
+        firsts[size_t(index) + 1] = count;
+        // More openings than records fit are not records spelled as
+        // written, and would only make a list far larger than the text.
+        return count <= text.size() / shortestRecordBytes + 1;
+    });
+    if (!counted)
+        return false;
+    for (size_t index = 1; index < firsts.size(); ++index)
+        firsts[index] += firsts[index - 1];
+
+    records = QList<TraceRecord>(firsts.back());
+    ends = QList<qsizetype>(firsts.back());
+    TraceRecord *const places = records.data();
+    qsizetype *const endPlaces = ends.data();
+    return ParallelParts::run(partCount, [&](qsizetype index) {
+        JsonTextScanner scanner(partText(json, starts, size_t(index)), starts[size_t(index)]);
+        const qsizetype first = firsts[size_t(index)];
+        const qsizetype last = firsts[size_t(index) + 1];
+        for (qsizetype record = first; record < last; ++record) {
+            if (record + 1 < last)
+                prefetchForWriting(places + record + 1);
+            if ((record > first && !scanner.expect(","))
+                || !LedgerRecordScanner::read(scanner, places + record))
+                return false;
+            endPlaces[record] = scanner.position();
+        }
+        if (index + 1 < partCount)
+            return scanner.atEnd();
+        if (!scanner.expect("]"))
+            return false;
+        end = scanner.position();
+        return true;
+    });
 }
 
 // How many bytes `left` and `right` have in common at their start.
@@ -99,10 +192,11 @@ qsizetype commonPrefix(QByteArrayView left, QByteArrayView right)
     return same;
 }
 
-// Checks the trace records from `begin`, just after the "[" of their array,
-// up to and with its "]"; `ends` takes where each record ends, `end` where
-// the array does. The leading records spelled exactly as those of `known`
-// were checked when `known` was read and are not checked again.
+// Checks the trace records (one at least) from `begin`, just after the "["
+// of their array, up to and with its "]"; `ends` takes where each record
+// ends, `end` where the array does. The leading records spelled exactly as
+// those of `known` were checked when `known` was read and are not checked
+// again.
 bool checkTraceRecords(const QByteArray &json, qsizetype begin, const EncodedTraceRecords *known,
     QList<qsizetype> &ends, qsizetype &end)
 {
@@ -126,12 +220,6 @@ bool checkTraceRecords(const QByteArray &json, qsizetype begin, const EncodedTra
             if (!after.expect(","))
                 return false;
             next = after.position();
-        }
-    }
-    if (next == begin) {
-        if (JsonTextScanner empty(json, begin); empty.expect("]")) {
-            end = empty.position();
-            return true;
         }
     }
     return checkRecordsFrom(json, next, ends, end);
@@ -173,21 +261,19 @@ std::optional<LedgerJsonReader::Read> LedgerJsonReader::read(
     const qsizetype begin = scanner.position();
     QList<qsizetype> ends;
     qsizetype end = 0;
-    if (!checkTraceRecords(json, begin, known, ends, end))
+    if (JsonTextScanner empty(json, begin); empty.expect("]")) {
+        end = empty.position();
+    } else if (decodeTraceRecords) {
+        if (!decodeRecordsFrom(json, begin, snapshot.traceRecords, ends, end))
+            return std::nullopt;
+    } else if (!checkTraceRecords(json, begin, known, ends, end)) {
         return std::nullopt;
+    }
 
     JsonTextScanner rest(json, end);
     if (!readTail(rest, snapshot))
         return std::nullopt;
     result.traceRecords = EncodedTraceRecords(json, begin, std::move(ends));
-    if (decodeTraceRecords) {
-        // Decoded once they are known to be well spelled and counted, so
-        // that every record is read straight into its place.
-        std::optional<QList<TraceRecord>> records = decode(result.traceRecords);
-        if (!records)
-            return std::nullopt;
-        snapshot.traceRecords = std::move(*records);
-    }
     return result;
 }
 

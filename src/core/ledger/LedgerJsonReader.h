@@ -26,8 +26,9 @@ public:
         EncodedTraceRecords traceRecords;
     };
 
-    // The leading trace records spelled exactly as in `known`, the records
-    // of an earlier read, are taken as checked: the same text reads the same.
+    // Unless the trace records are decoded, which checks every one of them,
+    // the leading ones spelled exactly as in `known`, the records of an
+    // earlier read, are taken as checked: the same text reads the same.
     static std::optional<Read> read(
         const QByteArray &json, bool decodeTraceRecords, const EncodedTraceRecords *known = nullptr);
     // The records of an encoding that this reader produced or checked.

@@ -14,19 +14,15 @@ template <typename Record, typename Value> Value *into(Record *record, Value Rec
 }
 
 // An optional key leaves nothing when its `key` (with the comma before it)
-// does not come next; the next key then has to.
+// does not come next; the next key then has to. Its value is read in place,
+// as a record that fails to read is dropped whole.
 template <typename Value, typename ReadValue>
 bool optionalValue(
     JsonTextScanner &scanner, std::string_view key, std::optional<Value> *value, ReadValue read)
 {
     if (!scanner.expect(key))
         return true;
-    Value parsed {};
-    if (!read(value ? &parsed : nullptr))
-        return false;
-    if (value)
-        *value = std::move(parsed);
-    return true;
+    return read(value ? &value->emplace() : nullptr);
 }
 
 bool optionalString(JsonTextScanner &scanner, std::string_view key, std::optional<QString> *value)

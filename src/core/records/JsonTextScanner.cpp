@@ -230,7 +230,9 @@ bool JsonTextScanner::string(QString *value)
             built.append(QString::fromUtf8(segment, m_cursor - segment));
             *value = std::move(built);
         } else {
-            *value = QString::fromUtf8(start, m_cursor - start);
+            if (!m_strings)
+                m_strings.emplace();
+            *value = m_strings->of(QByteArrayView(start, m_cursor - start));
         }
     }
     ++m_cursor;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/records/EnumNames.h"
+#include "core/records/RepeatedStrings.h"
 
 #include <QByteArrayView>
 #include <QDateTime>
@@ -8,6 +9,7 @@
 #include <QUuid>
 
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace tovra {
@@ -92,6 +94,9 @@ private:
     const char *m_cursor;
     const char *m_end;
     const char *m_begin;
+    // Made at the first string read into a destination, for the strings
+    // without escapes: scanners that only check never need it.
+    std::optional<RepeatedStrings> m_strings;
 };
 
 } // namespace tovra

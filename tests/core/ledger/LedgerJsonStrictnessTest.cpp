@@ -153,6 +153,20 @@ protected:
     LedgerCodec codec { key, LedgerMigrations::standard(), ledgerPath };
 };
 
+// The golden ledger with its trace records repeated to several megabytes,
+// which are read in parts on several threads.
+LedgerSnapshot largeSnapshot()
+{
+    LedgerSnapshot snapshot = *generalOutcome(goldenJson()).snapshot;
+    const QList<TraceRecord> golden = snapshot.traceRecords;
+    for (int index = 0; snapshot.traceRecords.size() < 9000; ++index) {
+        TraceRecord trace = golden.at(index % golden.size());
+        trace.id = QUuid(uint(index), 1, 2, 3, 4, 5, 6, 7, 8, 9, 10);
+        snapshot.traceRecords.append(trace);
+    }
+    return snapshot;
+}
+
 } // namespace
 
 TEST_F(LedgerJsonStrictnessTest, TheGoldenLedgerIsReadTheFastWay)
@@ -249,14 +263,7 @@ TEST_F(LedgerJsonStrictnessTest, DamagedBytesAreJudgedTheGeneralWay)
 
 TEST_F(LedgerJsonStrictnessTest, ALargeLedgerIsReadInPartsAsOneWhole)
 {
-    // Several megabytes: read in parts on several threads.
-    LedgerSnapshot snapshot = *generalOutcome(goldenJson()).snapshot;
-    const QList<TraceRecord> golden = snapshot.traceRecords;
-    for (int index = 0; snapshot.traceRecords.size() < 9000; ++index) {
-        TraceRecord trace = golden.at(index % golden.size());
-        trace.id = QUuid(uint(index), 1, 2, 3, 4, 5, 6, 7, 8, 9, 10);
-        snapshot.traceRecords.append(trace);
-    }
+    const LedgerSnapshot snapshot = largeSnapshot();
     const QByteArray json = TovraJson::encode(snapshot);
     ASSERT_GT(json.size(), 4 << 20);
 
@@ -324,5 +331,31 @@ TEST_F(LedgerJsonStrictnessTest, RecordsReadBeforeAreTakenAsCheckedAndNothingEls
         EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::keptEncoded, example.known), expected)
             << json.toStdString();
         EXPECT_EQ(codecOutcome(json, LedgerCodec::TraceRecordDecoding::decoded, example.known), expected);
+    }
+}
+
+TEST_F(LedgerJsonStrictnessTest, ALargeLedgersRecordsCountOnlyWhereTheyAreSpelledAsWritten)
+{
+    // The records of each part are counted by their openings before they are
+    // decoded: an opening spelled otherwise, one missing its comma, one
+    // inside a string and more than records would fit in the first, a middle
+    // and the last part.
+    const QByteArray json = TovraJson::encode(largeSnapshot());
+    static constexpr QByteArrayView opening = ",{\"confidence\":";
+    static constexpr QByteArrayView bundleKey = "\"appBundleID\":\"";
+    for (const double at : { 0.01, 0.5, 0.99 }) {
+        const qsizetype position = json.indexOf(opening, qsizetype(json.size() * at));
+        ASSERT_GT(position, 0);
+        QByteArray spaced = json;
+        spaced.insert(position + 1, ' ');
+        QByteArray joined = json;
+        joined[position] = ' ';
+        const qsizetype inString = json.indexOf(bundleKey, position) + bundleKey.size();
+        QByteArray quoted = json;
+        quoted.insert(inString, opening.toByteArray());
+        QByteArray crowded = json;
+        crowded.insert(inString, opening.toByteArray().repeated(1 << 16));
+        for (const QByteArray &damaged : { spaced, joined, quoted, crowded })
+            expectSameOutcome(damaged);
     }
 }

@@ -79,6 +79,39 @@ TEST(JsonTextWriter, WritesStringsAsQJsonDocumentDoesAndTheScannerReadsThemBack)
     }
 }
 
+TEST(JsonTextScanner, ReadsEachStringOfALongTextAsItsOwn)
+{
+    // One scanner reads them all: texts that recur, and different texts of
+    // one length alike at their start and end, are read among each other.
+    QList<QString> texts = awkwardStrings();
+    for (int index = 0; index < 300; ++index) {
+        texts.append(QStringLiteral("https://example.org/%1/index.html").arg(index, 4, 10, QLatin1Char('0')));
+        texts.append(QStringLiteral("标题 — %1 — 标题").arg(index, 3, 10, QLatin1Char('0')));
+    }
+    QRandomGenerator random(20261207);
+    QList<QString> order;
+    for (int count = 0; count < 4000; ++count)
+        order.append(texts.at(random.bounded(int(texts.size()))));
+    const QByteArray json = written([&](JsonTextWriter &writer) {
+        writer.beginArray();
+        for (const QString &text : order)
+            writer.string(text);
+        writer.endArray();
+    });
+    const QJsonArray expected = QJsonDocument::fromJson(json).array();
+    ASSERT_EQ(expected.size(), order.size());
+
+    JsonTextScanner scanner(json);
+    ASSERT_TRUE(scanner.expect("["));
+    for (qsizetype index = 0; index < order.size(); ++index) {
+        QString read;
+        ASSERT_TRUE((index == 0 || scanner.expect(",")) && scanner.string(&read)) << index;
+        EXPECT_EQ(read, order.at(index));
+        EXPECT_EQ(read, expected.at(index).toString());
+    }
+    EXPECT_TRUE(scanner.expect("]") && scanner.atEnd());
+}
+
 TEST(JsonTextWriter, WritesDatesAsTovraJsonDoes)
 {
     QList<QDateTime> dates { QDateTime::fromMSecsSinceEpoch(0, Qt::UTC),
