@@ -32,16 +32,12 @@ void TovraAppModel::beginFeedback(AppFeedbackScope scope)
 
 void TovraAppModel::dismissNotice()
 {
-    AppFeedbackState next = m_state.feedback;
-    next.notice.reset();
-    publish(&State::feedback, std::move(next), Field::feedback);
+    publish(&State::feedback, AppFeedbackState { std::nullopt, m_state.feedback.failure }, Field::feedback);
 }
 
 void TovraAppModel::dismissFailure()
 {
-    AppFeedbackState next = m_state.feedback;
-    next.failure.reset();
-    publish(&State::feedback, std::move(next), Field::feedback);
+    publish(&State::feedback, AppFeedbackState { m_state.feedback.notice, std::nullopt }, Field::feedback);
 }
 
 void TovraAppModel::recover(const AppFailure &failure)
