@@ -1,9 +1,11 @@
 #include "platform/x11/X11DetachedSelectionReader.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -86,6 +88,18 @@ X11DetachedSelectionReader::~X11DetachedSelectionReader() = default;
 std::optional<QByteArray> X11DetachedSelectionReader::read(const QList<QByteArray> &targets)
 {
     const std::lock_guard guard(m_mutex);
+    Connection *const open = connection();
+    if (!open)
+        return std::nullopt;
+    for (const QByteArray &target : offeredAmong(*open, targets).value_or(targets)) {
+        if (auto bytes = readTarget(*open, target))
+            return bytes;
+    }
+    return std::nullopt;
+}
+
+X11DetachedSelectionReader::Connection *X11DetachedSelectionReader::connection()
+{
     if (m_connection && xcb_connection_has_error(m_connection->xcb))
         m_connection.reset();
     if (!m_connection) {
@@ -94,12 +108,12 @@ std::optional<QByteArray> X11DetachedSelectionReader::read(const QList<QByteArra
         connection->xcb
             = xcb_connect(m_displayName.isEmpty() ? nullptr : m_displayName.constData(), &screenNumber);
         if (xcb_connection_has_error(connection->xcb))
-            return std::nullopt;
+            return nullptr;
         xcb_screen_iterator_t screen = xcb_setup_roots_iterator(xcb_get_setup(connection->xcb));
         for (int index = 0; index < screenNumber && screen.rem > 0; ++index)
             xcb_screen_next(&screen);
         if (screen.rem == 0)
-            return std::nullopt;
+            return nullptr;
         // An unmapped window that only receives the transfer's properties.
         connection->window = xcb_generate_id(connection->xcb);
         const uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -108,15 +122,32 @@ std::optional<QByteArray> X11DetachedSelectionReader::read(const QList<QByteArra
             XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &eventMask);
         if (Reply<xcb_generic_error_t> error { xcb_request_check(connection->xcb, created) }) {
             connection->window = XCB_NONE;
-            return std::nullopt;
+            return nullptr;
         }
         m_connection = std::move(connection);
     }
-    for (const QByteArray &target : targets) {
-        if (auto bytes = readTarget(*m_connection, target))
-            return bytes;
+    return m_connection.get();
+}
+
+std::optional<QList<QByteArray>> X11DetachedSelectionReader::offeredAmong(
+    Connection &connection, const QList<QByteArray> &targets)
+{
+    const std::optional<QByteArray> listed = readTarget(connection, QByteArrayLiteral("TARGETS"));
+    // A list of atoms, 32 bits each.
+    if (!listed || listed->size() % qsizetype(sizeof(xcb_atom_t)) != 0)
+        return std::nullopt;
+    QSet<xcb_atom_t> atoms;
+    for (qsizetype at = 0; at < listed->size(); at += qsizetype(sizeof(xcb_atom_t))) {
+        xcb_atom_t atom = XCB_NONE;
+        std::memcpy(&atom, listed->constData() + at, sizeof atom);
+        atoms.insert(atom);
     }
-    return std::nullopt;
+    QList<QByteArray> offered;
+    for (const QByteArray &target : targets) {
+        if (atoms.contains(connection.atom(target)))
+            offered.append(target);
+    }
+    return offered;
 }
 
 std::optional<QByteArray> X11DetachedSelectionReader::readTarget(

@@ -31,12 +31,18 @@ public:
     X11DetachedSelectionReader(const X11DetachedSelectionReader &) = delete;
     X11DetachedSelectionReader &operator=(const X11DetachedSelectionReader &) = delete;
 
-    // The bytes of the first of `targets` that the owner delivers; none when
-    // it delivers none of them in time and within the limit.
+    // The bytes of the first of `targets` that the owner offers and
+    // delivers; none when it delivers none of them in time and within the
+    // limit. The owner's list of targets is asked here too, so that the
+    // thread that hands the read on never waits for the owner.
     std::optional<QByteArray> read(const QList<QByteArray> &targets);
 
 private:
     struct Connection;
+    Connection *connection();
+    // Those of `targets` that the owner lists, in their order; none when it
+    // gives no list (it may still deliver them).
+    std::optional<QList<QByteArray>> offeredAmong(Connection &connection, const QList<QByteArray> &targets);
     std::optional<QByteArray> readTarget(Connection &connection, const QByteArray &target);
 
     QByteArray m_displayName;

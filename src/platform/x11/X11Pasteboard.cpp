@@ -164,16 +164,11 @@ Pasteboard::DetachedReader X11Pasteboard::detachedReader() const
 {
     if (!m_detachedReader || isOwnedByUs())
         return {};
-    return [reader = m_detachedReader, offered = m_reader.targets()](
-               const QString &type) -> std::optional<QByteArray> {
+    return [reader = m_detachedReader](const QString &type) -> std::optional<QByteArray> {
         if (type == PasteboardType::plainText)
             return std::nullopt;
         // The targets readType() would ask for, in its order.
-        QList<QByteArray> targets;
-        for (const QByteArray &target : X11ClipboardTargets::targetsForType(type)) {
-            if (!offered || offered->contains(target))
-                targets.append(target);
-        }
+        const QList<QByteArray> targets = X11ClipboardTargets::targetsForType(type);
         return targets.isEmpty() ? std::nullopt : reader->read(targets);
     };
 }

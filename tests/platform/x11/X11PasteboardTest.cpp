@@ -313,6 +313,40 @@ TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersCostsABoundedWait)
     XCloseDisplay(silent);
 }
 
+// Handing a read on to a worker asks the owner nothing, so that an owner
+// slow to answer never holds this thread: its list of targets is asked on
+// the worker, with the read.
+TEST_F(X11PasteboardTest, ADetachedReaderAsksTheOwnerNothingUntilItReads)
+{
+    Display *silent = XOpenDisplay(nullptr);
+    ASSERT_NE(silent, nullptr);
+    const Window window = XCreateSimpleWindow(silent, DefaultRootWindow(silent), 0, 0, 1, 1, 0, 0, 0);
+    const qint64 before = pasteboard.changeCount();
+    XSetSelectionOwner(silent, XInternAtom(silent, "CLIPBOARD", False), window, CurrentTime);
+    XSync(silent, False);
+    ASSERT_TRUE(waitForChangeAfter(before));
+    const auto requestedTargets = [silent] {
+        XSync(silent, False);
+        QList<QByteArray> targets;
+        XEvent event;
+        while (XCheckTypedEvent(silent, SelectionRequest, &event)) {
+            char *name = XGetAtomName(silent, event.xselectionrequest.target);
+            targets.append(name);
+            XFree(name);
+        }
+        return targets;
+    };
+
+    X11Pasteboard impatient(connection, std::chrono::milliseconds(200));
+    const Pasteboard::DetachedReader reader = impatient.detachedReader();
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(requestedTargets(), QList<QByteArray> {});
+    EXPECT_FALSE(std::async(std::launch::async, reader, PasteboardType::png).get());
+    // An owner that gives no list may still deliver what is asked.
+    EXPECT_EQ(requestedTargets(), (QList<QByteArray> { "TARGETS", "image/png" }));
+    XCloseDisplay(silent);
+}
+
 TEST(X11PasteboardWithoutDisplayTest, AnswersNothingAndRefusesWrites)
 {
     X11Connection connection(QByteArrayLiteral(":4711"));
