@@ -43,6 +43,13 @@ public:
         return TovraLedger::live(path(), keys, opening);
     }
     QByteArray envelopeKey() const { return DerivedKeys::derive(masterKey).ledgerEnvelopeKey; }
+    // The file's JSON, decrypted.
+    QByteArray json() const
+    {
+        const LedgerFileStore store(path());
+        const auto lock = store.lockShared();
+        return EncryptedEnvelope::open(*store.read(lock).bytes, envelopeKey());
+    }
 
 private:
     QTemporaryDir m_folder;
@@ -170,12 +177,7 @@ BENCHMARK(BM_OpenWithTraceRecords)->Arg(1000)->Arg(10000)->Unit(benchmark::kMill
 void BM_ReadLedgerJson(benchmark::State &state)
 {
     const SeededLedger seeded(state.range(0));
-    const LedgerFileStore store(seeded.path());
-    QByteArray json;
-    {
-        const auto lock = store.lockShared();
-        json = EncryptedEnvelope::open(*store.read(lock).bytes, seeded.envelopeKey());
-    }
+    const QByteArray json = seeded.json();
     const bool decodeTraceRecords = state.range(1) != 0;
     for (auto _ : state) {
         std::optional<LedgerJsonReader::Read> read = LedgerJsonReader::read(json, decodeTraceRecords);
@@ -198,11 +200,7 @@ void BM_PhysicalWrite(benchmark::State &state)
 {
     const SeededLedger seeded(state.range(0));
     const LedgerFileStore store(seeded.path());
-    QByteArray json;
-    {
-        const auto lock = store.lockShared();
-        json = EncryptedEnvelope::open(*store.read(lock).bytes, seeded.envelopeKey());
-    }
+    const QByteArray json = seeded.json();
     for (auto _ : state) {
         const auto lock = store.lockExclusive();
         benchmark::DoNotOptimize(store.replace(lock, EncryptedEnvelope::seal(json, seeded.envelopeKey())));

@@ -61,6 +61,19 @@ protected:
         return waitUntil([&] { return pasteboard.changeCount() > before; });
     }
 
+    // A display of its own whose window owns the clipboard and never answers
+    // a request, for the caller to close; none without a display.
+    static Display *silentOwner()
+    {
+        Display *silent = XOpenDisplay(nullptr);
+        if (!silent)
+            return nullptr;
+        const Window window = XCreateSimpleWindow(silent, DefaultRootWindow(silent), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(silent, XInternAtom(silent, "CLIPBOARD", False), window, CurrentTime);
+        XSync(silent, False);
+        return silent;
+    }
+
     // Runs one of our writes and waits until the client has heard of it: its
     // commands and the server's notices come on different channels.
     bool writeSeenByClient(const std::function<bool()> &write)
@@ -297,12 +310,9 @@ TEST_F(X11PasteboardTest, TheOwnerQuittingIsAChange)
 
 TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersCostsABoundedWait)
 {
-    Display *silent = XOpenDisplay(nullptr);
-    ASSERT_NE(silent, nullptr);
-    const Window window = XCreateSimpleWindow(silent, DefaultRootWindow(silent), 0, 0, 1, 1, 0, 0, 0);
     const qint64 before = pasteboard.changeCount();
-    XSetSelectionOwner(silent, XInternAtom(silent, "CLIPBOARD", False), window, CurrentTime);
-    XSync(silent, False);
+    Display *silent = silentOwner();
+    ASSERT_NE(silent, nullptr);
     EXPECT_EQ(pasteboard.changeCount(), before + 1);
 
     X11Pasteboard impatient(connection, std::chrono::milliseconds(200));
@@ -318,12 +328,9 @@ TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersCostsABoundedWait)
 // the worker, with the read.
 TEST_F(X11PasteboardTest, ADetachedReaderAsksTheOwnerNothingUntilItReads)
 {
-    Display *silent = XOpenDisplay(nullptr);
-    ASSERT_NE(silent, nullptr);
-    const Window window = XCreateSimpleWindow(silent, DefaultRootWindow(silent), 0, 0, 1, 1, 0, 0, 0);
     const qint64 before = pasteboard.changeCount();
-    XSetSelectionOwner(silent, XInternAtom(silent, "CLIPBOARD", False), window, CurrentTime);
-    XSync(silent, False);
+    Display *silent = silentOwner();
+    ASSERT_NE(silent, nullptr);
     ASSERT_TRUE(waitForChangeAfter(before));
     const auto requestedTargets = [silent] {
         XSync(silent, False);
