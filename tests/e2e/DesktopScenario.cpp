@@ -34,6 +34,13 @@ bool DesktopScenario::copyWithKeys(ClientWindow &source, const QString &text)
     return true;
 }
 
+void DesktopScenario::copyThenPasteTraced(ClientWindow &source, ClientWindow &target, const QString &text)
+{
+    ASSERT_TRUE(copyWithKeys(source, text));
+    ASSERT_TRUE(appTree().waitForName(QStringLiteral("复制历史 1")));
+    ASSERT_TRUE(tracedPaste(target, text)) << target.fieldText("plain").value_or(QString()).toStdString();
+}
+
 bool DesktopScenario::tracedPaste(ClientWindow &target, const QString &text)
 {
     if (!target.focus("plain") || !desktop::waitForActiveWindow(QStringLiteral("Tovra test client")))
@@ -42,15 +49,16 @@ bool DesktopScenario::tracedPaste(ClientWindow &target, const QString &text)
     return waitForFieldText(target, text);
 }
 
-bool DesktopScenario::waitForFieldText(ClientWindow &client, const QString &text, std::chrono::milliseconds timeout)
+bool DesktopScenario::waitForFieldText(
+    ClientWindow &client, const QString &text, std::chrono::milliseconds timeout)
 {
     return waitUntil([&] { return client.fieldText("plain") == text; }, timeout);
 }
 
 QList<QUuid> DesktopScenario::recordIds() const
 {
-    FixedTovraKeyProvider key(QByteArray::fromHex(
-        app.environment().value(QStringLiteral("TOVRA_TEST_MASTER_KEY_HEX")).toLatin1()));
+    FixedTovraKeyProvider key(
+        QByteArray::fromHex(app.environment().value(QStringLiteral("TOVRA_TEST_MASTER_KEY_HEX")).toLatin1()));
     QList<QUuid> ids;
     for (const TraceRecord &record : TovraLedger::live(app.ledgerPath(), key)->listRecords())
         ids.append(record.id);

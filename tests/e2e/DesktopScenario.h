@@ -31,6 +31,9 @@ protected:
     // Selects `text` in the client's plain field and presses Ctrl+C there;
     // whether the field could be focused and the text selected.
     static bool copyWithKeys(ClientWindow &source, const QString &text);
+    // Ctrl+C of `text` in the source, seen as the first entry of the app's
+    // copy history, then Alt+Shift+V in the target until the text arrived.
+    void copyThenPasteTraced(ClientWindow &source, ClientWindow &target, const QString &text);
     // Waits until the field holds `text`; whether it did.
     static bool waitForFieldText(ClientWindow &client, const QString &text,
         std::chrono::milliseconds timeout = std::chrono::seconds(10));

@@ -31,10 +31,7 @@ TEST_F(ScreenReaderDesktop, TheCurrentRowsButtonsAndTheMenusAreOnTheBusAndTheRow
     ClientWindow mail(QStringLiteral("mail"));
     ASSERT_TRUE(editor.start());
     ASSERT_TRUE(mail.start());
-    const QString line = QStringLiteral("Lunch is at noon.");
-    ASSERT_TRUE(copyWithKeys(editor, line));
-    ASSERT_TRUE(appTree().waitForName(QStringLiteral("复制历史 1")));
-    ASSERT_TRUE(tracedPaste(mail, line)) << mail.fieldText("plain")->toStdString();
+    ASSERT_NO_FATAL_FAILURE(copyThenPasteTraced(editor, mail, QStringLiteral("Lunch is at noon.")));
     ASSERT_NO_FATAL_FAILURE(showRecords());
     const QStringList row { QStringLiteral("editor，editor 粘贴到 mail") };
     ASSERT_FALSE(appTree().waitForListItem(row).isEmpty());

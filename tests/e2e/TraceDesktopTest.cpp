@@ -32,8 +32,8 @@ TEST_F(TraceDesktop, PageCapturedByTheHostThenHotKeyPasteInAnotherAppShowsOneTra
     ASSERT_TRUE(browser.copyText(quote));
     // 2. The extension reports the copy; the host keeps it as a source.
     BrowserExtension extension(app.hostEnvironment());
-    const QJsonObject captured
-        = extension.capture(QStringLiteral("https://news.example.org/rivers"), QStringLiteral("Rivers"), quote);
+    const QJsonObject captured = extension.capture(
+        QStringLiteral("https://news.example.org/rivers"), QStringLiteral("Rivers"), quote);
     ASSERT_EQ(captured.value(QStringLiteral("status")).toString(), QStringLiteral("stored"))
         << QJsonDocument(captured).toJson().constData();
 
@@ -62,14 +62,10 @@ TEST_F(TraceDesktop, CtrlCInOneAppThenHotKeyPasteInAnotherRecordsTheFirstAsSourc
     ASSERT_TRUE(editor.start());
     ASSERT_TRUE(mail.start());
 
-    // 1. The user selects a line in the editor and presses Ctrl+C.
-    const QString line = QStringLiteral("Meeting moved to Thursday, 10:00.");
-    ASSERT_TRUE(copyWithKeys(editor, line));
-    // The copy reaches the app's history.
-    ASSERT_TRUE(appTree().waitForName(QStringLiteral("复制历史 1")));
-
-    // 2. Alt+Shift+V in the mail application's field.
-    ASSERT_TRUE(tracedPaste(mail, line)) << mail.fieldText("plain")->toStdString();
+    // 1. The user selects a line in the editor and presses Ctrl+C; the copy
+    // reaches the app's history. 2. Alt+Shift+V in the mail application's field.
+    ASSERT_NO_FATAL_FAILURE(
+        copyThenPasteTraced(editor, mail, QStringLiteral("Meeting moved to Thursday, 10:00.")));
 
     // 3. One record: editor → mail.
     ASSERT_NO_FATAL_FAILURE(showRecords());

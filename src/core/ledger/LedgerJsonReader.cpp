@@ -82,6 +82,18 @@ QByteArrayView partText(const QByteArray &json, const std::vector<qsizetype> &st
                                      : QByteArrayView(json);
 }
 
+// Whether a part's records end where the part does: the last part's with
+// the array's "]", after which `end` is taken.
+bool endsItsPart(JsonTextScanner &scanner, bool last, qsizetype &end)
+{
+    if (!last)
+        return scanner.atEnd();
+    if (!scanner.expect("]"))
+        return false;
+    end = scanner.position();
+    return true;
+}
+
 // Checks the records from `from`, where one starts, up to and with the "]"
 // of their array; `ends` takes where each record ends, `end` where the array
 // does.
@@ -99,14 +111,8 @@ bool checkRecordsFrom(const QByteArray &json, qsizetype from, QList<qsizetype> &
     }
     const bool checked = ParallelParts::run(qsizetype(starts.size()), [&](qsizetype index) {
         JsonTextScanner scanner(partText(json, starts, size_t(index)), starts[size_t(index)]);
-        if (!checkRecords(scanner, partEnds[size_t(index)]))
-            return false;
-        if (size_t(index) + 1 < starts.size())
-            return scanner.atEnd();
-        if (!scanner.expect("]"))
-            return false;
-        end = scanner.position();
-        return true;
+        return checkRecords(scanner, partEnds[size_t(index)])
+            && endsItsPart(scanner, size_t(index) + 1 == starts.size(), end);
     });
     if (!checked)
         return false;
@@ -170,12 +176,7 @@ bool decodeRecordsFrom(const QByteArray &json, qsizetype from, QList<TraceRecord
                 return false;
             endPlaces[record] = scanner.position();
         }
-        if (index + 1 < partCount)
-            return scanner.atEnd();
-        if (!scanner.expect("]"))
-            return false;
-        end = scanner.position();
-        return true;
+        return endsItsPart(scanner, index + 1 == partCount, end);
     });
 }
 
